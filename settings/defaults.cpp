@@ -1,0 +1,57 @@
+#include "settings/defaults.h"
+
+#include <functional>
+#include <string_view>
+
+#include "settings/form.h"
+#include "settings/host.h"
+#include "settings/schema.h"
+#include "ui/choice_handlers.h"
+#include "ui/serial_interlocks.h"
+#include "ui/telemetry_presets.h"
+
+namespace {
+
+// What runs right after the named setting has been given its start-up value.
+struct AfterDefault {
+    std::string_view setting;
+    std::function<void(Form&, Host&)> run;
+};
+
+const AfterDefault kAfterDefaults[] = {
+    {"Position_report_mode", [](Form& f, Host&) { Position_report_modeChange(f); }},
+    {"Position_report_encoding", [](Form& f, Host&) { Position_report_encodingChange(f); }},
+    {"Teleanalog5_average",
+     [](Form& f, Host&) {
+         for (int k = 1; k <= kAnalogChannels; ++k) {
+             applyAnalogPreset(f, k);
+         }
+     }},
+    {"Teledigital8_inverted",
+     [](Form& f, Host&) {
+         for (int k = 1; k <= kDigitalChannels; ++k) {
+             applyDigitalPreset(f, k);
+         }
+     }},
+    {"Serial1_mode", Serial1_modeChange},
+    {"Serial2_mode", Serial2_modeChange},
+};
+
+}  // namespace
+
+void applyStartupDefaults(Form& form, Host& host) {
+    for (const SettingDef& s : settings()) {
+        if (!s.presetDefault) {
+            if (s.isChoice()) {
+                form.setIndex(s.name, s.defaultIndex);
+            } else {
+                form.setText(s.name, s.defaultText);
+            }
+        }
+        for (const AfterDefault& after : kAfterDefaults) {
+            if (after.setting == s.name) {
+                after.run(form, host);
+            }
+        }
+    }
+}

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "recording_host.h"
+#include "settings/defaults.h"
+#include "settings/memory_form.h"
+#include "ui/choice_handlers.h"
+#include "ui/serial_interlocks.h"
+
+TEST(PositionEncoding, SwitchesMiceMessageAndTimeChoice) {
+    MemoryForm form;
+    RecordingHost host;
+    applyStartupDefaults(form, host);
+    form.setIndex("Mice_message", 5);
+
+    const struct {
+        int encoding;
+        bool mice;
+    } cases[] = {{2, false}, {0, true}, {1, false}};
+    for (const auto& c : cases) {
+        form.setIndex("Position_report_encoding", c.encoding);
+        Position_report_encodingChange(form);
+        for (const char* name : {"Label67", "Label53", "Mice_message"}) {
+            EXPECT_EQ(form.isEnabled(name), c.mice) << name << " encoding " << c.encoding;
+        }
+        for (const char* name : {"Label74", "Position_time"}) {
+            EXPECT_EQ(form.isEnabled(name), !c.mice) << name << " encoding " << c.encoding;
+        }
+        EXPECT_EQ(form.index("Mice_message"), 5);  // disabling keeps the chosen item
+    }
+
+    form.setIndex("Position_report_encoding", -1);
+    Position_report_encodingChange(form);
+    EXPECT_FALSE(form.isEnabled("Mice_message"));  // unchanged from the last run
+    EXPECT_TRUE(form.isEnabled("Position_time"));
+}
+
+TEST(PositionMode, ChangesNothing) {
+    MemoryForm form;
+    RecordingHost host;
+    applyStartupDefaults(form, host);
+    form.setIndex("Position_report_mode", 0);
+    Position_report_modeChange(form);
+    EXPECT_TRUE(form.isEnabled("Position_report_interval"));
+    EXPECT_TRUE(form.isEnabled("Smartbeaconing_turn_slope"));
+    EXPECT_TRUE(form.isEnabled("Mice_message"));
+}
+
+TEST(WeatherStationHandler, RunsPortOneRulesThenPortTwo) {
+    MemoryForm form;
+    RecordingHost host;
+    applyStartupDefaults(form, host);
+    // Port 2 "Weather station" picked while port 1 is "GPS passthrough": stands until a
+    // port 1 handler runs, here through the weather station choice.
+    form.setIndex("Serial1_mode", 6);
+    form.setIndex("Serial2_mode", 1);
+    Serial2_modeChange(form, host);
+    EXPECT_TRUE(host.informations.isEmpty());
+    form.setIndex("Weather_stationtype", 3);
+    Weather_stationtypeChange(form, host);
+    EXPECT_EQ(form.index("Serial2_mode"), 4);
+    ASSERT_EQ(host.informations.size(), 1);
+    EXPECT_EQ(host.informations[0],
+              "RS-232 port 2 changed to GPS.\rReason:\rGPS passthrough function on port 1 "
+              "needs a GPS connected to port 2.");
+}
