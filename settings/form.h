@@ -9,7 +9,7 @@
 // handler's effect (start-up, image decoder, file import) run it themselves, and the window
 // connects handlers only to what the user does.
 class Form {
-public:
+  public:
     virtual ~Form() = default;
 
     // Text of a text or message field.

@@ -16,7 +16,7 @@ enum class FileDialog {
 // bar, the command buttons, dialogs, sleeping and the clock. The window implements it with
 // widgets; tests use a recording fake.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // Appends one line to the activity log.

@@ -60,6 +60,10 @@ void MemoryForm::setIndex(std::string_view name, int index) {
     v.index = (index >= 0 && index < v.itemCount) ? index : -1;
 }
 
-bool MemoryForm::isEnabled(std::string_view name) const { return value(name).enabled; }
+bool MemoryForm::isEnabled(std::string_view name) const {
+    return value(name).enabled;
+}
 
-void MemoryForm::setEnabled(std::string_view name, bool on) { value(name).enabled = on; }
+void MemoryForm::setEnabled(std::string_view name, bool on) {
+    value(name).enabled = on;
+}

@@ -11,7 +11,7 @@
 // window before the start-up defaults. Names that are not settings throw std::out_of_range,
 // so a mistyped name fails loudly instead of reading as empty.
 class MemoryForm : public Form {
-public:
+  public:
     MemoryForm();
 
     QString text(std::string_view name) const override;
@@ -21,7 +21,7 @@ public:
     bool isEnabled(std::string_view name) const override;
     void setEnabled(std::string_view name, bool on) override;
 
-private:
+  private:
     struct Value {
         QString text;
         int index = -1;

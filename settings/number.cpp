@@ -1,7 +1,8 @@
 #include "settings/number.h"
 
 ConversionError::ConversionError(const QString& text)
-    : std::runtime_error(QStringLiteral("'%1' is not a valid integer value.").arg(text).toStdString()),
+    : std::runtime_error(
+          QStringLiteral("'%1' is not a valid integer value.").arg(text).toStdString()),
       message_(QStringLiteral("'%1' is not a valid integer value.").arg(text)) {}
 
 std::optional<std::int32_t> parseWholeNumber(const QString& text) {

@@ -9,13 +9,13 @@
 // and is shown once, by the wrapper around every button handler, in the application's error
 // box.
 class ConversionError : public std::runtime_error {
-public:
+  public:
     explicit ConversionError(const QString& text);
 
     // "'<text>' is not a valid integer value."
     const QString& message() const { return message_; }
 
-private:
+  private:
     QString message_;
 };
 

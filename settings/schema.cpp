@@ -6,12 +6,13 @@
 namespace lists {
 const ItemList NoYes{"No/Yes", {"No", "Yes"}};
 const ItemList NeverAlways{"Never/Always", {"Never", "Always"}};
-const ItemList BeaconCondition{"Beacon condition", {"Never", "Always", "GPS fixed", "GPS not fixed"}};
+const ItemList BeaconCondition{"Beacon condition",
+                               {"Never", "Always", "GPS fixed", "GPS not fixed"}};
 const ItemList DisabledEnabled{"Disabled/Enabled", {"Disabled", "Enabled"}};
 const ItemList OffOn{"Off/On", {"Off", "On"}};
 const ItemList SerialSpeeds{"Serial speeds", {"9600", "19200", "38400", "57600", "115200"}};
-const ItemList QuiettimeRandomize{
-    "Quiet time randomize", {"No", "+/- 16 ms", "+/- 32 ms", "+/- 64 ms", "+/- 128 ms"}};
+const ItemList QuiettimeRandomize{"Quiet time randomize",
+                                  {"No", "+/- 16 ms", "+/- 32 ms", "+/- 64 ms", "+/- 128 ms"}};
 const ItemList Ptt{"PTT", {"separate output", "2k2 resistor"}};
 const ItemList Squelch{"Squelch",
                        {"1 (lowest)", "2", "3", "4", "5", "6", "7", "8", "9", "10 (highest)"}};
@@ -24,31 +25,29 @@ const ItemList MiceMessage{"Mic-E message",
                            {"Off Duty", "En Route", "In Service", "Returning", "Committed",
                             "Special", "Priority", "Emergency"}};
 const ItemList PositionTime{"Position time", {"None", "Hour, min, sec", "Day, hour, min"}};
-const ItemList AnalogSources{"Analog telemetry sources",
-                             {"Not used", "(M) Current1 (5A fullscale)",
-                              "(M) Current1 (2.5A fullscale)", "(M) Current1 (1.25A fullscale)",
-                              "(M) Current2 (5A fullscale)", "(M) Current2 (2.5A fullscale)",
-                              "(M) Current2 (1.25A fullscale)", "(M) Voltage1", "(M) Voltage2",
-                              "(M) Temperature (DS18B20)", "(M) Temperature (DS18S20)",
-                              "(I) Input voltage", "(E) Temperature (DS18B20)",
-                              "(E) Temperature (DS18S20)"}};
-const ItemList DigitalSources{"Digital telemetry sources",
-                              {"Not used", "(M) Output 1", "(M) Output 2", "(M) Output 3",
-                               "(M) Output 4", "(M) Input 1", "(M) Input 2", "(M) Input 3",
-                               "(M) Input 4"}};
+const ItemList AnalogSources{
+    "Analog telemetry sources",
+    {"Not used", "(M) Current1 (5A fullscale)", "(M) Current1 (2.5A fullscale)",
+     "(M) Current1 (1.25A fullscale)", "(M) Current2 (5A fullscale)",
+     "(M) Current2 (2.5A fullscale)", "(M) Current2 (1.25A fullscale)", "(M) Voltage1",
+     "(M) Voltage2", "(M) Temperature (DS18B20)", "(M) Temperature (DS18S20)", "(I) Input voltage",
+     "(E) Temperature (DS18B20)", "(E) Temperature (DS18S20)"}};
+const ItemList DigitalSources{
+    "Digital telemetry sources",
+    {"Not used", "(M) Output 1", "(M) Output 2", "(M) Output 3", "(M) Output 4", "(M) Input 1",
+     "(M) Input 2", "(M) Input 3", "(M) Input 4"}};
 const ItemList WeatherEnable{"Weather enable", {"Never", "Always", "GPS fixed"}};
 const ItemList WeatherPosition{"Weather position", {"Static position", "GPS time/position"}};
 const ItemList SerialRoles{"Serial port roles",
                            {"None", "Weather station", "Serial console", "None (removed)", "GPS",
                             "KISS", "GPS passthrough"}};
-const ItemList Rs485Roles{"RS-485 roles",
-                          {"None", "Telemetry modules", "DS18B20 thermometer",
-                           "DS18S20 thermometer"}};
-const ItemList WeatherStations{"Weather stations",
-                               {"None", "Peet Bros Ultimeter 100", "Peet Bros Ultimeter 800",
-                                "Peet Bros Ultimeter 2000", "Peet Bros Ultimeter 2100", "WS-2300",
-                                "WS-2350", "Davis Vantage Pro", "Davis Vantage Pro2",
-                                "Davis Vantage Pro Plus", "Davis Vantage Pro2 Plus"}};
+const ItemList Rs485Roles{
+    "RS-485 roles", {"None", "Telemetry modules", "DS18B20 thermometer", "DS18S20 thermometer"}};
+const ItemList WeatherStations{
+    "Weather stations",
+    {"None", "Peet Bros Ultimeter 100", "Peet Bros Ultimeter 800", "Peet Bros Ultimeter 2000",
+     "Peet Bros Ultimeter 2100", "WS-2300", "WS-2350", "Davis Vantage Pro", "Davis Vantage Pro2",
+     "Davis Vantage Pro Plus", "Davis Vantage Pro2 Plus"}};
 const ItemList GpsBaudrates{"GPS baudrates", {"1200", "2400", "4800", "9600", "19200"}};
 const ItemList KissDirection{"KISS direction", {"RF->serial", "both"}};
 const ItemList GpspassthroughBaudrates{"GPS passthrough baudrates",
@@ -66,7 +65,7 @@ namespace {
 
 // Collects the rows of one page (or sub-page) in start-up order.
 class TableBuilder {
-public:
+  public:
     explicit TableBuilder(std::vector<SettingDef>& rows) : rows_(rows) {}
 
     TableBuilder& on(Page page, std::string subPage = {}) {
@@ -81,28 +80,47 @@ public:
              maxLength, nullptr, std::move(defaultText), -1, number, false});
     }
 
-    void message(std::string name, QString label, QString defaultText, QString hint,
-                 int number) {
-        add({std::move(name), Kind::Message, page_, subPage_, std::move(label), std::move(hint),
-             96, nullptr, std::move(defaultText), -1, number, false});
+    void message(std::string name, QString label, QString defaultText, QString hint, int number) {
+        add({std::move(name), Kind::Message, page_, subPage_, std::move(label), std::move(hint), 96,
+             nullptr, std::move(defaultText), -1, number, false});
     }
 
     void choice(std::string name, const ItemList& items, QString label, int defaultIndex,
                 QString hint = {}, int number = 0) {
-        add({std::move(name), Kind::Choice, page_, subPage_, std::move(label), std::move(hint), 0,
-             &items, {}, defaultIndex, number, false});
+        add({std::move(name),
+             Kind::Choice,
+             page_,
+             subPage_,
+             std::move(label),
+             std::move(hint),
+             0,
+             &items,
+             {},
+             defaultIndex,
+             number,
+             false});
     }
 
-    void editableChoice(std::string name, const ItemList& items, QString label,
-                        int defaultIndex, QString hint) {
-        add({std::move(name), Kind::EditableChoice, page_, subPage_, std::move(label),
-             std::move(hint), 0, &items, {}, defaultIndex, 0, false});
+    void editableChoice(std::string name, const ItemList& items, QString label, int defaultIndex,
+                        QString hint) {
+        add({std::move(name),
+             Kind::EditableChoice,
+             page_,
+             subPage_,
+             std::move(label),
+             std::move(hint),
+             0,
+             &items,
+             {},
+             defaultIndex,
+             0,
+             false});
     }
 
     // The last row's start-up value comes from the telemetry preset.
     void fromPreset() { rows_.back().presetDefault = true; }
 
-private:
+  private:
     void add(SettingDef row) { rows_.push_back(std::move(row)); }
 
     std::vector<SettingDef>& rows_;
@@ -110,7 +128,9 @@ private:
     std::string subPage_;
 };
 
-QString numbered(const char* pattern, int number) { return QString(pattern).arg(number); }
+QString numbered(const char* pattern, int number) {
+    return QString(pattern).arg(number);
+}
 
 void radio(TableBuilder& t) {
     t.on(Page::Radio);
@@ -181,10 +201,9 @@ void digipeater(TableBuilder& t) {
         t.text(familyName("Alias", k, "_ssid"), 2, "Ssid:", first ? "1" : "",
                "Simple alias-based SSID for digipeating.", k);
         t.choice(familyName("Alias", k, "_traceable"), lists::NoYes, "Traceable:", first ? 1 : 0,
-                 "If selected, the device will add its callsign to path of digipeated packets.",
-                 k);
-        t.choice(familyName("Alias", k, "_enable"), lists::NeverAlways, "Enable if:",
-                 first ? 1 : 0, "Path rule is enabled if this condition is met.", k);
+                 "If selected, the device will add its callsign to path of digipeated packets.", k);
+        t.choice(familyName("Alias", k, "_enable"), lists::NeverAlways, "Enable if:", first ? 1 : 0,
+                 "Path rule is enabled if this condition is met.", k);
     }
 }
 
@@ -206,18 +225,19 @@ void beacons(TableBuilder& t) {
         // The destination hints name beacon 1 on all four rows.
         t.text(familyName("Beacon", k, "_dest_string"), 6, "Dest:", "APVQ05",
                "Beacon 1 destination to-call.", k);
-        t.text(familyName("Beacon", k, "_dest_ssid"), 2, "Ssid:", "0",
-               "Beacon 1 destination SSID.", k);
+        t.text(familyName("Beacon", k, "_dest_ssid"), 2, "Ssid:", "0", "Beacon 1 destination SSID.",
+               k);
         t.text(familyName("Beacon", k, "_path1_string"), 6, "Path:", "WIDE1", "Beacon path.", k);
         t.text(familyName("Beacon", k, "_path1_ssid"), 2, "Ssid:", "1", "Beacon SSID.", k);
         t.text(familyName("Beacon", k, "_path2_string"), 6, "Path:", "WIDE2", "Beacon path.", k);
         t.text(familyName("Beacon", k, "_path2_ssid"), 2, "Ssid:", "1", "Beacon SSID.", k);
         t.text(familyName("Beacon", k, "_txrate"), 4, "RF[min]:", d.rate,
                "Beacon TX rate to RF (minutes).", k);
-        t.choice(familyName("Beacon", k, "_enable"), lists::BeaconCondition, "Enable if:",
-                 d.condition, "Beacon is enabled if this condition is met.", k);
-        t.message(familyName("Beacon", k, "_message"), "Message (empty fields are ignored):",
-                  d.message, "Beacon message. Please check \"Special strings\".", k);
+        t.choice(familyName("Beacon", k, "_enable"), lists::BeaconCondition,
+                 "Enable if:", d.condition, "Beacon is enabled if this condition is met.", k);
+        t.message(familyName("Beacon", k, "_message"),
+                  "Message (empty fields are ignored):", d.message,
+                  "Beacon message. Please check \"Special strings\".", k);
     }
 }
 
@@ -268,20 +288,18 @@ void analogChannels(TableBuilder& t) {
         t.text(familyName("Teleanalog", k, "_units"), width, "Units:", k == 1 ? "Volt" : "None",
                numbered("Analog channel %1 report units.", k), k);
         t.fromPreset();
-        t.choice(familyName("Teleanalog", k, "_source"), lists::AnalogSources, "Source:",
-                 k == 1 ? 11 : 0, numbered("Analog channel %1 measurement source.", k), k);
-        t.text(familyName("Teleanalog", k, "_coefa"), 8, "Coeff A:", "0", coefficient.arg("A"),
-               k);
+        t.choice(familyName("Teleanalog", k, "_source"), lists::AnalogSources,
+                 "Source:", k == 1 ? 11 : 0, numbered("Analog channel %1 measurement source.", k),
+                 k);
+        t.text(familyName("Teleanalog", k, "_coefa"), 8, "Coeff A:", "0", coefficient.arg("A"), k);
         t.fromPreset();
         t.text(familyName("Teleanalog", k, "_coefb"), 8, "Coeff B:", k == 1 ? "0.075" : "0",
                coefficient.arg("B"), k);
         t.fromPreset();
-        t.text(familyName("Teleanalog", k, "_coefc"), 8, "Coeff C:", "0", coefficient.arg("C"),
-               k);
+        t.text(familyName("Teleanalog", k, "_coefc"), 8, "Coeff C:", "0", coefficient.arg("C"), k);
         t.fromPreset();
         t.choice(familyName("Teleanalog", k, "_average"), lists::OffOn, "1 min average:", 0,
-                 "If selected, the device will calculate 1 minute average of measured samples.",
-                 k);
+                 "If selected, the device will calculate 1 minute average of measured samples.", k);
         t.fromPreset();
     }
 }
@@ -403,12 +421,11 @@ std::vector<SettingDef> buildSettings() {
     externalInterfaces(t);
     // Start-up order: the serial roles come after the weather report settings, and the rest
     // of the external interfaces after them.
-    moveToEnd(rows, {"RS485_mode", "Telemodule_enable", "Bitsmodule_enable",
-                     "Weather_stationtype", "Console_baudrate", "Debug_rf", "Debug_ax25",
-                     "Debug_weather", "Debug_telemetry", "Debug_gps", "Debug_kiss",
-                     "Debug_thermo", "GPS_baudrate", "Position_store_interval",
-                     "Position_store_minspeed", "Kiss_baudrate", "Kiss_direction",
-                     "Kiss_check", "Gpspassthrough_baudrate"});
+    moveToEnd(rows, {"RS485_mode", "Telemodule_enable", "Bitsmodule_enable", "Weather_stationtype",
+                     "Console_baudrate", "Debug_rf", "Debug_ax25", "Debug_weather",
+                     "Debug_telemetry", "Debug_gps", "Debug_kiss", "Debug_thermo", "GPS_baudrate",
+                     "Position_store_interval", "Position_store_minspeed", "Kiss_baudrate",
+                     "Kiss_direction", "Kiss_check", "Gpspassthrough_baudrate"});
     return rows;
 }
 

@@ -31,17 +31,17 @@ struct ItemList {
 };
 
 struct SettingDef {
-    std::string name;     // control name, e.g. "Beacon3_txrate"
+    std::string name;  // control name, e.g. "Beacon3_txrate"
     Kind kind;
     Page page;
-    std::string subPage;  // sub-page caption, empty when the page has none
-    QString label;        // label left of the control, or the column heading of a table
-    QString hint;         // tooltip, empty when the setting has none
-    int maxLength;        // typing limit of text fields, 0 for choices
+    std::string subPage;    // sub-page caption, empty when the page has none
+    QString label;          // label left of the control, or the column heading of a table
+    QString hint;           // tooltip, empty when the setting has none
+    int maxLength;          // typing limit of text fields, 0 for choices
     const ItemList* items;  // item list of choices, nullptr for text fields
-    QString defaultText;  // start-up text of text fields
-    int defaultIndex;     // start-up item of choices, -1 for text fields
-    int number;           // number within its family (alias, beacon, channel), 0 otherwise
+    QString defaultText;    // start-up text of text fields
+    int defaultIndex;       // start-up item of choices, -1 for text fields
+    int number;             // number within its family (alias, beacon, channel), 0 otherwise
     // The start-up value is put in by the telemetry channel preset, not set directly.
     bool presetDefault;
 

@@ -8,7 +8,14 @@
 namespace {
 
 // Item indexes of the serial port roles and weather stations.
-enum Role { None = 0, WeatherStation = 1, SerialConsole = 2, Gps = 4, Kiss = 5, GpsPassthrough = 6 };
+enum Role {
+    None = 0,
+    WeatherStation = 1,
+    SerialConsole = 2,
+    Gps = 4,
+    Kiss = 5,
+    GpsPassthrough = 6
+};
 constexpr int kWs2300 = 5;
 constexpr int kWs2350 = 6;
 
@@ -41,7 +48,9 @@ const Rule kRules[] = {
      "GPS passthrough function on port %1 needs a GPS connected to port %2."},
 };
 
-QString roleName(int role) { return role == Gps ? "GPS" : "None"; }
+QString roleName(int role) {
+    return role == Gps ? "GPS" : "None";
+}
 
 // Three lines joined by carriage returns: the change, "Reason:", the reason.
 QString message(int changedPort, int newRole, const QString& reason) {
@@ -60,7 +69,8 @@ void runRules(Form& form, Host& host, int thisPort, int otherPort) {
     int p = form.index(thisName);
     if ((p == SerialConsole || p == Kiss) && ws23xx && form.index(otherName) == WeatherStation) {
         form.setIndex(thisName, None);
-        host.information(message(thisPort, None, QString(kRxOnlyReason).arg(thisPort).arg(otherPort)));
+        host.information(
+            message(thisPort, None, QString(kRxOnlyReason).arg(thisPort).arg(otherPort)));
         p = None;
     }
 
@@ -77,9 +87,13 @@ void runRules(Form& form, Host& host, int thisPort, int otherPort) {
 
 }  // namespace
 
-void Serial1_modeChange(Form& form, Host& host) { runRules(form, host, 1, 2); }
+void Serial1_modeChange(Form& form, Host& host) {
+    runRules(form, host, 1, 2);
+}
 
-void Serial2_modeChange(Form& form, Host& host) { runRules(form, host, 2, 1); }
+void Serial2_modeChange(Form& form, Host& host) {
+    runRules(form, host, 2, 1);
+}
 
 void Weather_stationtypeChange(Form& form, Host& host) {
     Serial1_modeChange(form, host);

@@ -18,20 +18,20 @@ struct AnalogPreset {
 // One row per analog source, in the order of the source list. Reported value is
 // A*x*x+B*x+C of the raw sample x.
 const AnalogPreset kAnalogPresets[] = {
-    {nullptr, "None", "0", "0", "0"},  // Not used
-    {"I1", "mA", "0", "19.5", "0"},    // (M) Current1 (5A fullscale)
-    {"I1", "mA", "0", "9.76", "0"},    // (M) Current1 (2.5A fullscale)
-    {"I1", "mA", "0", "4.88", "0"},    // (M) Current1 (1.25A fullscale)
-    {"I2", "mA", "0", "19.5", "0"},    // (M) Current2 (5A fullscale)
-    {"I2", "mA", "0", "9.76", "0"},    // (M) Current2 (2.5A fullscale)
-    {"I2", "mA", "0", "4.88", "0"},    // (M) Current2 (1.25A fullscale)
-    {"U1", "Volt", "0", "0.1", "0"},   // (M) Voltage1
-    {"U2", "Volt", "0", "0.1", "0"},   // (M) Voltage2
-    {"Temp", "C", "0", "0.5", "-64"},  // (M) Temperature (DS18B20)
-    {"Temp", "C", "0", "0.5", "-64"},  // (M) Temperature (DS18S20)
+    {nullptr, "None", "0", "0", "0"},    // Not used
+    {"I1", "mA", "0", "19.5", "0"},      // (M) Current1 (5A fullscale)
+    {"I1", "mA", "0", "9.76", "0"},      // (M) Current1 (2.5A fullscale)
+    {"I1", "mA", "0", "4.88", "0"},      // (M) Current1 (1.25A fullscale)
+    {"I2", "mA", "0", "19.5", "0"},      // (M) Current2 (5A fullscale)
+    {"I2", "mA", "0", "9.76", "0"},      // (M) Current2 (2.5A fullscale)
+    {"I2", "mA", "0", "4.88", "0"},      // (M) Current2 (1.25A fullscale)
+    {"U1", "Volt", "0", "0.1", "0"},     // (M) Voltage1
+    {"U2", "Volt", "0", "0.1", "0"},     // (M) Voltage2
+    {"Temp", "C", "0", "0.5", "-64"},    // (M) Temperature (DS18B20)
+    {"Temp", "C", "0", "0.5", "-64"},    // (M) Temperature (DS18S20)
     {"Vin", "Volt", "0", "0.075", "0"},  // (I) Input voltage
-    {"Temp", "C", "0", "0.5", "-64"},  // (E) Temperature (DS18B20)
-    {"Temp", "C", "0", "0.5", "-64"},  // (E) Temperature (DS18S20)
+    {"Temp", "C", "0", "0.5", "-64"},    // (E) Temperature (DS18B20)
+    {"Temp", "C", "0", "0.5", "-64"},    // (E) Temperature (DS18S20)
 };
 
 struct DigitalPreset {

@@ -11,7 +11,7 @@ namespace {
 
 // A MemoryForm that records the order in which the program writes settings.
 class OrderForm : public MemoryForm {
-public:
+  public:
     void setText(std::string_view name, const QString& text) override {
         writes.push_back(std::string(name));
         MemoryForm::setText(name, text);

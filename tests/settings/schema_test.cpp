@@ -40,7 +40,7 @@ TEST(Schema, ItemListSizes) {
         const char* setting;
         size_t count;
     } cases[] = {
-        {"Teleanalog3_source", 14}, {"Teledigital6_source", 9}, {"Serial1_mode", 7},
+        {"Teleanalog3_source", 14}, {"Teledigital6_source", 9},  {"Serial1_mode", 7},
         {"Serial2_mode", 7},        {"Weather_stationtype", 11}, {"RS485_mode", 4},
         {"Weather_enable", 3},      {"Beacon2_enable", 4},       {"Squelch", 10},
         {"Mice_message", 8},        {"GPS_baudrate", 5},         {"Gpspassthrough_baudrate", 6},

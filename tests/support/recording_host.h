@@ -12,7 +12,7 @@
 // A Host that records everything an operation does, in order, answers file dialogs from a
 // preset table, sleeps in zero time and reads a settable clock.
 class RecordingHost : public Host {
-public:
+  public:
     void log(const QString& line) override {
         logLines.append(line);
         events.append("log: " + line);

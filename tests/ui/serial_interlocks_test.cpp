@@ -21,22 +21,22 @@ const QString A1 = msg("RS-232 port 1 changed to None.",
 const QString A2 = msg("RS-232 port 2 changed to None.",
                        "If WS-2300 or WS-2350 station is selected on port 1, then port 2 can "
                        "work in RX-only mode (e.g. GPS).");
-const QString B1 = msg("RS-232 port 2 changed to None.",
-                       "Weather station can be selected on one port only.");
-const QString B2 = msg("RS-232 port 1 changed to None.",
-                       "Weather station can be selected on one port only.");
+const QString B1 =
+    msg("RS-232 port 2 changed to None.", "Weather station can be selected on one port only.");
+const QString B2 =
+    msg("RS-232 port 1 changed to None.", "Weather station can be selected on one port only.");
 const QString C1 = A2;
 const QString C2 = A1;
-const QString D1 = msg("RS-232 port 2 changed to None.",
-                       "Serial console can be selected on one port only.");
-const QString D2 = msg("RS-232 port 1 changed to None.",
-                       "Serial console can be selected on one port only.");
+const QString D1 =
+    msg("RS-232 port 2 changed to None.", "Serial console can be selected on one port only.");
+const QString D2 =
+    msg("RS-232 port 1 changed to None.", "Serial console can be selected on one port only.");
 const QString E1 = msg("RS-232 port 2 changed to None.", "GPS can be selected on one port only.");
 const QString E2 = msg("RS-232 port 1 changed to None.", "GPS can be selected on one port only.");
-const QString F1 = msg("RS-232 port 2 changed to None.",
-                       "KISS packet output can be selected on one port only.");
-const QString F2 = msg("RS-232 port 1 changed to None.",
-                       "KISS packet output can be selected on one port only.");
+const QString F1 =
+    msg("RS-232 port 2 changed to None.", "KISS packet output can be selected on one port only.");
+const QString F2 =
+    msg("RS-232 port 1 changed to None.", "KISS packet output can be selected on one port only.");
 const QString G1 = msg("RS-232 port 2 changed to GPS.",
                        "GPS passthrough function on port 1 needs a GPS connected to port 2.");
 const QString G2 = msg("RS-232 port 1 changed to GPS.",
@@ -52,7 +52,9 @@ struct Case {
     QStringList messages;
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class Interlocks : public ::testing::TestWithParam<Case> {};
 
@@ -97,11 +99,9 @@ const Case kCases[] = {
     {"console twice", Console, Console, NoStation, Handler::Port1, Console, None, {D1}},
     {"GPS twice", Gps, Gps, NoStation, Handler::Port1, Gps, None, {E1}},
     {"KISS twice", Kiss, Kiss, NoStation, Handler::Port1, Kiss, None, {F1}},
-    {"passthrough with KISS", Passthrough, Kiss, NoStation, Handler::Port1, Passthrough, Gps,
-     {G1}},
+    {"passthrough with KISS", Passthrough, Kiss, NoStation, Handler::Port1, Passthrough, Gps, {G1}},
     {"passthrough with GPS", Passthrough, Gps, NoStation, Handler::Port1, Passthrough, Gps, {}},
-    {"passthrough with none", Passthrough, None, NoStation, Handler::Port1, Passthrough, Gps,
-     {G1}},
+    {"passthrough with none", Passthrough, None, NoStation, Handler::Port1, Passthrough, Gps, {G1}},
     {"GPS with passthrough", Gps, Passthrough, NoStation, Handler::Port1, Gps, Passthrough, {}},
     // Rule table, port 2 handler.
     {"port 2 weather twice", Wx, Wx, NoStation, Handler::Port2, None, Wx, {B2}},
@@ -113,28 +113,39 @@ const Case kCases[] = {
     // The weather station handler runs port 1 and then port 2: one message in all.
     {"WS-2300 chosen, port 2 console", Wx, Console, Ws2300, Handler::Station, Wx, None, {C1}},
     {"WS-2350 chosen, port 1 KISS", Kiss, Wx, Ws2350, Handler::Station, None, Wx, {A1}},
-    {"station, passthrough beside weather", Passthrough, Wx, NoStation, Handler::Station,
-     Passthrough, Gps, {G1}},
+    {"station, passthrough beside weather",
+     Passthrough,
+     Wx,
+     NoStation,
+     Handler::Station,
+     Passthrough,
+     Gps,
+     {G1}},
     {"start-up pair", Console, Gps, NoStation, Handler::Station, Console, Gps, {}},
     // "None (removed)" and no choice match no rule.
     {"removed on port 1", Removed, Removed, Ws2300, Handler::Station, Removed, Removed, {}},
-    {"removed beside passthrough", Removed, Passthrough, NoStation, Handler::Port1, Removed,
-     Passthrough, {}},
+    {"removed beside passthrough",
+     Removed,
+     Passthrough,
+     NoStation,
+     Handler::Port1,
+     Removed,
+     Passthrough,
+     {}},
     {"no role on port 2", Passthrough, -1, NoStation, Handler::Port1, Passthrough, Gps, {G1}},
     {"no role on port 1", -1, Gps, NoStation, Handler::Station, -1, Gps, {}},
     {"no station chosen", Console, Wx, -1, Handler::Port1, Console, Wx, {}},
 };
 
-INSTANTIATE_TEST_SUITE_P(AllRules, Interlocks, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
-                             std::string name = info.param.what;
-                             for (char& ch : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) {
-                                     ch = '_';
-                                 }
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(AllRules, Interlocks, ::testing::ValuesIn(kCases), [](const auto& info) {
+    std::string name = info.param.what;
+    for (char& ch : name) {
+        if (!std::isalnum(static_cast<unsigned char>(ch))) {
+            ch = '_';
+        }
+    }
+    return name;
+});
 
 // The changed role is set by the program: it does not run the other port's handler, so a
 // role changed to None is never judged again in the same run.

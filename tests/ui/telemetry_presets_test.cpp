@@ -16,25 +16,21 @@ struct AnalogCase {
 
 TEST(AnalogPreset, FillsTheChannelForItsSource) {
     const AnalogCase cases[] = {
-        {4, 0, {"A4", "None", "0", "0", "0"}},
-        {1, 0, {"A1", "None", "0", "0", "0"}},
-        {1, 1, {"I1", "mA", "0", "19.5", "0"}},
-        {3, 3, {"I1", "mA", "0", "4.88", "0"}},
-        {2, 5, {"I2", "mA", "0", "9.76", "0"}},
-        {5, 4, {"I2", "mA", "0", "19.5", "0"}},
-        {2, 7, {"U1", "Volt", "0", "0.1", "0"}},
-        {5, 8, {"U2", "Volt", "0", "0.1", "0"}},
-        {1, 9, {"Temp", "C", "0", "0.5", "-64"}},
-        {2, 10, {"Temp", "C", "0", "0.5", "-64"}},
-        {3, 11, {"Vin", "Volt", "0", "0.075", "0"}},
-        {4, 12, {"Temp", "C", "0", "0.5", "-64"}},
+        {4, 0, {"A4", "None", "0", "0", "0"}},       {1, 0, {"A1", "None", "0", "0", "0"}},
+        {1, 1, {"I1", "mA", "0", "19.5", "0"}},      {3, 3, {"I1", "mA", "0", "4.88", "0"}},
+        {2, 5, {"I2", "mA", "0", "9.76", "0"}},      {5, 4, {"I2", "mA", "0", "19.5", "0"}},
+        {2, 7, {"U1", "Volt", "0", "0.1", "0"}},     {5, 8, {"U2", "Volt", "0", "0.1", "0"}},
+        {1, 9, {"Temp", "C", "0", "0.5", "-64"}},    {2, 10, {"Temp", "C", "0", "0.5", "-64"}},
+        {3, 11, {"Vin", "Volt", "0", "0.075", "0"}}, {4, 12, {"Temp", "C", "0", "0.5", "-64"}},
         {5, 13, {"Temp", "C", "0", "0.5", "-64"}},
     };
     for (const AnalogCase& c : cases) {
         MemoryForm form;
         RecordingHost host;
         applyStartupDefaults(form, host);
-        const auto f = [&](const char* suffix) { return familyName("Teleanalog", c.channel, suffix); };
+        const auto f = [&](const char* suffix) {
+            return familyName("Teleanalog", c.channel, suffix);
+        };
         form.setIndex(f("_source"), c.source);
         form.setIndex(f("_average"), 1);
         applyAnalogPreset(form, c.channel);
@@ -55,9 +51,9 @@ struct DigitalCase {
 
 TEST(DigitalPreset, FillsTheChannelForItsSource) {
     const DigitalCase cases[] = {
-        {7, 0, "B7", "Non"}, {6, 0, "B6", "Non"}, {8, 0, "B8", "Non"}, {5, 0, "B5", "None"},
-        {1, 0, "B1", "None"}, {2, 1, "O1", "On"}, {8, 4, "O4", "On"},  {3, 5, "I1", "Hi"},
-        {6, 8, "I4", "Hi"},
+        {7, 0, "B7", "Non"},  {6, 0, "B6", "Non"},  {8, 0, "B8", "Non"},
+        {5, 0, "B5", "None"}, {1, 0, "B1", "None"}, {2, 1, "O1", "On"},
+        {8, 4, "O4", "On"},   {3, 5, "I1", "Hi"},   {6, 8, "I4", "Hi"},
     };
     for (const DigitalCase& c : cases) {
         MemoryForm form;
