@@ -118,6 +118,12 @@ class SimulatedTracker : public HidTransport {
     // The timeout of every read, in order.
     const std::vector<int>& readTimeouts() const { return readTimeouts_; }
     int exchanges() const { return exchanges_; }
+    // Forgets the recorded requests, violations and read timeouts (a long demo session).
+    void clearRecords() {
+        requests_.clear();
+        violations_.clear();
+        readTimeouts_.clear();
+    }
 
   private:
     struct BusDevice {
