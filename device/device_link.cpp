@@ -1,0 +1,153 @@
+#include "device/device_link.h"
+
+#include <QString>
+#include <algorithm>
+
+#include "settings/host.h"
+
+namespace {
+
+// Page indexes travel as 16 bits.
+constexpr int kPageIndexLimit = 0x10000;
+
+Report makeRequest(Command command, int pageIndex) {
+    Report request{};  // every byte not set below is zero
+    request[0] = 0;    // report number
+    request[kCodeOffset] = static_cast<std::uint8_t>(command);
+    writeU16(request, kPageIndexOffset, static_cast<std::uint16_t>(pageIndex));
+    return request;
+}
+
+bool echoes(const Report& reply, Command command) {
+    return reply[kCodeOffset] == static_cast<std::uint8_t>(command);
+}
+
+}  // namespace
+
+DeviceLink::DeviceLink(HidTransport& transport) : transport_(transport) {}
+
+DeviceLink::~DeviceLink() {
+    CloseDevice();
+}
+
+bool DeviceLink::OpenDevice(Host& host) {
+    CloseDevice();
+    const std::vector<std::string> paths =
+        transport_.enumerate(kTrackerVendorId, kTrackerProductId);
+    if (paths.empty()) {
+        host.log("Veltromark not found.");
+        return false;
+    }
+    // The first tracker in enumeration order is the one used; any later one is left alone.
+    const OpenResult result = transport_.open(paths.front());
+    host.log("Veltromark found, vid: Vid_0483, pid: A04D");
+    if (result.opened) {
+        state_ = State::Open;
+    } else {
+        state_ = State::OpenFailed;
+        QString reason = QString::fromStdString(result.reason).trimmed();
+        while (reason.endsWith('.')) {
+            reason.chop(1);
+        }
+        if (reason.isEmpty()) {
+            reason = "the system refused access";
+        }
+        host.log("Cannot open the device: " + reason + ".");
+    }
+    return true;
+}
+
+void DeviceLink::CloseDevice() {
+    if (state_ != State::Closed) {
+        transport_.close();
+        state_ = State::Closed;
+    }
+}
+
+std::optional<Report> DeviceLink::ExchangeReport(const Report& request) {
+    if (state_ != State::Open) {
+        return std::nullopt;  // like a write that transfers nothing
+    }
+    if (transport_.write(request) != static_cast<int>(kReportSize)) {
+        return std::nullopt;
+    }
+    std::array<std::uint8_t, kReplyPayloadSize> payload{};
+    if (transport_.read(payload, kReplyTimeoutMs) != static_cast<int>(kReplyPayloadSize)) {
+        return std::nullopt;
+    }
+    // The HID layer drops the report number; put the reply back in its 65-byte form.
+    Report reply{};
+    reply[0] = 0;
+    std::copy(payload.begin(), payload.end(), reply.begin() + 1);
+    return reply;
+}
+
+bool DeviceLink::writePage(Command command, int pageIndex, int pageCount,
+                           std::span<const std::uint8_t, kPageSize> data) {
+    if (pageIndex < 0 || pageIndex >= pageCount) {
+        return false;  // a page the tracker does not have: nothing is sent
+    }
+    Report request = makeRequest(command, pageIndex);
+    std::copy(data.begin(), data.end(), request.begin() + kPageDataOffset);
+    writeU16(request, kPageSumOffset, pageSum(data));
+    const std::optional<Report> reply = ExchangeReport(request);
+    return reply && echoes(*reply, command);
+}
+
+bool DeviceLink::readPage(Command command, int pageIndex, int pageCount,
+                          std::span<std::uint8_t, kPageSize> destination) {
+    if (pageIndex < 0 || pageIndex >= pageCount) {
+        return false;
+    }
+    const std::optional<Report> reply = ExchangeReport(makeRequest(command, pageIndex));
+    if (!reply || !echoes(*reply, command)) {
+        return false;
+    }
+    const std::span<const std::uint8_t, kPageSize> data(reply->data() + kPageDataOffset, kPageSize);
+    if (pageSum(data) != readU16(*reply, kPageSumOffset)) {
+        return false;
+    }
+    std::copy(data.begin(), data.end(), destination.begin());
+    return true;
+}
+
+std::optional<Report> DeviceLink::exchangeCommand(Command command) {
+    return ExchangeReport(makeRequest(command, 0));
+}
+
+bool DeviceLink::WriteEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data) {
+    return writePage(Command::EepromPageWrite, pageIndex, kEepromPages, data);
+}
+
+bool DeviceLink::WriteFirmwarePage(int pageIndex, std::span<const std::uint8_t, kPageSize> data) {
+    return writePage(Command::FirmwarePageWrite, pageIndex, kPageIndexLimit, data);
+}
+
+bool DeviceLink::ReadEepromPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination) {
+    return readPage(Command::EepromPageRead, pageIndex, kEepromPages, destination);
+}
+
+bool DeviceLink::ReadGpsPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination) {
+    return readPage(Command::GpsPageRead, pageIndex, kGpsPages, destination);
+}
+
+std::optional<std::uint32_t> DeviceLink::QueryFirmwareVersion() {
+    const std::optional<Report> reply = exchangeCommand(Command::FirmwareVersionQuery);
+    if (!reply || !echoes(*reply, Command::FirmwareVersionQuery)) {
+        return std::nullopt;
+    }
+    return readU32(*reply, kVersionOffset);
+}
+
+bool DeviceLink::StartGpsErase() {
+    const std::optional<Report> reply = exchangeCommand(Command::GpsMemoryErase);
+    return reply && echoes(*reply, Command::GpsMemoryErase);
+}
+
+EraseStatus DeviceLink::PollGpsErase() {
+    const std::optional<Report> reply = exchangeCommand(Command::GpsEraseStatus);
+    if (!reply) {
+        return EraseStatus::ExchangeFailed;
+    }
+    return (*reply)[kCodeOffset] == kEraseDone ? EraseStatus::Finished : EraseStatus::Erasing;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "device/hid_transport.h"
+#include "device/protocol.h"
+
+class Host;
+
+// Answer to an erase status poll.
+enum class EraseStatus {
+    ExchangeFailed,  // no complete exchange
+    Finished,        // the tracker answered EraseDone
+    Erasing,         // any other answer, also the echoed status code
+};
+
+// The link to the tracker: finds and opens it, carries the strict request/reply exchange of
+// 65-byte reports, and closes it again. One instance serves the whole program; every device
+// operation opens it at its start and closes it on every way out:
+//
+//     if (!link.OpenDevice(host)) { link.CloseDevice(); return; }
+//     ... command operations ...
+//     link.CloseDevice();
+//
+// The command operations build their request, exchange it and accept the reply by its code
+// (and, for page reads, its page sum). They never log and never retry.
+class DeviceLink {
+  public:
+    explicit DeviceLink(HidTransport& transport);
+    ~DeviceLink();
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
+
+    // Opens the first tracker in enumeration order and logs "Veltromark found, vid: Vid_0483,
+    // pid: A04D", or logs "Veltromark not found." and returns false. A tracker that is found
+    // but cannot be opened still counts as found: the reason is logged on the next line and
+    // every exchange then fails.
+    bool OpenDevice(Host& host);
+
+    // Closes the device. Harmless when nothing is open.
+    void CloseDevice();
+
+    // True between an OpenDevice that found the tracker and the next CloseDevice.
+    bool isOpen() const { return state_ != State::Closed; }
+
+    // Sends one request and reads one reply, waiting at most kReplyTimeoutMs. Fails when the
+    // write does not take all 65 bytes (no read is then attempted) or when no complete reply
+    // arrives in time. The reply is returned in the 65-byte form (byte 0 the report number 0)
+    // and its content is not looked at.
+    std::optional<Report> ExchangeReport(const Report& request);
+
+    // Page writes: succeed when the tracker echoes the command code.
+    bool WriteEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
+    bool WriteFirmwarePage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
+
+    // Page reads: on a reply with the echoed code and a matching page sum, copy its 32 data
+    // bytes into `destination`; on any other outcome `destination` is left untouched. The page
+    // index in the reply is not compared with the one asked for.
+    bool ReadEepromPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination);
+    bool ReadGpsPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination);
+
+    // The firmware version in hundredths (107 is 1.07), or nothing when the exchange failed.
+    std::optional<std::uint32_t> QueryFirmwareVersion();
+
+    // Starts the GPS memory erase; true when the tracker accepted it.
+    bool StartGpsErase();
+
+    // Asks whether the GPS memory erase has finished.
+    EraseStatus PollGpsErase();
+
+  private:
+    enum class State { Closed, Open, OpenFailed };
+
+    bool writePage(Command command, int pageIndex, int pageCount,
+                   std::span<const std::uint8_t, kPageSize> data);
+    bool readPage(Command command, int pageIndex, int pageCount,
+                  std::span<std::uint8_t, kPageSize> destination);
+    std::optional<Report> exchangeCommand(Command command);
+
+    HidTransport& transport_;
+    State state_ = State::Closed;
+};

@@ -1,0 +1,90 @@
+#include "device/hidapi_transport.h"
+
+#include <hidapi.h>
+
+#include <QString>
+
+namespace {
+
+// hidapi's last error outside a device (enumeration, opening) as a short reason in the
+// program's words where we recognise it, otherwise as hidapi tells it.
+std::string lastOpenError() {
+    const wchar_t* message = hid_error(nullptr);
+    const QString text = message ? QString::fromWCharArray(message).trimmed() : QString();
+    const QString lower = text.toLower();
+    // Linux hidraw: "...: Permission denied"; Windows: "Access is denied."
+    if (lower.contains("permission denied") || lower.contains("access is denied")) {
+        return "permission denied";
+    }
+    // Another program holds the device exclusively (macOS reports kIOReturnExclusiveAccess).
+    if (lower.contains("busy") || lower.contains("0xe00002c5")) {
+        return "it is in use by another program";
+    }
+    if (lower.contains("no such file") || lower.contains("not found")) {
+        return "it was unplugged";
+    }
+    return text.isEmpty() ? std::string("the system refused access") : text.toStdString();
+}
+
+}  // namespace
+
+HidapiTransport::HidapiTransport() : initialised_(hid_init() == 0) {}
+
+HidapiTransport::~HidapiTransport() {
+    close();
+    if (initialised_) {
+        hid_exit();
+    }
+}
+
+std::vector<std::string> HidapiTransport::enumerate(std::uint16_t vendor, std::uint16_t product) {
+    std::vector<std::string> paths;
+    if (!initialised_) {
+        return paths;
+    }
+    hid_device_info* const first = hid_enumerate(vendor, product);
+    for (const hid_device_info* info = first; info != nullptr; info = info->next) {
+        // hid_enumerate filters already; the check keeps a zero (wildcard) id from matching.
+        if (info->path != nullptr && info->vendor_id == vendor && info->product_id == product) {
+            paths.emplace_back(info->path);
+        }
+    }
+    hid_free_enumeration(first);
+    return paths;
+}
+
+OpenResult HidapiTransport::open(const std::string& path) {
+    close();
+    if (!initialised_) {
+        return {false, "the HID library could not start"};
+    }
+    device_ = hid_open_path(path.c_str());
+    if (device_ == nullptr) {
+        return {false, lastOpenError()};
+    }
+    return {true, {}};
+}
+
+void HidapiTransport::close() {
+    if (device_ != nullptr) {
+        hid_close(device_);
+        device_ = nullptr;
+    }
+}
+
+int HidapiTransport::write(std::span<const std::uint8_t, kReportSize> report) {
+    if (device_ == nullptr) {
+        return -1;
+    }
+    // Byte 0 is the report number 0: hidapi sends the 64 bytes after it as the one output
+    // report the tracker has.
+    return hid_write(device_, report.data(), report.size());
+}
+
+int HidapiTransport::read(std::span<std::uint8_t, kReplyPayloadSize> payload, int timeoutMs) {
+    if (device_ == nullptr) {
+        return -1;
+    }
+    // Returns the payload without the report number, 0 on timeout, -1 on error or unplug.
+    return hid_read_timeout(device_, payload.data(), payload.size(), timeoutMs);
+}
