@@ -9,22 +9,6 @@
 
 #include "device/protocol.h"
 
-std::array<std::uint8_t, kGpsRecordSize> gpsRecord(const GpsFix& fix) {
-    std::array<std::uint8_t, kGpsRecordSize> record{};
-    writeU32(record, 0, static_cast<std::uint32_t>(fix.latitude));
-    writeU32(record, 4, static_cast<std::uint32_t>(fix.longitude));
-    writeU32(record, 8, static_cast<std::uint32_t>(fix.time));
-    writeU32(record, 12, static_cast<std::uint32_t>(fix.date));
-    writeU16(record, 16, fix.speed);
-    writeU16(record, 18, fix.course);
-    writeU16(record, 20, fix.altitude);
-    // qChecksum with ISO 3309 is CRC-16/X-25, the tracker's record check.
-    const quint16 crc = qChecksum(QByteArrayView(reinterpret_cast<const char*>(record.data()), 22),
-                                  Qt::ChecksumIso3309);
-    writeU16(record, 22, crc);
-    return record;
-}
-
 // The configuration EEPROM of a tracker set up for a car: SmartBeaconing with Base-91
 // positions, KISS on the first serial port, GPS on the second, a battery voltage and a
 // thermometer on telemetry. Every field is written at its place in the image, so this one
@@ -245,7 +229,7 @@ std::int32_t nmeaTimes10000(double degrees) {
 
 }  // namespace
 
-std::vector<GpsFix> sampleTrack() {
+std::vector<GpsRecord> sampleTrack() {
     // A 25-minute drive out of town: speed (knots) and course (degrees) at key records,
     // linear in between; one record every 5 seconds.
     struct Key {
@@ -259,7 +243,7 @@ std::vector<GpsFix> sampleTrack() {
     constexpr int kStepSeconds = 5;
     constexpr int kStartSeconds = 8 * 3600 + 30 * 60;  // 08:30:00 UTC
 
-    std::vector<GpsFix> track;
+    std::vector<GpsRecord> track;
     track.reserve(kRecords);
     double lat = 52.0 + 13.5 / 60.0;
     double lon = 21.0 + 0.45 / 60.0;
@@ -275,7 +259,7 @@ std::vector<GpsFix> sampleTrack() {
         const double course = a.course + f * (b.course - a.course);
 
         const int seconds = kStartSeconds + i * kStepSeconds;
-        GpsFix fix{};
+        GpsRecord fix{};
         fix.latitude = nmeaTimes10000(lat);
         fix.longitude = nmeaTimes10000(lon);
         fix.time = (seconds / 3600) * 10000 + (seconds / 60 % 60) * 100 + seconds % 60;
@@ -296,11 +280,11 @@ std::vector<GpsFix> sampleTrack() {
 
 std::vector<std::uint8_t> sampleGpsMemory() {
     std::vector<std::uint8_t> memory(kGpsMemorySize, 0xFF);
-    const std::vector<GpsFix> track = sampleTrack();
+    const std::vector<GpsRecord> track = sampleTrack();
     for (std::size_t r = 0; r < track.size(); ++r) {
         const std::size_t at =
             (r / kGpsSlotsPerBlock) * kGpsBlockSize + (r % kGpsSlotsPerBlock) * kGpsRecordSize;
-        const auto record = gpsRecord(track[r]);
+        const auto record = encodeGpsSlot(track[r]);
         std::copy(record.begin(), record.end(), memory.begin() + static_cast<std::ptrdiff_t>(at));
     }
     return memory;

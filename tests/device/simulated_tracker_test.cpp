@@ -50,7 +50,7 @@ TEST(SampleContents, TheConfigurationImagePassesTheImageChecks) {
 }
 
 TEST(SampleContents, AGpsRecordIsStoredLittleEndianWithItsCheckValue) {
-    const auto record = gpsRecord({52135000, 21004500, 123519, 230394, 1234, 8450, 1105});
+    const auto record = encodeGpsSlot({52135000, 21004500, 123519, 230394, 1234, 8450, 1105});
     const std::uint8_t expected[24] = {0x58, 0x84, 0x1B, 0x03, 0xD4, 0x80, 0x40, 0x01,
                                        0x7F, 0xE2, 0x01, 0x00, 0xFA, 0x83, 0x03, 0x00,
                                        0xD2, 0x04, 0x02, 0x21, 0x51, 0x04, 0xE6, 0x0A};
@@ -60,7 +60,7 @@ TEST(SampleContents, AGpsRecordIsStoredLittleEndianWithItsCheckValue) {
 TEST(SampleContents, TheGpsMemoryHoldsOneDriveAndIsErasedElsewhere) {
     const std::vector<std::uint8_t> memory = sampleGpsMemory();
     ASSERT_EQ(memory.size(), 524288u);
-    std::vector<GpsFix> stored;
+    std::vector<GpsRecord> stored;
     for (std::size_t block = 0; block < 2048; ++block) {
         for (std::size_t slot = 0; slot < 10; ++slot) {
             const std::uint8_t* at = memory.data() + block * 256 + slot * 24;
@@ -81,8 +81,8 @@ TEST(SampleContents, TheGpsMemoryHoldsOneDriveAndIsErasedElsewhere) {
     ASSERT_GE(stored.size(), 200u);
     for (std::size_t i = 1; i < stored.size(); ++i) {
         // One fix every 5 seconds, a car's distance apart, north-east of Warsaw.
-        const GpsFix& a = stored[i - 1];
-        const GpsFix& b = stored[i];
+        const GpsRecord& a = stored[i - 1];
+        const GpsRecord& b = stored[i];
         EXPECT_EQ((b.time % 100 + 60 - a.time % 100) % 60, 5) << i;
         EXPECT_LT(std::abs(b.latitude - a.latitude), 10000) << i;  // under a minute of arc
         EXPECT_LT(std::abs(b.longitude - a.longitude), 10000) << i;

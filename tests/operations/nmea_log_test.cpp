@@ -7,6 +7,11 @@
 
 namespace {
 
+QByteArray slotBytes(const GpsRecord& r) {
+    const GpsSlot slot = encodeGpsSlot(r);
+    return QByteArray(reinterpret_cast<const char*>(slot.data()), slot.size());
+}
+
 const std::uint8_t* bytes(const QByteArray& a) {
     return reinterpret_cast<const std::uint8_t*>(a.constData());
 }
@@ -30,7 +35,8 @@ TEST(Crc16X25, KnownValues) {
 
 TEST(GpsSlot, WorkedExampleByteForByte) {
     const GpsRecord r{52135000, 21004500, 123519, 230394, 1234, 8450, 1105};
-    const QByteArray slot = encodeGpsSlot(r);
+    const GpsSlot encoded = encodeGpsSlot(r);
+    const QByteArray slot(reinterpret_cast<const char*>(encoded.data()), encoded.size());
     const QByteArray want = QByteArray::fromHex(
         "58841B03D48040017FE20100FA830300D2040221"
         "5104E60A");
@@ -44,9 +50,9 @@ TEST(GpsSlot, WorkedExampleByteForByte) {
 }
 
 TEST(GpsSlot, WrongCheckValuesAreRefused) {
-    QByteArray slot = encodeGpsSlot({52135000, 21004500, 123519, 230394, 1234, 8450, 1105});
-    slot[22] = static_cast<char>(slot[22] ^ 1);
-    EXPECT_FALSE(decodeGpsSlot(bytes(slot)).has_value());
+    GpsSlot slot = encodeGpsSlot({52135000, 21004500, 123519, 230394, 1234, 8450, 1105});
+    slot[22] ^= 1;
+    EXPECT_FALSE(decodeGpsSlot(slot.data()).has_value());
     EXPECT_FALSE(decodeGpsSlot(bytes(QByteArray(24, '\xFF'))).has_value());
     EXPECT_FALSE(decodeGpsSlot(bytes(QByteArray(24, '\0'))).has_value());
 }
@@ -114,10 +120,10 @@ TEST(NmeaLog, MemoryOrderAndUnusedBlockTail) {
     const GpsRecord a{5213000, 1658000, 100000, 10125, 0, 0, 0};
     const GpsRecord b{5214000, 1659000, 90000, 10125, 0, 0, 0};  // earlier, but stored later
     const GpsRecord hidden{5215000, 1660000, 80000, 10125, 0, 0, 0};
-    memory.replace(0 * 256 + 9 * 24, 24, encodeGpsSlot(a));             // last slot of block 0
-    memory.replace(2 * 256 + 0 * 24, 24, encodeGpsSlot(b));             // first slot of block 2
-    memory.replace(1 * 256 + 240, 16, encodeGpsSlot(hidden).left(16));  // block tail
-    memory.replace(1 * 256 + 232, 24, encodeGpsSlot(hidden));  // straddles slot 9 and the tail
+    memory.replace(0 * 256 + 9 * 24, 24, slotBytes(a));             // last slot of block 0
+    memory.replace(2 * 256 + 0 * 24, 24, slotBytes(b));             // first slot of block 2
+    memory.replace(1 * 256 + 240, 16, slotBytes(hidden).left(16));  // block tail
+    memory.replace(1 * 256 + 232, 24, slotBytes(hidden));           // straddles slot 9 and the tail
 
     EXPECT_EQ(nmeaLog(bytes(memory), memory.size()), nmeaSentences(a) + nmeaSentences(b));
     // A trailing part shorter than a block is not read.

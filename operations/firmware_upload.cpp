@@ -1,0 +1,49 @@
+#include "operations/firmware_upload.h"
+
+#include <algorithm>
+#include <span>
+
+#include "operations/operation_support.h"
+
+void Button_upload_firmwareClick(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
+    LinkCloser closer(link);
+    if (!link.OpenDevice(host)) {
+        return;
+    }
+    CommandButtonsDisabled disabled(host);
+    UploadFirmware(host, link, buffer);
+}
+
+void UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
+    const std::optional<QByteArray> image = host.firmwareImage();
+    if (!image) {
+        host.information("Firmware resource not found (FindResource).");
+        return;
+    }
+    const auto size = static_cast<std::size_t>(image->size());
+    if (size > buffer.size()) {
+        host.information("Firmware file too long.");
+        return;
+    }
+    // The rest of the buffer is cleared, so the last page is padded with zeros even after a
+    // larger image went out before.
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image->constData());
+    std::copy(bytes, bytes + size, buffer.begin());
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(size), buffer.end(), 0);
+    const int pageCount = static_cast<int>((size + kPageSize - 1) / kPageSize);
+
+    host.progressStart(pageCount);
+    for (int p = 0; p < pageCount; ++p) {
+        host.processEvents();
+        const std::span<const std::uint8_t, kPageSize> page(buffer.data() + p * kPageSize,
+                                                            kPageSize);
+        if (!link.WriteFirmwarePage(p, page)) {
+            host.log(pageLine("Page write error", p, pageCount));
+            return;
+        }
+        host.log(pageLine("Page written", p, pageCount));
+        host.progressStep();
+    }
+    host.log("Firmware upgrade success");
+    host.progressReset();
+}

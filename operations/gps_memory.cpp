@@ -1,0 +1,103 @@
+#include "operations/gps_memory.h"
+
+#include <QSaveFile>
+#include <algorithm>
+#include <span>
+
+#include "operations/nmea_log.h"
+#include "operations/operation_support.h"
+
+namespace {
+
+constexpr int kGpsBlocks = static_cast<int>(kGpsMemorySize / kGpsBlockSize);
+constexpr int kErasePolls = 20;
+constexpr int kErasePollIntervalMs = 1000;
+
+}  // namespace
+
+bool ReadGpsMemory(Host& host, DeviceLink& link, GpsBuffer& buffer) {
+    buffer.resize(kGpsMemorySize);
+    host.progressStart(kGpsPages);
+    for (int p = 0; p < kGpsPages; ++p) {
+        host.processEvents();
+        const std::span<std::uint8_t, kPageSize> page(buffer.data() + p * kPageSize, kPageSize);
+        if (!link.ReadGpsPage(p, page)) {
+            host.log(pageLine("Page read error", p, kGpsPages));
+            return false;
+        }
+        host.log(pageLine("Page read", p, kGpsPages));
+        host.progressStep();
+    }
+    host.progressReset();
+    return true;
+}
+
+void Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer) {
+    const std::optional<QString> path = host.chooseFile(FileDialog::SaveGpsLog);
+    if (!path) {
+        return;
+    }
+    // The new log goes to a temporary file beside the target; the target is replaced only by
+    // commit(), so a missing device or a failed download never empties an existing file.
+    QSaveFile file(*path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
+        return;
+    }
+    buffer.assign(kGpsMemorySize, 0);
+
+    LinkCloser closer(link);
+    if (!link.OpenDevice(host)) {
+        return;
+    }
+    bool complete = false;
+    {
+        CommandButtonsDisabled disabled(host);
+        complete = ReadGpsMemory(host, link, buffer);
+    }
+
+    // Records of the pages read so far; pages never read are zero and hold none.
+    host.progressStart(kGpsBlocks);
+    QByteArray log;
+    for (int b = 0; b < kGpsBlocks; ++b) {
+        host.progressStep();
+        forEachGpsRecord(buffer.data() + b * kGpsBlockSize, kGpsBlockSize,
+                         [&log](const GpsRecord& r) { log.append(nmeaSentences(r)); });
+    }
+    if (file.write(log) != log.size() || !file.commit()) {
+        host.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(file.errorString()));
+        return;
+    }
+    host.log(complete ? "Tracker GPS memory read success." : "Tracker GPS memory read incomplete.");
+}
+
+bool WaitGpsErase(Host& host, DeviceLink& link) {
+    for (int poll = 1; poll <= kErasePolls; ++poll) {
+        switch (link.PollGpsErase()) {
+            case EraseStatus::ExchangeFailed:
+                return false;
+            case EraseStatus::Finished:
+                return true;
+            case EraseStatus::Erasing:
+                host.log("waiting for chip erase...");
+                host.processEvents();
+                host.sleep(kErasePollIntervalMs);
+                break;
+        }
+    }
+    return false;
+}
+
+void Button_erase_memoryClick(Host& host, DeviceLink& link) {
+    LinkCloser closer(link);
+    if (!link.OpenDevice(host)) {
+        return;
+    }
+    CommandButtonsDisabled disabled(host);
+    host.log("Erasing tracker GPS memory. Please wait a few seconds.");
+    if (!link.StartGpsErase()) {
+        host.log("Erase error.");
+        return;
+    }
+    host.log(WaitGpsErase(host, link) ? "Erase complete." : "Erase error.");
+}
