@@ -238,34 +238,26 @@ class Encoder {
 
     bool number(const EncodeStep& step, const ImageField& field) {
         const std::int32_t value = toWholeNumber(form_.text(step.setting));
-        const auto stored = static_cast<std::uint32_t>(value);
+        const auto bits = static_cast<std::uint32_t>(value);  // the low bits are stored
         if (field.encoding == Encoding::U16) {
-            writeU16(image_, field.offset, static_cast<std::uint16_t>(stored));
+            writeU16(image_, field.offset, static_cast<std::uint16_t>(bits));
         } else if (field.encoding == Encoding::U32) {
-            writeU32(image_, field.offset, stored);
+            writeU32(image_, field.offset, bits);
+        } else {
+            image_[field.offset] = static_cast<std::uint8_t>(bits);
         }
-        // The range is tested on the number as written. For every number in range that is
-        // also the stored value; a number that only the lost high bits put out of range
-        // (65,551 reads back from 16 bits as 15) is refused rather than stored as another.
+        // The range is tested on the number as written, which for every number in range is
+        // also the stored value. A number that is out of range only in the high bits that
+        // are dropped (65,551 keeps 15 in 16 bits) is refused, not stored as another value.
         const bool inRange = value >= step.min && value <= step.max;
         switch (step.rule) {
             case Rule::Range:
-                break;
+                return inRange || fail(step.message);
             case Rule::RangeOrZero:
-                if (value == 0) {
-                    return true;
-                }
-                break;
+                return value == 0 || inRange || fail(step.message);
             default:
-                return true;  // no test: the low bits are stored
+                return true;
         }
-        if (!inRange) {
-            return fail(step.message);
-        }
-        if (field.encoding == Encoding::U8Number) {
-            image_[field.offset] = static_cast<std::uint8_t>(value);
-        }
-        return true;
     }
 
     bool text(const EncodeStep& step, const ImageField& field) {

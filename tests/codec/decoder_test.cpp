@@ -24,15 +24,6 @@ void put(ConfigImage& image, int offset, std::string_view bytes) {
     std::memcpy(image.data() + offset, bytes.data(), bytes.size());
 }
 
-// Every setting's value, for comparing forms.
-std::map<std::string, QString> values(const Form& form) {
-    std::map<std::string, QString> v;
-    for (const SettingDef& s : settings()) {
-        v[s.name] = s.isChoice() ? QString::number(form.index(s.name)) : form.text(s.name);
-    }
-    return v;
-}
-
 }  // namespace
 
 TEST(CheckImage, NeedsTheChecksumAndTheEndMarker) {

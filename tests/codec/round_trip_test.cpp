@@ -9,18 +9,6 @@
 #include "settings/image_layout.h"
 #include "settings/schema.h"
 
-namespace {
-
-std::map<std::string, QString> values(const Form& form) {
-    std::map<std::string, QString> v;
-    for (const SettingDef& s : settings()) {
-        v[s.name] = s.isChoice() ? QString::number(form.index(s.name)) : form.text(s.name);
-    }
-    return v;
-}
-
-}  // namespace
-
 TEST(RoundTrip, StartupSettingsComeBackFromTheirImage) {
     StartupForm f;
     const auto before = values(f.form);
