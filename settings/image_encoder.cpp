@@ -54,6 +54,8 @@ void reportRow(StepList& s, const std::string& prefix, const QString& destinatio
     s.address(prefix + "_path2_string", path2, path2Error);
 }
 
+// In the order the settings are checked: of several broken rules the first one here is the
+// one reported.
 std::vector<EncodeStep> buildEncodeSteps() {
     StepList s;
     s.check(Rule::NotEmpty, "Callsign", "Callsign - too short (ex. NOCALL-4).");
