@@ -10,6 +10,7 @@ packages=(
     libjpeg-dev
     libgtest-dev googletest
     clang-format
+    clang libclang-rt-14-dev  # the libFuzzer build (-DVELTROMARK_FUZZ=ON)
     xvfb xauth
 )
 

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "settings/image.h"
+
+class Form;
+class Host;
+
+// Validates the settings and builds `writeImage` (WriteImage) from them, one setting after
+// the other in a fixed order. The first rule that fails shows its message in an information
+// box and ends the pass with false; `writeImage` then holds a partial image that must not be
+// written. On success the image carries the configuration stamp (drawn from the current
+// time), the end marker and the checksum, and true is returned. A number field whose text is
+// not a whole number throws ConversionError at its step. Settings are only read.
+bool EncodeSettings(Form& form, Host& host, ConfigImage& writeImage);
+
+// Fills a 7-byte address field from a call text and an SSID text: the call in upper case
+// (a to z only) padded with spaces, then "0" + SSID. An empty call stores SSID 0 whatever
+// the SSID text holds. Returns false, leaving the field as it was, when the call is not empty
+// and the SSID is not a whole number from 0 to 15, or when the call is longer than 6
+// characters and so would not fit.
+bool EncodeAddress(const QString& call, const QString& ssid, std::span<std::uint8_t, 7> field);
+
+// DDMM.MMN or DDMM.MMS: 8 characters, degrees 0 to 89, minutes below 60.
+bool CheckLatitude(const QString& text);
+// DDDMM.MME or DDDMM.MMW: 9 characters, degrees 0 to 179, minutes below 60.
+bool CheckLongitude(const QString& text);
+
+// The steps of EncodeSettings in order, each on the field that stores `setting` (see
+// imageField). Header, stamp, end marker and checksum are written around them.
+enum class Rule {
+    Store,          // convert and store by the field's encoding; no test of the value
+    NotEmpty,       // test only: the text is not empty
+    Length,         // test only: the text is exactly as long as the field
+    Range,          // number from min to max
+    RangeOrZero,    // number 0, or from min to max
+    Latitude,       // CheckLatitude, then the 8 characters
+    Longitude,      // CheckLongitude, then the 9 characters
+    Printable,      // text of printable characters (0x20 to 0x7E)
+    BeaconMessage,  // the same after leaving out carriage returns and line feeds
+};
+struct EncodeStep {
+    std::string setting;
+    Rule rule = Rule::Store;
+    // Shown when the rule fails; for an address field, when its SSID is out of range.
+    QString message;
+    int min = 0;
+    int max = 0;
+    // The setting as messages name it, for a text too long for its field ("Status text").
+    QString title;
+};
+const std::vector<EncodeStep>& encodeSteps();
