@@ -6,8 +6,17 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 
 #include "settings/host.h"
+
+// Readable Qt strings in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
+    *os << '"' << bytes.toStdString() << '"';
+}
 
 // A Host that records everything an operation does, in order, answers file dialogs from a
 // preset table, sleeps in zero time and reads a settable clock.

@@ -1,0 +1,98 @@
+#include "operations/config_transfer.h"
+
+#include <span>
+
+#include "operations/operation_support.h"
+#include "settings/image_decoder.h"
+#include "settings/image_encoder.h"
+
+void ReadEeprom(Host& host, DeviceLink& link, ConfigImage& readImage) {
+    constexpr int pages = static_cast<int>(kImagePages);
+    host.progressStart(pages);
+    for (int p = 0; p < pages; ++p) {
+        const std::span<std::uint8_t, kPageSize> page(readImage.data() + p * kPageSize, kPageSize);
+        if (!link.ReadEepromPage(p, page)) {
+            host.log(pageLine("Page read error", p, pages));
+            return;
+        }
+        host.log(pageLine("Page read", p, pages));
+        host.progressStep();
+    }
+    host.progressReset();
+}
+
+bool ShowFirmwareVersion(Host& host, DeviceLink& link) {
+    const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
+    if (!version) {
+        return false;
+    }
+    host.information(QString::asprintf("Firmware version: %.2f", *version / 100.0));
+    return true;
+}
+
+void Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& readImage) {
+    readImage.fill(0);
+    {
+        LinkCloser closer(link);
+        if (!link.OpenDevice(host)) {
+            return;
+        }
+        ReadEeprom(host, link, readImage);
+    }
+    if (!CheckImage(readImage)) {
+        host.log("Eeprom checksum error. Please reload configuration.");
+        return;
+    }
+    if (!DecodeImage(form, host, readImage)) {
+        host.log("Eeprom read error. Please reload configuration.");
+        return;
+    }
+    host.log("Eeprom read success.");
+
+    LinkCloser closer(link);
+    if (link.OpenDevice(host)) {
+        ShowFirmwareVersion(host, link);
+    }
+}
+
+void WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage) {
+    constexpr int pages = static_cast<int>(kImagePages);
+    host.progressStart(pages);
+    for (int p = 0; p < pages; ++p) {
+        const std::span<const std::uint8_t, kPageSize> page(writeImage.data() + p * kPageSize,
+                                                            kPageSize);
+        if (!link.WriteEepromPage(p, page)) {
+            host.log(pageLine("Page write error", p, pages));
+            return;
+        }
+        host.log(pageLine("Page written", p, pages));
+        host.progressStep();
+    }
+    host.log("Eeprom write success");
+    host.progressReset();
+}
+
+void Button_write_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& writeImage) {
+    if (!EncodeSettings(form, host, writeImage)) {
+        return;
+    }
+    LinkCloser closer(link);
+    if (!link.OpenDevice(host)) {
+        return;
+    }
+    const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
+    if (!version) {
+        // Without this line the log would end at the found line with nothing written and no
+        // word why.
+        host.log("Firmware version read error.");
+        return;
+    }
+    if (*version != ConfiguratorFirmwareVersion) {
+        host.information(QString::asprintf(
+            "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
+            "upload new firmware using \"Upload firmware\" button.",
+            *version / 100.0, ConfiguratorFirmwareVersion / 100.0));
+        return;
+    }
+    WriteEeprom(host, link, writeImage);
+}

@@ -1,0 +1,241 @@
+#include <QStringList>
+
+#include "operation_fixture.h"
+#include "operations/config_transfer.h"
+#include "settings/image_encoder.h"
+#include "settings/number.h"
+
+namespace {
+
+using Fault = SimulatedTracker::Fault;
+
+class ReadConfig : public OperationTest {
+  protected:
+    void run() { Button_read_configClick(form, host, link, readImage); }
+    ConfigImage readImage{};
+};
+
+TEST_F(ReadConfig, FullReadDecodesAndShowsTheVersion) {
+    readImage.fill(0xAA);
+    run();
+    QStringList want;
+    want << kFound << pageLines("Page read", 1, 256, 256) << "Eeprom read success." << kFound;
+    EXPECT_EQ(host.logLines, want);
+    EXPECT_EQ(host.informations, QStringList{"Firmware version: 1.07"});
+    EXPECT_EQ(host.events.last(), "information: Firmware version: 1.07");
+    EXPECT_TRUE(std::equal(readImage.begin(), readImage.end(), sim.eeprom().begin()));
+    EXPECT_EQ(form.text("Callsign"), "SQ3VTM");  // the simulated tracker's own settings
+    EXPECT_EQ(host.progressPosition, 0);
+    EXPECT_EQ(host.progressMaximum, 256);
+    expectClosedAndButtonsEnabled();
+}
+
+TEST_F(ReadConfig, PageFailures) {
+    const struct {
+        int page;  // 1-based page that fails
+        bool decoded;
+    } cases[] = {{1, false}, {17, false}, {40, false}, {41, true}, {256, true}};
+    for (const auto& c : cases) {
+        SimulatedTracker sim;
+        DeviceLink link{sim};
+        RecordingHost host;
+        MemoryForm form;
+        applyStartupDefaults(form, host);
+        ConfigImage image{};
+        sim.injectFault(fault(Fault::BadPageSum, Command::EepromPageRead, c.page - 1));
+        Button_read_configClick(form, host, link, image);
+
+        QStringList want;
+        want << kFound << pageLines("Page read", 1, c.page - 1, 256)
+             << QString("Page read error: %1/256").arg(c.page);
+        if (c.decoded) {
+            want << "Eeprom read success." << kFound;
+        } else {
+            want << "Eeprom checksum error. Please reload configuration.";
+        }
+        EXPECT_EQ(host.logLines, want) << "page " << c.page;
+        EXPECT_EQ(form.text("Callsign"), c.decoded ? "SQ3VTM" : "NOCALL") << "page " << c.page;
+        EXPECT_EQ(host.progressPosition, c.page - 1);
+        // The pages after the failing one were never asked for and stay zero.
+        EXPECT_EQ(sim.requests().size(), static_cast<size_t>(c.page + (c.decoded ? 1 : 0)));
+        EXPECT_TRUE(std::all_of(image.begin() + (c.page - 1) * 32, image.end(),
+                                [](std::uint8_t b) { return b == 0; }));
+        EXPECT_FALSE(link.isOpen());
+    }
+}
+
+TEST_F(ReadConfig, DamagedImagesLeaveTheSettings) {
+    const struct {
+        const char* what;
+        int offset;
+        std::uint8_t value;
+        bool fixChecksum;
+    } cases[] = {
+        {"sum wrong", 500, 0x55, false},
+        {"no end marker", 1259, 'X', true},
+    };
+    for (const auto& c : cases) {
+        SimulatedTracker sim;
+        DeviceLink link{sim};
+        RecordingHost host;
+        MemoryForm form;
+        applyStartupDefaults(form, host);
+        auto& e = sim.eeprom();
+        e[c.offset] = c.value;
+        if (c.fixChecksum) {
+            std::uint32_t sum = 0;
+            for (int i = 4; i < 1264; ++i) {
+                sum += e[i];
+            }
+            for (int i = 0; i < 4; ++i) {
+                e[i] = static_cast<std::uint8_t>(sum >> (8 * i));
+            }
+        }
+        ConfigImage image{};
+        Button_read_configClick(form, host, link, image);
+        EXPECT_EQ(host.logLines.last(), "Eeprom checksum error. Please reload configuration.")
+            << c.what;
+        EXPECT_EQ(host.logLines.size(), 258) << c.what;
+        EXPECT_EQ(form.text("Callsign"), "NOCALL") << c.what;
+        EXPECT_TRUE(host.informations.isEmpty()) << c.what;
+    }
+}
+
+TEST_F(ReadConfig, OtherConfigurationVersionIsRefused) {
+    std::memcpy(sim.eeprom().data() + 6, "v1.06", 5);
+    std::uint32_t sum = 0;
+    for (int i = 4; i < 1264; ++i) {
+        sum += sim.eeprom()[i];
+    }
+    for (int i = 0; i < 4; ++i) {
+        sim.eeprom()[i] = static_cast<std::uint8_t>(sum >> (8 * i));
+    }
+    run();
+    EXPECT_EQ(host.logLines.last(), "Eeprom read error. Please reload configuration.");
+    ASSERT_EQ(host.informations.size(), 1);
+    EXPECT_EQ(form.text("Callsign"), "NOCALL");
+    expectClosedAndButtonsEnabled();
+}
+
+TEST_F(ReadConfig, DeviceGoneAtTheSecondOpen) {
+    sim.unplugAfterExchange(256);
+    run();
+    EXPECT_EQ(host.logLines.mid(257), (QStringList{"Eeprom read success.", kNotFound}));
+    EXPECT_TRUE(host.informations.isEmpty());
+    EXPECT_EQ(form.text("Callsign"), "SQ3VTM");
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
+    sim.setPresent(false);
+    run();
+    EXPECT_EQ(host.logLines, QStringList{kNotFound});
+    EXPECT_EQ(form.text("Callsign"), "NOCALL");
+
+    SimulatedTracker sim2;
+    DeviceLink link2{sim2};
+    RecordingHost host2;
+    sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
+    Button_read_configClick(form, host2, link2, readImage);
+    EXPECT_EQ(host2.logLines.last(), kFound);
+    EXPECT_TRUE(host2.informations.isEmpty());
+    EXPECT_FALSE(link2.isOpen());
+}
+
+class WriteConfig : public OperationTest {
+  protected:
+    void run() { Button_write_configClick(form, host, link, writeImage); }
+    ConfigImage writeImage{};
+};
+
+TEST_F(WriteConfig, FullWriteStoresTheEncodedImage) {
+    run();
+    QStringList want;
+    want << kFound << pageLines("Page written", 1, 256, 256) << "Eeprom write success";
+    EXPECT_EQ(host.logLines, want);
+    EXPECT_TRUE(std::equal(writeImage.begin(), writeImage.end(), sim.eeprom().begin()));
+    EXPECT_TRUE(CheckImage(writeImage));
+    EXPECT_EQ(host.progressPosition, 0);
+    expectClosedAndButtonsEnabled();
+    // Pages go out in ascending order after the version query.
+    ASSERT_EQ(sim.requests().size(), 257u);
+    EXPECT_EQ(sim.requests()[0][1], 0xFB);
+    EXPECT_EQ(sim.requests()[1][2], 0);
+    EXPECT_EQ(sim.requests()[256][2], 255);
+}
+
+TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
+    for (std::uint32_t version : {106u, 1070u, 108u}) {
+        SimulatedTracker sim;
+        DeviceLink link{sim};
+        RecordingHost host;
+        const auto before = sim.eeprom();
+        sim.setFirmwareVersion(version);
+        Button_write_configClick(form, host, link, writeImage);
+        EXPECT_EQ(host.logLines, QStringList{kFound});
+        ASSERT_EQ(host.informations.size(), 1);
+        EXPECT_EQ(host.informations[0],
+                  QString("Uncompatible firmware version:\nDevice: %1\nConfigurator: 1.07\n\nYou "
+                          "need to upload new firmware using \"Upload firmware\" button.")
+                      .arg(version / 100.0, 0, 'f', 2));
+        EXPECT_EQ(sim.eeprom(), before);
+        EXPECT_FALSE(link.isOpen());
+    }
+}
+
+TEST_F(WriteConfig, InvalidSettingNeverContactsTheDevice) {
+    form.setText("Txdelay", "199");
+    run();
+    EXPECT_TRUE(host.logLines.isEmpty());
+    EXPECT_EQ(host.informations, QStringList{"Preamble len - range error (200 - 1000)."});
+    EXPECT_TRUE(sim.requests().empty());
+    EXPECT_TRUE(sim.openedPaths().empty());
+
+    form.setText("Txdelay", "2o0");
+    EXPECT_THROW(run(), ConversionError);
+    EXPECT_TRUE(sim.openedPaths().empty());
+}
+
+TEST_F(WriteConfig, FailingPageStopsTheWrite) {
+    sim.injectFault(fault(Fault::WrongCode, Command::EepromPageWrite, 16));
+    run();
+    QStringList want;
+    want << kFound << pageLines("Page written", 1, 16, 256) << "Page write error: 17/256";
+    EXPECT_EQ(host.logLines, want);
+    EXPECT_EQ(host.progressPosition, 16);
+    EXPECT_EQ(sim.requests().size(), 18u);  // version query and 17 pages, nothing after
+    expectClosedAndButtonsEnabled();
+}
+
+TEST_F(WriteConfig, NoDeviceAndNoVersionAnswer) {
+    sim.setPresent(false);
+    run();
+    EXPECT_EQ(host.logLines, QStringList{kNotFound});
+
+    SimulatedTracker sim2;
+    DeviceLink link2{sim2};
+    RecordingHost host2;
+    const auto before = sim2.eeprom();
+    sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
+    Button_write_configClick(form, host2, link2, writeImage);
+    EXPECT_EQ(host2.logLines, (QStringList{kFound, "Firmware version read error."}));
+    EXPECT_EQ(sim2.eeprom(), before);
+    EXPECT_FALSE(link2.isOpen());
+}
+
+// What one program writes, the next read brings back.
+TEST_F(WriteConfig, WriteThenReadRoundTrips) {
+    form.setText("Callsign", "sp3abc");
+    form.setIndex("Serial1_mode", 5);
+    run();
+    MemoryForm other;
+    RecordingHost otherHost;
+    applyStartupDefaults(other, otherHost);
+    ConfigImage readImage{};
+    Button_read_configClick(other, otherHost, link, readImage);
+    EXPECT_EQ(other.text("Callsign"), "SP3ABC");
+    EXPECT_EQ(other.index("Serial1_mode"), 5);
+    EXPECT_EQ(readImage, writeImage);
+}
+
+}  // namespace

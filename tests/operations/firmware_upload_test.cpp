@@ -1,0 +1,104 @@
+#include "operations/firmware_upload.h"
+#include "operation_fixture.h"
+
+namespace {
+
+using Fault = SimulatedTracker::Fault;
+
+class UploadFirmwareTest : public OperationTest {
+  protected:
+    void run() { Button_upload_firmwareClick(host, link, buffer); }
+
+    // A firmware image whose every byte tells its position.
+    static QByteArray image(int size) {
+        QByteArray bytes(size, '\0');
+        for (int i = 0; i < size; ++i) {
+            bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+        }
+        return bytes;
+    }
+
+    FirmwareBuffer buffer{};
+};
+
+TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
+    const struct {
+        int size;
+        int pages;
+    } cases[] = {{45056, 1408}, {33, 2}, {32, 1}, {112640, 3520}};
+    for (const auto& c : cases) {
+        SimulatedTracker sim;
+        DeviceLink link{sim};
+        RecordingHost host;
+        host.firmware = image(c.size);
+        buffer.fill(0xEE);  // left over from an earlier, larger image
+        Button_upload_firmwareClick(host, link, buffer);
+
+        QStringList want;
+        want << kFound << pageLines("Page written", 1, c.pages, c.pages)
+             << "Firmware upgrade success";
+        EXPECT_EQ(host.logLines, want) << c.size;
+        ASSERT_EQ(sim.firmwarePages().size(), static_cast<size_t>(c.pages));
+        QByteArray sent;
+        for (int p = 0; p < c.pages; ++p) {
+            EXPECT_EQ(sim.firmwarePages()[p].index, p);
+            sent.append(reinterpret_cast<const char*>(sim.firmwarePages()[p].data.data()), 32);
+        }
+        // The image exactly, then zeros to the end of the last page.
+        EXPECT_EQ(sent.left(c.size), *host.firmware) << c.size;
+        EXPECT_EQ(sent.mid(c.size), QByteArray(c.pages * 32 - c.size, '\0')) << c.size;
+        // Nothing but the page stream: no version query before or after.
+        EXPECT_EQ(sim.requests().size(), static_cast<size_t>(c.pages));
+        EXPECT_EQ(host.progressPosition, 0);
+        EXPECT_EQ(host.progressMaximum, c.pages);
+        EXPECT_EQ(host.processEventsCalls, c.pages);
+        EXPECT_EQ(host.events.first(), "log: " + QString(kFound));
+        EXPECT_EQ(host.events[1], "buttons: disabled");
+        EXPECT_EQ(host.events.last(), "buttons: enabled");
+        EXPECT_FALSE(link.isOpen());
+    }
+}
+
+TEST_F(UploadFirmwareTest, RefusedImagesSendNothing) {
+    const struct {
+        std::optional<QByteArray> firmware;
+        const char* message;
+    } cases[] = {
+        {std::nullopt, "Firmware resource not found (FindResource)."},
+        {image(112641), "Firmware file too long."},
+    };
+    for (const auto& c : cases) {
+        SimulatedTracker sim;
+        DeviceLink link{sim};
+        RecordingHost host;
+        host.firmware = c.firmware;
+        Button_upload_firmwareClick(host, link, buffer);
+        EXPECT_EQ(host.informations, QStringList{c.message});
+        EXPECT_EQ(host.logLines, QStringList{kFound});
+        EXPECT_TRUE(sim.requests().empty());
+        EXPECT_EQ(host.events.last(), "buttons: enabled");
+        EXPECT_TRUE(host.buttonsEnabled);
+        EXPECT_FALSE(link.isOpen());
+    }
+}
+
+TEST_F(UploadFirmwareTest, FifthPageFails) {
+    host.firmware = image(45056);
+    sim.injectFault(fault(Fault::WrongCode, Command::FirmwarePageWrite, 4));
+    run();
+    QStringList want;
+    want << kFound << pageLines("Page written", 1, 4, 1408) << "Page write error: 5/1408";
+    EXPECT_EQ(host.logLines, want);
+    EXPECT_EQ(host.progressPosition, 4);
+    EXPECT_EQ(sim.requests().size(), 5u);
+    expectClosedAndButtonsEnabled();
+}
+
+TEST_F(UploadFirmwareTest, NoDeviceLeavesTheButtonsAlone) {
+    host.firmware = image(100);
+    sim.setPresent(false);
+    run();
+    EXPECT_EQ(host.events, QStringList{"log: " + QString(kNotFound)});
+}
+
+}  // namespace
