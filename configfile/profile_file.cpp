@@ -1,0 +1,249 @@
+#include "configfile/profile_file.h"
+
+#include <QByteArrayView>
+
+#include "settings/number.h"
+
+namespace {
+
+const QByteArray kUtf8ByteOrderMark("\xEF\xBB\xBF");
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+QByteArrayView trimmed(QByteArrayView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    return text.sliced(begin, end - begin);
+}
+
+bool isBlankLine(QByteArrayView line) {
+    return trimmed(line).isEmpty();
+}
+
+// Names compare without regard to ASCII letter case; other bytes compare as they are.
+std::string folded(QByteArrayView name) {
+    std::string out(name.data(), static_cast<std::size_t>(name.size()));
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+std::string folded(std::string_view name) {
+    return folded(QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+// The name of a section header line, or nothing when the line is not one.
+std::optional<QByteArrayView> sectionName(QByteArrayView line) {
+    const QByteArrayView text = trimmed(line);
+    if (text.isEmpty() || text[0] != '[') {
+        return std::nullopt;
+    }
+    const qsizetype close = text.indexOf(']', 1);
+    if (close < 0) {
+        return std::nullopt;
+    }
+    return trimmed(text.sliced(1, close - 1));
+}
+
+// At most `limit` characters of `text`, never splitting a surrogate pair.
+QString leftCharacters(const QString& text, int limit) {
+    qsizetype units = 0;
+    for (int count = 0; count < limit && units < text.size(); ++count) {
+        const bool pair = text[units].isHighSurrogate() && units + 1 < text.size() &&
+                          text[units + 1].isLowSurrogate();
+        units += pair ? 2 : 1;
+    }
+    return text.left(units);
+}
+
+}  // namespace
+
+ProfileFile::ProfileFile() : sections_(1) {}
+
+ProfileFile ProfileFile::fromBytes(const QByteArray& bytes) {
+    ProfileFile file;
+    qsizetype pos = 0;
+    if (bytes.startsWith(kUtf8ByteOrderMark)) {
+        file.byteOrderMark_ = kUtf8ByteOrderMark;
+        pos = kUtf8ByteOrderMark.size();
+    }
+    while (pos < bytes.size()) {
+        qsizetype end = pos;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
+            ++end;
+        }
+        file.addLine(bytes.sliced(pos, end - pos));
+        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
+            bytes[end + 1] == '\n') {
+            ++end;
+        }
+        pos = end + 1;
+    }
+    return file;
+}
+
+void ProfileFile::addLine(QByteArray line) {
+    if (const std::optional<QByteArrayView> name = sectionName(line)) {
+        byName_[folded(*name)].push_back(sections_.size());
+        Section section;
+        section.hasHeader = true;
+        section.lines.push_back(std::move(line));
+        sections_.push_back(std::move(section));
+        return;
+    }
+    Section& current = sections_.back();
+    const qsizetype equals = line.indexOf('=');
+    if (equals >= 0) {
+        current.entries.try_emplace(folded(trimmed(QByteArrayView(line).first(equals))),
+                                    current.lines.size());
+    }
+    current.lines.push_back(std::move(line));
+}
+
+QByteArray ProfileFile::toBytes() const {
+    QByteArray out = byteOrderMark_;
+    for (const Section& section : sections_) {
+        for (const QByteArray& line : section.lines) {
+            out += line;
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+std::optional<ProfileFile::Position> ProfileFile::find(std::string_view section,
+                                                       std::string_view key) const {
+    const auto occurrences = byName_.find(folded(section));
+    if (occurrences == byName_.end()) {
+        return std::nullopt;
+    }
+    const std::string foldedKey = folded(key);
+    for (const std::size_t index : occurrences->second) {
+        const auto entry = sections_[index].entries.find(foldedKey);
+        if (entry != sections_[index].entries.end()) {
+            return Position{index, entry->second};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ProfileFile::value(std::string_view section, std::string_view key) const {
+    const std::optional<Position> at = find(section, key);
+    if (!at) {
+        return std::nullopt;
+    }
+    const QByteArray& line = sections_[at->section].lines[at->line];
+    QByteArrayView text = trimmed(QByteArrayView(line).sliced(line.indexOf('=') + 1));
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+        text.back() == text.front()) {
+        text = text.sliced(1, text.size() - 2);
+    }
+    return leftCharacters(QString::fromLocal8Bit(text), kMaxValueLength);
+}
+
+QString ProfileFile::readText(std::string_view section, std::string_view key,
+                              const QString& fallback) const {
+    return value(section, key).value_or(fallback);
+}
+
+std::int32_t ProfileFile::readNumber(std::string_view section, std::string_view key,
+                                     std::int32_t fallback) const {
+    const std::optional<QString> text = value(section, key);
+    if (!text) {
+        return fallback;
+    }
+    return parseProfileNumber(*text).value_or(fallback);
+}
+
+void ProfileFile::writeText(std::string_view section, std::string_view key, const QString& text) {
+    QString oneLine = text;
+    oneLine.remove(u'\r');
+    oneLine.remove(u'\n');
+    const QByteArray encoded = oneLine.toLocal8Bit();
+
+    if (const std::optional<Position> at = find(section, key)) {
+        QByteArray& line = sections_[at->section].lines[at->line];
+        qsizetype valueStart = line.indexOf('=') + 1;
+        while (valueStart < line.size() && isBlank(line[valueStart])) {
+            ++valueStart;
+        }
+        line.truncate(valueStart);
+        line += encoded;
+        return;
+    }
+
+    QByteArray entry = QByteArray(key.data(), static_cast<qsizetype>(key.size())) + '=' + encoded;
+    const auto occurrences = byName_.find(folded(section));
+    if (occurrences != byName_.end()) {
+        Section& first = sections_[occurrences->second.front()];
+        std::size_t at = first.lines.size();
+        while (isBlankLine(first.lines[at - 1])) {  // the header line is never blank
+            --at;
+        }
+        // Only blank lines follow `at`, so no entry index moves.
+        first.lines.insert(first.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
+        first.entries.emplace(folded(key), at);
+        return;
+    }
+
+    byName_[folded(section)].push_back(sections_.size());
+    Section added;
+    added.hasHeader = true;
+    added.lines.push_back('[' + QByteArray(section.data(), static_cast<qsizetype>(section.size())) +
+                          ']');
+    added.entries.emplace(folded(key), added.lines.size());
+    added.lines.push_back(std::move(entry));
+    sections_.push_back(std::move(added));
+}
+
+void ProfileFile::writeNumber(std::string_view section, std::string_view key, std::int32_t number) {
+    writeText(section, key, QString::number(number));
+}
+
+void ProfileFile::writeFlag(std::string_view section, std::string_view key, bool on) {
+    writeText(section, key, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+std::optional<std::int32_t> parseProfileNumber(const QString& text) {
+    QStringView digits;
+    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+        digits = QStringView(text).sliced(2);
+    } else if (text.startsWith(u'$')) {
+        digits = QStringView(text).sliced(1);
+    } else {
+        return parseWholeNumber(text);
+    }
+    if (digits.isEmpty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const QChar c : digits) {
+        const char16_t u = c.unicode();
+        int digit;
+        if (u >= u'0' && u <= u'9') {
+            digit = u - u'0';
+        } else if (u >= u'a' && u <= u'f') {
+            digit = u - u'a' + 10;
+        } else if (u >= u'A' && u <= u'F') {
+            digit = u - u'A' + 10;
+        } else {
+            return std::nullopt;
+        }
+        value = value * 16 + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFu) {
+            return std::nullopt;
+        }
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}

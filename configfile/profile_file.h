@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// A profile (INI) file held in memory, read and updated with the rules of the Windows
+// private-profile functions, so that configuration files move between this program and its
+// Windows counterpart, and survive hand editing, unchanged.
+//
+// Written here rather than taken from a library: QSettings (the only INI code Qt has) rewrites
+// the whole file, escapes and re-encodes values and reorders sections and keys, which would
+// destroy what other programs and users keep in the file. This class keeps every line it does
+// not have to change byte for byte.
+//
+// Reading:
+// - A line whose first non-blank character is "[" and that holds a "]" starts a section; the
+//   name is what stands between them, without surrounding blanks. Any other line holding "="
+//   is an entry: the key is the text before the first "=", without surrounding blanks, and the
+//   value the text after it. Every other line (blank lines, comments, junk) is kept and
+//   otherwise ignored.
+// - Section and key names match without regard to ASCII letter case. The first matching entry
+//   in file order wins, also when a section occurs more than once: the occurrences read as one
+//   section.
+// - A value loses the blanks at its ends and then one pair of matching quotation marks (" or ')
+//   that encloses it. At most kMaxValueLength characters of it are read.
+// - Lines end in CR LF, LF or a lone CR. A UTF-8 byte order mark at the start is skipped (and
+//   kept). The text is in the system's 8-bit encoding (UTF-8 on Linux); bytes that are not
+//   valid text read as replacement characters.
+//
+// Writing (one entry at a time; each write leaves the file as the Windows function would):
+// - An existing entry (the first match, as for reading) gets the new value in place; its key
+//   spelling and the blanks before the old value are kept.
+// - A key new to its section is added after the last line of the section's first occurrence
+//   that is not blank, so blank lines separating sections stay where they are.
+// - A section new to the file is added at its end.
+// - A value is one line: carriage returns and line feeds are removed from it.
+// - toBytes() ends every line in CR LF, the last one included.
+class ProfileFile {
+  public:
+    static constexpr int kMaxValueLength = 2047;
+
+    ProfileFile();
+    static ProfileFile fromBytes(const QByteArray& bytes);
+    QByteArray toBytes() const;
+
+    // The value of the entry, or nothing when the section or the key is missing.
+    std::optional<QString> value(std::string_view section, std::string_view key) const;
+
+    // The value of the entry, or `fallback` when it is missing. An empty value is an empty
+    // text, not the fallback.
+    QString readText(std::string_view section, std::string_view key, const QString& fallback) const;
+
+    // The value as a whole number (see parseProfileNumber), or `fallback` when the entry is
+    // missing or does not hold one.
+    std::int32_t readNumber(std::string_view section, std::string_view key,
+                            std::int32_t fallback) const;
+
+    // Section and key names hold neither "]" nor "=" nor line breaks.
+    void writeText(std::string_view section, std::string_view key, const QString& text);
+    void writeNumber(std::string_view section, std::string_view key, std::int32_t number);
+    void writeFlag(std::string_view section, std::string_view key, bool on);
+
+  private:
+    struct Section {
+        bool hasHeader = false;
+        std::vector<QByteArray> lines;  // lines[0] is the header line when hasHeader
+        // Folded key name to the index of its first entry in `lines`.
+        std::unordered_map<std::string, std::size_t> entries;
+    };
+    struct Position {
+        std::size_t section;
+        std::size_t line;
+    };
+
+    void addLine(QByteArray line);
+    std::optional<Position> find(std::string_view section, std::string_view key) const;
+
+    QByteArray byteOrderMark_;
+    std::vector<Section> sections_;  // sections_[0] holds the lines before the first header
+    // Folded section name to the indexes of its occurrences in `sections_`, in file order.
+    std::unordered_map<std::string, std::vector<std::size_t>> byName_;
+};
+
+// A whole number as the profile reader takes it: signed decimal; hexadecimal after "0x", "0X"
+// (with at least one digit) or "$", as a 32-bit pattern (0xFFFFFFFF is -1). Anything else
+// (letters, a fraction, an empty text, a number beyond 32 bits) gives nothing.
+std::optional<std::int32_t> parseProfileNumber(const QString& text);

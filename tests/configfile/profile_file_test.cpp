@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <climits>
+#include <optional>
+
+#include "configfile/profile_file.h"
+
+namespace {
+
+struct ReadCase {
+    const char* what;
+    QByteArray file;
+    const char* section;
+    const char* key;
+    std::optional<QString> want;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class ProfileRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ProfileRead, FindsTheValue) {
+    const ReadCase& c = GetParam();
+    EXPECT_EQ(ProfileFile::fromBytes(c.file).value(c.section, c.key), c.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ProfileRead,
+    ::testing::Values(
+        ReadCase{"plain entry", "[Radio]\r\nCallsign=SP3ABC\r\n", "Radio", "Callsign", "SP3ABC"},
+        ReadCase{"names in other letter case", "[rADIO]\r\nCALLSIGN=X\r\n", "Radio", "Callsign",
+                 "X"},
+        ReadCase{"blanks around key and value", "[Radio]\r\n \t Callsign \t=  X Y \t\r\n", "Radio",
+                 "Callsign", "X Y"},
+        ReadCase{"blanks around the section line and name", "  [ Radio ]  \r\nCallsign=X\r\n",
+                 "Radio", "Callsign", "X"},
+        ReadCase{"text after the closing bracket", "[Radio] ; radio page\r\nCallsign=X\r\n",
+                 "Radio", "Callsign", "X"},
+        ReadCase{"value runs from the first equals sign", "[Radio]\r\nCallsign=a=b\r\n", "Radio",
+                 "Callsign", "a=b"},
+        ReadCase{"double quotes removed, inner blanks kept", "[R]\r\nk= \"  x  \" \r\n", "R", "k",
+                 "  x  "},
+        ReadCase{"single quotes removed", "[R]\r\nk='x'\r\n", "R", "k", "x"},
+        ReadCase{"only one pair of quotes removed", "[R]\r\nk=\"\"x\"\"\r\n", "R", "k", "\"x\""},
+        ReadCase{"mismatched quotes kept", "[R]\r\nk=\"x'\r\n", "R", "k", "\"x'"},
+        ReadCase{"a lone quote kept", "[R]\r\nk=\"\r\n", "R", "k", "\""},
+        ReadCase{"an empty pair of quotes", "[R]\r\nk=\"\"\r\n", "R", "k", ""},
+        ReadCase{"empty value is an empty text", "[R]\r\nk=\r\n", "R", "k", ""},
+        ReadCase{"blank value is an empty text", "[R]\r\nk=  \t\r\n", "R", "k", ""},
+        ReadCase{"missing key", "[R]\r\nother=1\r\n", "R", "k", std::nullopt},
+        ReadCase{"missing section", "[S]\r\nk=1\r\n", "R", "k", std::nullopt},
+        ReadCase{"key of another section", "[S]\r\nk=1\r\n[R]\r\n", "R", "k", std::nullopt},
+        ReadCase{"first of two keys wins", "[R]\r\nk=first\r\nK=second\r\n", "R", "k", "first"},
+        ReadCase{"a repeated section reads as one", "[R]\r\na=1\r\n[S]\r\nk=s\r\n[r]\r\nk=2\r\n",
+                 "R", "k", "2"},
+        ReadCase{"first occurrence wins across a repeated section", "[R]\r\nk=1\r\n[R]\r\nk=2\r\n",
+                 "R", "k", "1"},
+        ReadCase{"a line without equals sign is no entry", "[R]\r\nk\r\n", "R", "k", std::nullopt},
+        ReadCase{"a comment is no entry", "[R]\r\n;k=1\r\n#k=2\r\n", "R", "k", std::nullopt},
+        ReadCase{"entries before the first section belong to none", "k=1\r\n[R]\r\n", "R", "k",
+                 std::nullopt},
+        ReadCase{"an unclosed bracket starts no section", "[R]\r\n[S\r\nk=1\r\n", "R", "k", "1"},
+        ReadCase{"line feeds only", "[R]\nk=1\n", "R", "k", "1"},
+        ReadCase{"carriage returns only", "[R]\rk=1\r", "R", "k", "1"},
+        ReadCase{"no final line break", "[R]\r\nk=1", "R", "k", "1"},
+        ReadCase{"byte order mark skipped", "\xEF\xBB\xBF[R]\r\nk=1\r\n", "R", "k", "1"},
+        ReadCase{"UTF-8 text", "[R]\r\nk=Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\r\n", "R", "k",
+                 QString::fromUtf8("Zażółć")},
+        ReadCase{"bytes that are no text", "[R]\r\nk=a\xFF\xFE\r\n", "R", "k",
+                 QString::fromUtf8("a\xFF\xFE")},
+        ReadCase{"blanks inside a key name count", "[R]\r\nCall sign=1\r\n", "R", "Callsign",
+                 std::nullopt},
+        ReadCase{"empty file", "", "R", "k", std::nullopt}));
+
+TEST(ProfileRead, FallbacksOnlyForMissingEntries) {
+    const ProfileFile file = ProfileFile::fromBytes("[R]\r\nempty=\r\nn= 0x1F \r\nbad=12a\r\n");
+    EXPECT_EQ(file.readText("R", "empty", "dflt"), "");
+    EXPECT_EQ(file.readText("R", "missing", "dflt"), "dflt");
+    EXPECT_EQ(file.readNumber("R", "n", 7), 31);
+    EXPECT_EQ(file.readNumber("R", "bad", 7), 7);
+    EXPECT_EQ(file.readNumber("R", "empty", 7), 7);
+    EXPECT_EQ(file.readNumber("R", "missing", 7), 7);
+}
+
+TEST(ProfileRead, ValuesAreCutAt2047Characters) {
+    const QByteArray longAscii(3000, 'a');
+    EXPECT_EQ(ProfileFile::fromBytes("[R]\r\nk=" + longAscii).value("R", "k"), QString(2047, u'a'));
+    // Quotes go before the cut: the closing quote lies beyond it.
+    EXPECT_EQ(ProfileFile::fromBytes("[R]\r\nk=\"" + longAscii + "\"").value("R", "k"),
+              QString(2047, u'a'));
+    // Characters outside the basic plane count once and are never split.
+    QByteArray clefs;
+    for (int i = 0; i < 2100; ++i) {
+        clefs += "\xF0\x9D\x84\x9E";  // U+1D11E
+    }
+    const QString read = *ProfileFile::fromBytes("[R]\r\nk=" + clefs).value("R", "k");
+    EXPECT_EQ(read.size(), 2 * 2047);
+    EXPECT_TRUE(read.back().isLowSurrogate());
+}
+
+struct NumberCase {
+    const char* text;
+    std::optional<std::int32_t> want;
+};
+
+class ProfileNumber : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(ProfileNumber, Parses) {
+    EXPECT_EQ(parseProfileNumber(GetParam().text), GetParam().want) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ProfileNumber,
+    ::testing::Values(NumberCase{"250", 250}, NumberCase{"0250", 250}, NumberCase{"-5", -5},
+                      NumberCase{"+7", 7}, NumberCase{"2147483647", INT32_MAX},
+                      NumberCase{"-2147483648", INT32_MIN}, NumberCase{"2147483648", std::nullopt},
+                      NumberCase{"-2147483649", std::nullopt}, NumberCase{"0x1F", 31},
+                      NumberCase{"0X1f", 31}, NumberCase{"$1F", 31}, NumberCase{"$ff", 255},
+                      NumberCase{"0x7FFFFFFF", INT32_MAX}, NumberCase{"0xFFFFFFFF", -1},
+                      NumberCase{"$80000000", INT32_MIN}, NumberCase{"0x100000000", std::nullopt},
+                      NumberCase{"0x00000000000001", 1}, NumberCase{"0x", std::nullopt},
+                      NumberCase{"$", std::nullopt}, NumberCase{"0xG", std::nullopt},
+                      NumberCase{"-0x10", std::nullopt}, NumberCase{"x10", std::nullopt},
+                      NumberCase{"12a", std::nullopt}, NumberCase{"1.5", std::nullopt},
+                      NumberCase{"1e3", std::nullopt}, NumberCase{"", std::nullopt},
+                      NumberCase{"-", std::nullopt}, NumberCase{"1 2", std::nullopt}));
+
+QString text(const ProfileFile& file) {
+    return QString::fromUtf8(file.toBytes());
+}
+
+TEST(ProfileWrite, NewFileGrowsSectionBySection) {
+    ProfileFile file;
+    file.writeText("A", "k1", "v1");
+    file.writeText("B", "k2", "v2");
+    file.writeNumber("A", "k3", -5);  // back into the earlier section
+    file.writeFlag("C", "k4", true);
+    file.writeFlag("C", "k5", false);
+    EXPECT_EQ(text(file), "[A]\r\nk1=v1\r\nk3=-5\r\n[B]\r\nk2=v2\r\n[C]\r\nk4=1\r\nk5=0\r\n");
+}
+
+TEST(ProfileWrite, ExistingEntryChangesWhereItStands) {
+    ProfileFile file = ProfileFile::fromBytes("[radio]\nCALLSIGN \t=  OLD ; note\nnext=1\n");
+    file.writeText("Radio", "Callsign", "NEW");
+    EXPECT_EQ(text(file), "[radio]\r\nCALLSIGN \t=  NEW\r\nnext=1\r\n");
+    file.writeText("Radio", "Callsign", "");
+    EXPECT_EQ(file.value("Radio", "Callsign"), "");
+}
+
+TEST(ProfileWrite, NewKeyGoesBeforeTheBlankLinesEndingItsSection) {
+    ProfileFile file = ProfileFile::fromBytes("[A]\nx=1\n; about B\n\n\n[B]\ny=2\n");
+    file.writeText("a", "z", "3");
+    EXPECT_EQ(text(file), "[A]\r\nx=1\r\n; about B\r\nz=3\r\n\r\n\r\n[B]\r\ny=2\r\n");
+}
+
+TEST(ProfileWrite, RepeatedSectionUpdatesItsFirstMatch) {
+    ProfileFile file = ProfileFile::fromBytes("[A]\nx=1\n[B]\n[A]\ny=2\n");
+    file.writeText("A", "y", "20");  // only in the second occurrence
+    file.writeText("A", "z", "30");  // new: the first occurrence
+    EXPECT_EQ(text(file), "[A]\r\nx=1\r\nz=30\r\n[B]\r\n[A]\r\ny=20\r\n");
+    EXPECT_EQ(file.value("A", "z"), "30");
+}
+
+TEST(ProfileWrite, ForeignLinesAreKeptByteForByte) {
+    const QByteArray original =
+        "\xEF\xBB\xBF; notes \xFF\r\n"
+        "loose=entry\r\n"
+        "\r\n"
+        "[Foreign]\r\n"
+        "  odd line without equals\r\n"
+        "bytes=\x80\x81\r\n"
+        "[Radio]\r\n"
+        "Callsign=OLD\r\n";
+    ProfileFile file = ProfileFile::fromBytes(original);
+    EXPECT_EQ(file.toBytes(), original);
+    file.writeText("Radio", "Callsign", "NEW");
+    QByteArray want = original;
+    want.replace("Callsign=OLD", "Callsign=NEW");
+    EXPECT_EQ(file.toBytes(), want);
+}
+
+TEST(ProfileWrite, OnlyCrLfLineEnds) {
+    const ProfileFile file = ProfileFile::fromBytes("[A]\nx=1\ry=2\r\n\nz=3");
+    EXPECT_EQ(file.toBytes(), "[A]\r\nx=1\r\ny=2\r\n\r\nz=3\r\n");
+}
+
+TEST(ProfileWrite, LineBreaksCannotInjectEntries) {
+    ProfileFile file;
+    file.writeText("Beacons", "Beacon1_msg", "hello\r\n[Radio]\nCallsign=EVIL\r");
+    EXPECT_EQ(text(file), "[Beacons]\r\nBeacon1_msg=hello[Radio]Callsign=EVIL\r\n");
+    EXPECT_EQ(file.value("Radio", "Callsign"), std::nullopt);
+}
+
+TEST(ProfileWrite, WrittenTextReadsBackTrimmedAndUnquoted) {
+    ProfileFile file;
+    file.writeText("R", "a", "Zażółć");
+    file.writeText("R", "b", "  padded  ");
+    file.writeText("R", "c", "'quoted'");
+    EXPECT_EQ(file.value("R", "a"), QString::fromUtf8("Zażółć"));
+    EXPECT_EQ(file.value("R", "b"), "padded");
+    EXPECT_EQ(file.value("R", "c"), "quoted");
+    EXPECT_EQ(file.toBytes(),
+              "[R]\r\na=Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\r\nb=  padded  \r\n"
+              "c='quoted'\r\n");
+}
+
+}  // namespace
