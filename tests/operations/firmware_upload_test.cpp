@@ -102,3 +102,17 @@ TEST_F(UploadFirmwareTest, NoDeviceLeavesTheButtonsAlone) {
 }
 
 }  // namespace
+
+#include "operations/firmware_resource.h"
+
+namespace {
+
+TEST(DemoFirmware, IsAFixed1408PageImage) {
+    const QByteArray image = demoFirmware();
+    EXPECT_EQ(image.size(), 45056);
+    EXPECT_EQ(image, demoFirmware());
+    EXPECT_GT(image.count('\0'), 0);
+    EXPECT_LT(image.count('\0'), 1000);  // not a blank block: every page carries data
+}
+
+}  // namespace
