@@ -30,22 +30,22 @@ bool ShowFirmwareVersion(Host& host, DeviceLink& link) {
     return true;
 }
 
-void Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& readImage) {
+bool Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& readImage) {
     readImage.fill(0);
     {
         LinkCloser closer(link);
         if (!link.OpenDevice(host)) {
-            return;
+            return false;
         }
         ReadEeprom(host, link, readImage);
     }
     if (!CheckImage(readImage)) {
         host.log("Eeprom checksum error. Please reload configuration.");
-        return;
+        return false;
     }
     if (!DecodeImage(form, host, readImage)) {
         host.log("Eeprom read error. Please reload configuration.");
-        return;
+        return false;
     }
     host.log("Eeprom read success.");
 
@@ -53,9 +53,10 @@ void Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigIma
     if (link.OpenDevice(host)) {
         ShowFirmwareVersion(host, link);
     }
+    return true;
 }
 
-void WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage) {
+bool WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage) {
     constexpr int pages = static_cast<int>(kImagePages);
     host.progressStart(pages);
     for (int p = 0; p < pages; ++p) {
@@ -63,36 +64,37 @@ void WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage) {
                                                             kPageSize);
         if (!link.WriteEepromPage(p, page)) {
             host.log(pageLine("Page write error", p, pages));
-            return;
+            return false;
         }
         host.log(pageLine("Page written", p, pages));
         host.progressStep();
     }
     host.log("Eeprom write success");
     host.progressReset();
+    return true;
 }
 
-void Button_write_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& writeImage) {
+bool Button_write_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& writeImage) {
     if (!EncodeSettings(form, host, writeImage)) {
-        return;
+        return false;
     }
     LinkCloser closer(link);
     if (!link.OpenDevice(host)) {
-        return;
+        return false;
     }
     const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
     if (!version) {
         // Without this line the log would end at the found line with nothing written and no
         // word why.
         host.log("Firmware version read error.");
-        return;
+        return false;
     }
     if (*version != ConfiguratorFirmwareVersion) {
         host.information(QString::asprintf(
             "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
             "upload new firmware using \"Upload firmware\" button.",
             *version / 100.0, ConfiguratorFirmwareVersion / 100.0));
-        return;
+        return false;
     }
-    WriteEeprom(host, link, writeImage);
+    return WriteEeprom(host, link, writeImage);
 }

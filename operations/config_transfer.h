@@ -12,8 +12,9 @@ class Host;
 inline constexpr std::uint32_t ConfiguratorFirmwareVersion = 107;
 
 // "Read config": reads the tracker's configuration into `readImage`, checks it, puts it into
-// the settings and shows the tracker's firmware version.
-void Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& readImage);
+// the settings and shows the tracker's firmware version. True once the settings hold the
+// tracker's configuration (also when the version query after it fails).
+bool Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& readImage);
 
 // Reads the 256 configuration pages into `readImage`, stopping at the first failing page.
 void ReadEeprom(Host& host, DeviceLink& link, ConfigImage& readImage);
@@ -22,8 +23,8 @@ void ReadEeprom(Host& host, DeviceLink& link, ConfigImage& readImage);
 bool ShowFirmwareVersion(Host& host, DeviceLink& link);
 
 // "Write config": validates and encodes the settings into `writeImage` and, when the tracker
-// runs the matching firmware, writes the image to it.
-void Button_write_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& writeImage);
+// runs the matching firmware, writes the image to it. True when every page was written.
+bool Button_write_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& writeImage);
 
-// Writes the 256 pages of `writeImage`, stopping at the first failing page.
-void WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage);
+// Writes the 256 pages of `writeImage`, stopping at the first failing page; false then.
+bool WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage);

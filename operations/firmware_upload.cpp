@@ -5,25 +5,25 @@
 
 #include "operations/operation_support.h"
 
-void Button_upload_firmwareClick(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
+bool Button_upload_firmwareClick(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
     LinkCloser closer(link);
     if (!link.OpenDevice(host)) {
-        return;
+        return false;
     }
     CommandButtonsDisabled disabled(host);
-    UploadFirmware(host, link, buffer);
+    return UploadFirmware(host, link, buffer);
 }
 
-void UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
+bool UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
     const std::optional<QByteArray> image = host.firmwareImage();
     if (!image) {
         host.information("Firmware resource not found (FindResource).");
-        return;
+        return false;
     }
     const auto size = static_cast<std::size_t>(image->size());
     if (size > buffer.size()) {
         host.information("Firmware file too long.");
-        return;
+        return false;
     }
     // The rest of the buffer is cleared, so the last page is padded with zeros even after a
     // larger image went out before.
@@ -39,11 +39,12 @@ void UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
                                                             kPageSize);
         if (!link.WriteFirmwarePage(p, page)) {
             host.log(pageLine("Page write error", p, pageCount));
-            return;
+            return false;
         }
         host.log(pageLine("Page written", p, pageCount));
         host.progressStep();
     }
     host.log("Firmware upgrade success");
     host.progressReset();
+    return true;
 }

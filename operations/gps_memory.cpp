@@ -32,23 +32,23 @@ bool ReadGpsMemory(Host& host, DeviceLink& link, GpsBuffer& buffer) {
     return true;
 }
 
-void Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer) {
+bool Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer) {
     const std::optional<QString> path = host.chooseFile(FileDialog::SaveGpsLog);
     if (!path) {
-        return;
+        return false;
     }
     // The new log goes to a temporary file beside the target; the target is replaced only by
     // commit(), so a missing device or a failed download never empties an existing file.
     QSaveFile file(*path);
     if (!file.open(QIODevice::WriteOnly)) {
         host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
-        return;
+        return false;
     }
     buffer.assign(kGpsMemorySize, 0);
 
     LinkCloser closer(link);
     if (!link.OpenDevice(host)) {
-        return;
+        return false;
     }
     bool complete = false;
     {
@@ -66,9 +66,10 @@ void Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer) {
     }
     if (file.write(log) != log.size() || !file.commit()) {
         host.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(file.errorString()));
-        return;
+        return false;
     }
     host.log(complete ? "Tracker GPS memory read success." : "Tracker GPS memory read incomplete.");
+    return complete;
 }
 
 bool WaitGpsErase(Host& host, DeviceLink& link) {
@@ -88,16 +89,18 @@ bool WaitGpsErase(Host& host, DeviceLink& link) {
     return false;
 }
 
-void Button_erase_memoryClick(Host& host, DeviceLink& link) {
+bool Button_erase_memoryClick(Host& host, DeviceLink& link) {
     LinkCloser closer(link);
     if (!link.OpenDevice(host)) {
-        return;
+        return false;
     }
     CommandButtonsDisabled disabled(host);
     host.log("Erasing tracker GPS memory. Please wait a few seconds.");
     if (!link.StartGpsErase()) {
         host.log("Erase error.");
-        return;
+        return false;
     }
-    host.log(WaitGpsErase(host, link) ? "Erase complete." : "Erase error.");
+    const bool complete = WaitGpsErase(host, link);
+    host.log(complete ? "Erase complete." : "Erase error.");
+    return complete;
 }

@@ -11,13 +11,13 @@ using Fault = SimulatedTracker::Fault;
 
 class ReadConfig : public OperationTest {
   protected:
-    void run() { Button_read_configClick(form, host, link, readImage); }
+    bool run() { return Button_read_configClick(form, host, link, readImage); }
     ConfigImage readImage{};
 };
 
 TEST_F(ReadConfig, FullReadDecodesAndShowsTheVersion) {
     readImage.fill(0xAA);
-    run();
+    EXPECT_TRUE(run());
     QStringList want;
     want << kFound << pageLines("Page read", 1, 256, 256) << "Eeprom read success." << kFound;
     EXPECT_EQ(host.logLines, want);
@@ -43,7 +43,7 @@ TEST_F(ReadConfig, PageFailures) {
         applyStartupDefaults(form, host);
         ConfigImage image{};
         sim.injectFault(fault(Fault::BadPageSum, Command::EepromPageRead, c.page - 1));
-        Button_read_configClick(form, host, link, image);
+        EXPECT_EQ(Button_read_configClick(form, host, link, image), c.decoded) << "page " << c.page;
 
         QStringList want;
         want << kFound << pageLines("Page read", 1, c.page - 1, 256)
@@ -92,7 +92,7 @@ TEST_F(ReadConfig, DamagedImagesLeaveTheSettings) {
             }
         }
         ConfigImage image{};
-        Button_read_configClick(form, host, link, image);
+        EXPECT_FALSE(Button_read_configClick(form, host, link, image)) << c.what;
         EXPECT_EQ(host.logLines.last(), "Eeprom checksum error. Please reload configuration.")
             << c.what;
         EXPECT_EQ(host.logLines.size(), 258) << c.what;
@@ -110,7 +110,7 @@ TEST_F(ReadConfig, OtherConfigurationVersionIsRefused) {
     for (int i = 0; i < 4; ++i) {
         sim.eeprom()[i] = static_cast<std::uint8_t>(sum >> (8 * i));
     }
-    run();
+    EXPECT_FALSE(run());
     EXPECT_EQ(host.logLines.last(), "Eeprom read error. Please reload configuration.");
     ASSERT_EQ(host.informations.size(), 1);
     EXPECT_EQ(form.text("Callsign"), "NOCALL");
@@ -119,7 +119,7 @@ TEST_F(ReadConfig, OtherConfigurationVersionIsRefused) {
 
 TEST_F(ReadConfig, DeviceGoneAtTheSecondOpen) {
     sim.unplugAfterExchange(256);
-    run();
+    EXPECT_TRUE(run());  // the settings were loaded
     EXPECT_EQ(host.logLines.mid(257), (QStringList{"Eeprom read success.", kNotFound}));
     EXPECT_TRUE(host.informations.isEmpty());
     EXPECT_EQ(form.text("Callsign"), "SQ3VTM");
@@ -128,7 +128,7 @@ TEST_F(ReadConfig, DeviceGoneAtTheSecondOpen) {
 
 TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
     sim.setPresent(false);
-    run();
+    EXPECT_FALSE(run());
     EXPECT_EQ(host.logLines, QStringList{kNotFound});
     EXPECT_EQ(form.text("Callsign"), "NOCALL");
 
@@ -144,12 +144,12 @@ TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
 
 class WriteConfig : public OperationTest {
   protected:
-    void run() { Button_write_configClick(form, host, link, writeImage); }
+    bool run() { return Button_write_configClick(form, host, link, writeImage); }
     ConfigImage writeImage{};
 };
 
 TEST_F(WriteConfig, FullWriteStoresTheEncodedImage) {
-    run();
+    EXPECT_TRUE(run());
     QStringList want;
     want << kFound << pageLines("Page written", 1, 256, 256) << "Eeprom write success";
     EXPECT_EQ(host.logLines, want);
@@ -171,7 +171,7 @@ TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
         RecordingHost host;
         const auto before = sim.eeprom();
         sim.setFirmwareVersion(version);
-        Button_write_configClick(form, host, link, writeImage);
+        EXPECT_FALSE(Button_write_configClick(form, host, link, writeImage));
         EXPECT_EQ(host.logLines, QStringList{kFound});
         ASSERT_EQ(host.informations.size(), 1);
         EXPECT_EQ(host.informations[0],
@@ -185,7 +185,7 @@ TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
 
 TEST_F(WriteConfig, InvalidSettingNeverContactsTheDevice) {
     form.setText("Txdelay", "199");
-    run();
+    EXPECT_FALSE(run());
     EXPECT_TRUE(host.logLines.isEmpty());
     EXPECT_EQ(host.informations, QStringList{"Preamble len - range error (200 - 1000)."});
     EXPECT_TRUE(sim.requests().empty());
@@ -198,7 +198,7 @@ TEST_F(WriteConfig, InvalidSettingNeverContactsTheDevice) {
 
 TEST_F(WriteConfig, FailingPageStopsTheWrite) {
     sim.injectFault(fault(Fault::WrongCode, Command::EepromPageWrite, 16));
-    run();
+    EXPECT_FALSE(run());
     QStringList want;
     want << kFound << pageLines("Page written", 1, 16, 256) << "Page write error: 17/256";
     EXPECT_EQ(host.logLines, want);
@@ -209,7 +209,7 @@ TEST_F(WriteConfig, FailingPageStopsTheWrite) {
 
 TEST_F(WriteConfig, NoDeviceAndNoVersionAnswer) {
     sim.setPresent(false);
-    run();
+    EXPECT_FALSE(run());
     EXPECT_EQ(host.logLines, QStringList{kNotFound});
 
     SimulatedTracker sim2;
@@ -217,7 +217,7 @@ TEST_F(WriteConfig, NoDeviceAndNoVersionAnswer) {
     RecordingHost host2;
     const auto before = sim2.eeprom();
     sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
-    Button_write_configClick(form, host2, link2, writeImage);
+    EXPECT_FALSE(Button_write_configClick(form, host2, link2, writeImage));
     EXPECT_EQ(host2.logLines, (QStringList{kFound, "Firmware version read error."}));
     EXPECT_EQ(sim2.eeprom(), before);
     EXPECT_FALSE(link2.isOpen());

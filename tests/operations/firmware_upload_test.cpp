@@ -7,7 +7,7 @@ using Fault = SimulatedTracker::Fault;
 
 class UploadFirmwareTest : public OperationTest {
   protected:
-    void run() { Button_upload_firmwareClick(host, link, buffer); }
+    bool run() { return Button_upload_firmwareClick(host, link, buffer); }
 
     // A firmware image whose every byte tells its position.
     static QByteArray image(int size) {
@@ -32,7 +32,7 @@ TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
         RecordingHost host;
         host.firmware = image(c.size);
         buffer.fill(0xEE);  // left over from an earlier, larger image
-        Button_upload_firmwareClick(host, link, buffer);
+        EXPECT_TRUE(Button_upload_firmwareClick(host, link, buffer)) << c.size;
 
         QStringList want;
         want << kFound << pageLines("Page written", 1, c.pages, c.pages)
@@ -72,7 +72,7 @@ TEST_F(UploadFirmwareTest, RefusedImagesSendNothing) {
         DeviceLink link{sim};
         RecordingHost host;
         host.firmware = c.firmware;
-        Button_upload_firmwareClick(host, link, buffer);
+        EXPECT_FALSE(Button_upload_firmwareClick(host, link, buffer));
         EXPECT_EQ(host.informations, QStringList{c.message});
         EXPECT_EQ(host.logLines, QStringList{kFound});
         EXPECT_TRUE(sim.requests().empty());
@@ -85,7 +85,7 @@ TEST_F(UploadFirmwareTest, RefusedImagesSendNothing) {
 TEST_F(UploadFirmwareTest, FifthPageFails) {
     host.firmware = image(45056);
     sim.injectFault(fault(Fault::WrongCode, Command::FirmwarePageWrite, 4));
-    run();
+    EXPECT_FALSE(run());
     QStringList want;
     want << kFound << pageLines("Page written", 1, 4, 1408) << "Page write error: 5/1408";
     EXPECT_EQ(host.logLines, want);

@@ -14,7 +14,7 @@ class GpsDownload : public OperationTest {
   protected:
     GpsDownload() { host.fileAnswers[FileDialog::SaveGpsLog] = path; }
 
-    void run() { Button_read_memoryClick(host, link, buffer); }
+    bool run() { return Button_read_memoryClick(host, link, buffer); }
 
     QByteArray written() const {
         QFile f(path);
@@ -35,7 +35,7 @@ TEST_F(GpsDownload, WritesTheWorkedExamplesByteForByte) {
     std::fill(sim.gpsMemory().begin(), sim.gpsMemory().end(), 0xFF);
     put(0, 0, {52135000, 21004500, 123519, 230394, 1234, 8450, 1105});
     put(2047, 9, {-3351234, -7012345, 5, 10120, 0, 0, 0});
-    run();
+    EXPECT_TRUE(run());
     EXPECT_EQ(written(),
               "$GPRMC,123519.000,A,5213.5000,N,02100.4500,E,12.34,84.50,230394,,,A*63\r\n"
               "$GPGGA,123519.000,5213.5000,N,02100.4500,E,1,0,0,110.5,M,0.0,M,,*48\r\n"
@@ -72,7 +72,7 @@ TEST_F(GpsDownload, SampleTrackComesOutInMemoryOrder) {
 
 TEST_F(GpsDownload, FailureMidwayKeepsWhatWasReadAndSaysSo) {
     sim.injectFault(fault(Fault::NoReply, Command::GpsPageRead, 100));
-    run();
+    EXPECT_FALSE(run());  // the log holds what was read, but not the whole memory
     QStringList want;
     want << kFound << pageLines("Page read", 1, 100, 16384) << "Page read error: 101/16384"
          << "Tracker GPS memory read incomplete.";
@@ -93,7 +93,7 @@ TEST_F(GpsDownload, ExistingFileSurvivesAMissingDevice) {
         f.write("yesterday's drive\r\n");
     }
     sim.setPresent(false);
-    run();
+    EXPECT_FALSE(run());
     EXPECT_EQ(host.logLines, QStringList{kNotFound});
     EXPECT_EQ(written(), "yesterday's drive\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.log"});
@@ -118,7 +118,7 @@ TEST_F(GpsDownload, CancelledDialogDoesNothing) {
 
 class GpsErase : public OperationTest {
   protected:
-    void run() { Button_erase_memoryClick(host, link); }
+    bool run() { return Button_erase_memoryClick(host, link); }
     static constexpr const char* kErasing =
         "Erasing tracker GPS memory. Please wait a few seconds.";
 };
@@ -138,7 +138,8 @@ TEST_F(GpsErase, DoneAtPollN) {
         DeviceLink link{sim};
         RecordingHost host;
         sim.setErasePollsUntilDone(c.doneAt);
-        Button_erase_memoryClick(host, link);
+        EXPECT_EQ(Button_erase_memoryClick(host, link), c.outcome == std::string("Erase complete."))
+            << c.doneAt;
         QStringList want{kFound, kErasing};
         for (int i = 0; i < c.waitingLines; ++i) {
             want << "waiting for chip erase...";
@@ -169,7 +170,7 @@ TEST_F(GpsErase, RefusedOrFailingExchanges) {
         RecordingHost host;
         sim.setErasePollsUntilDone(3);
         sim.injectFault(c.rule);
-        Button_erase_memoryClick(host, link);
+        EXPECT_FALSE(Button_erase_memoryClick(host, link));
         EXPECT_EQ(host.logLines, (QStringList{kFound, kErasing, "Erase error."}));
         EXPECT_EQ(static_cast<int>(sim.requests().size()), 1 + c.polls);
         EXPECT_EQ(host.sleptMilliseconds, 0);
