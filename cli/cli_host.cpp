@@ -1,0 +1,207 @@
+#include "cli/cli_host.h"
+
+#include <QDateTime>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Redraw the updating line at most this often: a page loop steps thousands of times a second.
+constexpr std::int64_t kRedrawIntervalMs = 100;
+constexpr int kBarWidth = 20;
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+int stderrWidth() {
+#ifndef _WIN32
+    winsize size{};
+    if (ioctl(fileno(stderr), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+#endif
+    return 80;
+}
+
+std::int64_t steadyMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+CliHost::CliHost()
+    : CliHost(
+          [](const QByteArray& bytes) {
+              std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+              std::fflush(stderr);
+          },
+          stderrIsTerminal(), stderrWidth()) {}
+
+CliHost::CliHost(Output output, bool terminal, int terminalWidth)
+    : output_(std::move(output)),
+      terminal_(terminal),
+      width_(terminalWidth < 20 ? 20 : terminalWidth),
+      clock_(steadyMilliseconds) {}
+
+CliHost::~CliHost() {
+    finish();
+}
+
+void CliHost::answerFileDialog(FileDialog dialog, const QString& path) {
+    answers_[dialog] = path;
+}
+
+void CliHost::say(const QString& line) {
+    finish();
+    writeLine(line);
+}
+
+void CliHost::finish() {
+    endProgress();
+}
+
+void CliHost::writeLine(const QString& text) {
+    clearStatus();
+    output_(text.toLocal8Bit() + '\n');
+}
+
+void CliHost::clearStatus() {
+    if (statusShown_) {
+        output_("\r\033[K");
+        statusShown_ = false;
+    }
+}
+
+void CliHost::draw(const QString& head, bool force) {
+    if (!active_ || head.isEmpty()) {
+        return;  // a loop without page lines (the GPS record pass) draws nothing
+    }
+    const std::int64_t now = clock_();
+    if (!force && drawnMs_ >= 0 && now - drawnMs_ < kRedrawIntervalMs) {
+        return;
+    }
+    drawnMs_ = now;
+
+    const int filled =
+        maximum_ > 0 ? static_cast<int>(std::int64_t{done_} * kBarWidth / maximum_) : kBarWidth;
+    const int percent = maximum_ > 0 ? static_cast<int>(std::int64_t{done_} * 100 / maximum_) : 100;
+    QString text = QStringLiteral("%1  [%2%3] %4%")
+                       .arg(head, QString(filled, QLatin1Char('#')),
+                            QString(kBarWidth - filled, QLatin1Char('.')))
+                       .arg(percent, 3);
+    const std::int64_t elapsed = now - startedMs_;
+    if (elapsed > 0) {
+        text += QStringLiteral("  %1 pages/s").arg(done_ * 1000.0 / elapsed, 0, 'f', 0);
+    }
+    // One character short of the width, so that the line never wraps and \r reaches its start.
+    text.truncate(width_ - 1);
+    output_("\r\033[K" + text.toLocal8Bit());
+    statusShown_ = true;
+}
+
+void CliHost::endProgress() {
+    if (!active_) {
+        clearStatus();
+        return;
+    }
+    if (!stepped_.isEmpty()) {
+        // The last state of the loop stays on screen.
+        draw(stepped_, true);
+        output_("\n");
+        statusShown_ = false;
+    } else {
+        clearStatus();
+    }
+    active_ = false;
+    if (pending_) {
+        const QString line = *pending_;
+        pending_.reset();
+        writeLine(line);
+    }
+}
+
+void CliHost::log(const QString& line) {
+    if (!active_) {
+        writeLine(line);
+        return;
+    }
+    if (pending_) {
+        writeLine(*pending_);  // no step followed it: it stays
+    }
+    pending_ = line;
+    draw(line, false);
+}
+
+void CliHost::progressStart(int maximum) {
+    endProgress();
+    if (!terminal_) {
+        return;
+    }
+    active_ = true;
+    maximum_ = maximum;
+    done_ = 0;
+    startedMs_ = clock_();
+    drawnMs_ = -1;
+    pending_.reset();
+    stepped_.clear();
+}
+
+void CliHost::progressStep() {
+    if (!active_) {
+        return;
+    }
+    if (pending_) {
+        stepped_ = *pending_;
+        pending_.reset();
+    }
+    ++done_;
+    draw(stepped_, done_ >= maximum_);
+}
+
+void CliHost::progressReset() {
+    endProgress();
+}
+
+void CliHost::information(const QString& text) {
+    say(text);
+}
+
+void CliHost::applicationError(const QString& text) {
+    say(text);
+}
+
+void CliHost::messageBox(const QString& title, const QString& text) {
+    say(title + QStringLiteral(": ") + text);
+}
+
+std::optional<QString> CliHost::chooseFile(FileDialog dialog) {
+    const auto it = answers_.find(dialog);
+    if (it == answers_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void CliHost::sleep(int milliseconds) {
+    if (milliseconds > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds / sleepDivisor_));
+    }
+}
+
+std::int64_t CliHost::currentTime() {
+    return QDateTime::currentSecsSinceEpoch();
+}
