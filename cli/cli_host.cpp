@@ -113,25 +113,34 @@ void CliHost::draw(const QString& head, bool force) {
     statusShown_ = true;
 }
 
+void CliHost::freezeStatus() {
+    if (!stepped_.isEmpty() && !frozen_) {
+        draw(stepped_, true);
+        output_("\n");
+        statusShown_ = false;
+        frozen_ = true;
+    } else {
+        clearStatus();
+    }
+}
+
+void CliHost::commitPending() {
+    if (pending_) {
+        freezeStatus();
+        const QString line = *pending_;
+        pending_.reset();
+        writeLine(line);
+    }
+}
+
 void CliHost::endProgress() {
     if (!active_) {
         clearStatus();
         return;
     }
-    if (!stepped_.isEmpty()) {
-        // The last state of the loop stays on screen.
-        draw(stepped_, true);
-        output_("\n");
-        statusShown_ = false;
-    } else {
-        clearStatus();
-    }
+    freezeStatus();
+    commitPending();
     active_ = false;
-    if (pending_) {
-        const QString line = *pending_;
-        pending_.reset();
-        writeLine(line);
-    }
 }
 
 void CliHost::log(const QString& line) {
@@ -139,9 +148,7 @@ void CliHost::log(const QString& line) {
         writeLine(line);
         return;
     }
-    if (pending_) {
-        writeLine(*pending_);  // no step followed it: it stays
-    }
+    commitPending();
     pending_ = line;
     draw(line, false);
 }
@@ -158,6 +165,7 @@ void CliHost::progressStart(int maximum) {
     drawnMs_ = -1;
     pending_.reset();
     stepped_.clear();
+    frozen_ = false;
 }
 
 void CliHost::progressStep() {
@@ -168,6 +176,7 @@ void CliHost::progressStep() {
         stepped_ = *pending_;
         pending_.reset();
     }
+    frozen_ = false;
     ++done_;
     draw(stepped_, done_ >= maximum_);
 }

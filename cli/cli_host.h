@@ -67,8 +67,10 @@ class CliHost : public Host {
     // every so often unless forced.
     void draw(const QString& head, bool force);
     void clearStatus();
-    // Ends the progress display: the line logged last and not stepped past stays as it was,
-    // else the last status line stays.
+    // The loop's last state stays on screen as a line of its own.
+    void freezeStatus();
+    // A line that no step followed (an error, a closing line) stays, after the loop's state.
+    void commitPending();
     void endProgress();
 
     Output output_;
@@ -87,5 +89,6 @@ class CliHost : public Host {
     std::int64_t drawnMs_ = -1;
     std::optional<QString> pending_;  // logged, not yet followed by a step
     QString stepped_;                 // the last line a step followed
+    bool frozen_ = false;             // the state after the last step is on screen for good
     bool statusShown_ = false;
 };

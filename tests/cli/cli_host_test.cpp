@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "cli/cli_host.h"
+#include "recording_host.h"
+
+namespace {
+
+// What a terminal shows after the bytes the host wrote: "\r\033[K" clears the line being
+// written, "\n" ends it.
+QStringList screen(const QByteArray& bytes) {
+    QStringList lines{QString()};
+    const QByteArray clear = "\r\033[K";
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (bytes.mid(i, clear.size()) == clear) {
+            lines.last().clear();
+            i += clear.size();
+        } else if (bytes[i] == '\n') {
+            lines << QString();
+            ++i;
+        } else {
+            lines.last() += QLatin1Char(bytes[i]);
+            ++i;
+        }
+    }
+    if (lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+struct Terminal {
+    explicit Terminal(bool isTerminal, int width = 80)
+        : host([this](const QByteArray& b) { bytes += b; }, isTerminal, width) {
+        host.setClock([this] { return now; });
+    }
+    // One page loop as the operations run it: a line, then a step, per page; the page with
+    // number `failAt` fails (0: none).
+    void loop(const char* what, int pages, int failAt = 0, int msPerPage = 10) {
+        host.progressStart(pages);
+        for (int p = 1; p <= pages; ++p) {
+            now += msPerPage;
+            if (p == failAt) {
+                host.log(QStringLiteral("%1 error: %2/%3").arg(what).arg(p).arg(pages));
+                return;
+            }
+            host.log(QStringLiteral("%1: %2/%3").arg(what).arg(p).arg(pages));
+            host.progressStep();
+        }
+        host.progressReset();
+    }
+
+    QByteArray bytes;
+    std::int64_t now = 5000;
+    CliHost host;
+};
+
+TEST(CliHost, PlainOutputIsTheLogLineByLine) {
+    Terminal t(false);
+    t.host.log("Veltromark found, vid: Vid_0483, pid: A04D");
+    t.loop("Page read", 3, 3);
+    t.host.information("Uncompatible firmware version:\nDevice: 1.06");
+    t.host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
+    t.host.applicationError("'x' is not a valid integer value.");
+    EXPECT_EQ(t.bytes,
+              "Veltromark found, vid: Vid_0483, pid: A04D\n"
+              "Page read: 1/3\nPage read: 2/3\nPage read error: 3/3\n"
+              "Uncompatible firmware version:\nDevice: 1.06\n"
+              "Blad otwarcia pliku: Nie mozna otworzyc pliku docelowego.\n"
+              "'x' is not a valid integer value.\n");
+}
+
+TEST(CliHost, TerminalShowsOneUpdatingLinePerLoop) {
+    Terminal t(true);
+    t.host.log("Veltromark found, vid: Vid_0483, pid: A04D");
+    t.loop("Page read", 256);
+    t.host.log("Eeprom read success.");
+    t.host.finish();
+    EXPECT_EQ(screen(t.bytes),
+              (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D",
+                           "Page read: 256/256  [####################] 100%  100 pages/s",
+                           "Eeprom read success."}));
+    // Redrawn now and then, not once per page.
+    EXPECT_LT(t.bytes.count("\r\033[K"), 60);
+}
+
+TEST(CliHost, TerminalKeepsWhereALoopStoppedAndWhy) {
+    Terminal t(true);
+    t.loop("Page read", 256, 17, 20);
+    t.host.log("Eeprom checksum error. Please reload configuration.");
+    t.host.finish();
+    EXPECT_EQ(screen(t.bytes),
+              (QStringList{"Page read: 16/256  [#...................]   6%  47 pages/s",
+                           "Page read error: 17/256",
+                           "Eeprom checksum error. Please reload configuration."}));
+}
+
+TEST(CliHost, TerminalLineAfterTheLastStepStaysBelowTheLoop) {
+    // The write loops log their closing line before the bar is reset.
+    Terminal t(true);
+    t.host.progressStart(2);
+    for (int p = 1; p <= 2; ++p) {
+        t.now += 500;
+        t.host.log(QStringLiteral("Page written: %1/2").arg(p));
+        t.host.progressStep();
+    }
+    t.host.log("Eeprom write success");
+    t.host.progressReset();
+    t.host.information("Firmware version: 1.07");
+    EXPECT_EQ(screen(t.bytes), (QStringList{"Page written: 2/2  [####################] 100%  2 "
+                                            "pages/s",
+                                            "Eeprom write success", "Firmware version: 1.07"}));
+}
+
+TEST(CliHost, TerminalLoopWithoutLinesDrawsNothing) {
+    // The GPS record pass steps the bar without logging; its closing line comes after.
+    Terminal t(true);
+    t.host.progressStart(2048);
+    for (int b = 0; b < 2048; ++b) {
+        t.host.progressStep();
+    }
+    t.host.log("Tracker GPS memory read success.");
+    t.host.finish();
+    EXPECT_EQ(screen(t.bytes), QStringList{"Tracker GPS memory read success."});
+}
+
+TEST(CliHost, TerminalLineNeverWraps) {
+    Terminal t(true, 30);
+    t.loop("Page read", 4);
+    const QStringList shown = screen(t.bytes);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], QString("Page read: 4/4  [############"));
+    EXPECT_EQ(shown[0].size(), 29);
+}
+
+TEST(CliHost, DialogsAndFirmware) {
+    Terminal t(false);
+    EXPECT_EQ(t.host.chooseFile(FileDialog::SaveGpsLog), std::nullopt);
+    t.host.answerFileDialog(FileDialog::SaveGpsLog, "/tmp/track.log");
+    EXPECT_EQ(t.host.chooseFile(FileDialog::SaveGpsLog), QString("/tmp/track.log"));
+    EXPECT_EQ(t.host.chooseFile(FileDialog::OpenConfig), std::nullopt);
+    EXPECT_EQ(t.host.firmwareImage(), std::nullopt);
+    t.host.setFirmware(QByteArray("abc"));
+    EXPECT_EQ(t.host.firmwareImage(), QByteArray("abc"));
+    EXPECT_GT(t.host.currentTime(), 1'600'000'000);
+}
+
+}  // namespace

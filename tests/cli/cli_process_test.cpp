@@ -1,0 +1,403 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <algorithm>
+
+#include "device/gps_record.h"
+#include "operations/firmware_resource.h"
+#include "operations/nmea_log.h"
+#include "recording_host.h"
+#include "settings/image.h"
+#include "sim/sample_contents.h"
+
+namespace {
+
+// One run of veltromark-cli.
+struct CliRun {
+    int status = -1;
+    QByteArray out;   // standard output
+    QStringList err;  // standard error, line by line
+    QByteArray errRaw;
+};
+
+class CliTest : public ::testing::Test {
+  protected:
+    CliRun cli(const QStringList& arguments) {
+        QProcess process;
+        process.start(VELTROMARK_CLI, arguments);
+        EXPECT_TRUE(process.waitForFinished(120'000)) << arguments.join(' ').toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        CliRun run;
+        run.status = process.exitCode();
+        run.out = process.readAllStandardOutput();
+        run.errRaw = process.readAllStandardError();
+        run.err = QString::fromLocal8Bit(run.errRaw).split('\n');
+        if (run.err.last().isEmpty()) {
+            run.err.removeLast();
+        }
+        return run;
+    }
+
+    QString path(const char* name) const { return dir.filePath(name); }
+
+    QByteArray read(const QString& file) const {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void write(const QString& file, const QByteArray& bytes) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+
+    // A configuration file from "defaults" with one line changed.
+    QString editedDefaults(const char* name, const QByteArray& from, const QByteArray& to) {
+        const QString file = path(name);
+        EXPECT_EQ(cli({"defaults", file}).status, 0);
+        QByteArray text = read(file);
+        EXPECT_TRUE(text.contains(from)) << from.toStdString();
+        write(file, text.replace(from, to));
+        return file;
+    }
+
+    static QStringList pageLines(const char* what, int total) {
+        QStringList lines;
+        for (int n = 1; n <= total; ++n) {
+            lines << QStringLiteral("%1: %2/%3").arg(what).arg(n).arg(total);
+        }
+        return lines;
+    }
+
+    // The GPX track points of a file, as "lat lon ele time", or the parse error.
+    static QStringList gpxPoints(const QByteArray& gpx) {
+        QXmlStreamReader xml(gpx);
+        QStringList points;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement) {
+                continue;
+            }
+            if (xml.name() == QString("trkpt")) {
+                points << QString("%1 %2").arg(xml.attributes().value("lat"),
+                                               xml.attributes().value("lon"));
+            } else if (!points.isEmpty() &&
+                       (xml.name() == QString("ele") || xml.name() == QString("time"))) {
+                points.last() += " " + xml.readElementText();
+            }
+        }
+        if (xml.hasError()) {
+            return {"error: " + xml.errorString()};
+        }
+        return points;
+    }
+
+    static constexpr const char* kFound = "Veltromark found, vid: Vid_0483, pid: A04D";
+
+    QTemporaryDir dir;
+};
+
+TEST_F(CliTest, BadUsageExitsWith2) {
+    write(path("x.cfg"), "");
+    const struct {
+        QStringList arguments;
+        const char* says;  // first line on standard error
+    } cases[] = {
+        {{}, "veltromark-cli: no command given"},
+        {{"--simulate"}, "veltromark-cli: unknown option '--simulate'"},
+        {{"frobnicate"}, "veltromark-cli: unknown command 'frobnicate'"},
+        {{"decode", "a.bin"}, "veltromark-cli: decode: missing OUT.cfg"},
+        {{"erase-gps", "--simulate", "now"},
+         "veltromark-cli: erase-gps: unexpected argument 'now'"},
+        {{"defaults", "a.cfg", "--simulate"},
+         "veltromark-cli: defaults: Unknown option 'simulate'."},
+        {{"nmea", "a.bin", "a.log", "--gpx"}, "veltromark-cli: nmea: Missing value after '--gpx'."},
+        {{"read-config", "--simulate", "x.cfg", "--image", "x.cfg"},
+         "veltromark-cli: read-config: 'x.cfg' and 'x.cfg' name the same file"},
+        {{"encode", path("x.cfg"), dir.path() + "/./x.cfg"},
+         "veltromark-cli: encode: '" + path("x.cfg").toLatin1() + "' and '" +
+             dir.path().toLatin1() + "/./x.cfg' name the same file"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = cli(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments.join(' ').toStdString();
+        ASSERT_FALSE(run.err.isEmpty());
+        EXPECT_EQ(run.err[0], c.says);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_EQ(read(path("x.cfg")), "");  // nothing was written over the input
+}
+
+TEST_F(CliTest, HelpForTheToolAndEveryCommand) {
+    const CliRun tool = cli({"--help"});
+    EXPECT_EQ(tool.status, 0);
+    EXPECT_TRUE(tool.err.isEmpty());
+    const QStringList commands{"defaults", "encode",      "decode",
+                               "nmea",     "read-config", "write-config",
+                               "read-gps", "erase-gps",   "upload-firmware"};
+    for (const QString& command : commands) {
+        EXPECT_TRUE(tool.out.contains("\n  " + command.toLatin1() + " ")) << command.toStdString();
+        const CliRun help = cli({command, "--help"});
+        EXPECT_EQ(help.status, 0) << command.toStdString();
+        EXPECT_TRUE(help.out.startsWith("Usage: veltromark-cli " + command.toLatin1() + " "))
+            << help.out.toStdString();
+        EXPECT_EQ(help.out.contains("--simulate"), command.contains('-')) << command.toStdString();
+    }
+    EXPECT_EQ(cli({"--version"}).out, "veltromark-cli v1.07\n");
+}
+
+TEST_F(CliTest, EncodeThenDecodeGivesTheSameFile) {
+    // The start-up settings: the image holds SSID 0 beside every empty call, so the first
+    // decode settles those; from then on the file comes back byte for byte.
+    ASSERT_EQ(cli({"defaults", path("start.cfg")}).status, 0);
+    EXPECT_TRUE(read(path("start.cfg")).startsWith("[!WARNING]\r\nWARNING=Please do not try"));
+    ASSERT_EQ(cli({"encode", path("start.cfg"), path("start.bin")}).status, 0);
+    ASSERT_EQ(cli({"decode", path("start.bin"), path("a.cfg")}).status, 0);
+    ASSERT_EQ(cli({"encode", path("a.cfg"), path("a.bin")}).status, 0);
+    ASSERT_EQ(cli({"decode", path("a.bin"), path("b.cfg")}).status, 0);
+    EXPECT_EQ(read(path("a.cfg")), read(path("b.cfg")));
+
+    const QByteArray image = read(path("a.bin"));
+    ASSERT_EQ(image.size(), 8192);
+    ConfigImage bytes{};
+    std::copy(image.begin(), image.end(), bytes.begin());
+    EXPECT_TRUE(CheckImage(bytes));
+    // Only the stamp and the checksum differ between two encodings of the same settings.
+    EXPECT_EQ(image.mid(6), read(path("start.bin")).mid(6));
+
+    // A tracker's own configuration, read and written back through files.
+    const CliRun readConfig =
+        cli({"read-config", "--simulate", path("tracker.cfg"), "--image", path("tracker.bin")});
+    ASSERT_EQ(readConfig.status, 0);
+    const auto sample = sampleConfigurationImage();
+    EXPECT_EQ(read(path("tracker.bin")),
+              QByteArray(reinterpret_cast<const char*>(sample.data()), sample.size()));
+    ASSERT_EQ(cli({"encode", path("tracker.cfg"), path("again.bin")}).status, 0);
+    ASSERT_EQ(cli({"decode", path("again.bin"), path("again.cfg")}).status, 0);
+    EXPECT_EQ(read(path("again.cfg")), read(path("tracker.cfg")));
+    EXPECT_TRUE(read(path("tracker.cfg")).contains("\r\nCallsign=SQ3VTM\r\n"));
+}
+
+TEST_F(CliTest, EncodeRefusesWhatWriteConfigRefuses) {
+    const QString bad = editedDefaults("bad.cfg", "TXdelay=250", "TXdelay=199");
+    write(path("out.bin"), "previous");
+    const CliRun run = cli({"encode", bad, path("out.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, QStringList{"Preamble len - range error (200 - 1000)."});
+    EXPECT_EQ(read(path("out.bin")), "previous");
+
+    // Against a tracker the same rule stops the write before the tracker is looked for.
+    const CliRun write = cli({"write-config", "--simulate", bad});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_EQ(write.err, QStringList{"Preamble len - range error (200 - 1000)."});
+}
+
+TEST_F(CliTest, ConfigurationFileRecognition) {
+    // Another version: the box is said and the import goes on.
+    const QString older = editedDefaults("older.cfg", "Version=v1.07", "Version=v1.06");
+    const CliRun run = cli({"encode", older, path("older.bin")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err.join('\n'),
+              "Imported configuration file version is different than your current application "
+              "version. \nPlease double-check configuration fields after import. \nSome "
+              "configuration fields my change between firmware versions.");
+    EXPECT_EQ(read(path("older.bin")).size(), 8192);
+
+    // Not a configuration file at all.
+    write(path("notes.cfg"), "[Radio]\r\nCallsign=SP3ABC\r\n");
+    const CliRun foreign = cli({"write-config", "--simulate", path("notes.cfg")});
+    EXPECT_EQ(foreign.status, 1);
+    EXPECT_EQ(foreign.err.join('\n'),
+              "Imported configuration file is not a Veltromark configuration file. \nOperation "
+              "aborted.");
+
+    const CliRun missing = cli({"encode", path("none.cfg"), path("none.bin")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err,
+              QStringList{"veltromark-cli: cannot read " + path("none.cfg") + ": no such file"});
+    EXPECT_FALSE(QFile::exists(path("none.bin")));
+}
+
+TEST_F(CliTest, DecodeRefusesWhatReadConfigRefuses) {
+    ASSERT_EQ(cli({"read-config", "--simulate", path("t.cfg"), "--image", path("t.bin")}).status,
+              0);
+    const QByteArray good = read(path("t.bin"));
+    // Another version with its checksum right, so that only the version is wrong.
+    ConfigImage image{};
+    std::copy(good.begin(), good.end(), image.begin());
+    image[10] = '6';  // "v1.07" at offset 6
+    writeU32(image, 0, imageChecksum(image));
+    const QByteArray otherVersion(reinterpret_cast<const char*>(image.data()), image.size());
+    QByteArray noEnd = good;
+    noEnd[1259] = 'X';
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QString says;
+    } cases[] = {
+        {"short.bin", good.left(8191),
+         "veltromark-cli: " + path("short.bin") +
+             " is 8191 bytes; a configuration image is 8192 bytes."},
+        {"long.bin", good + '\0',
+         "veltromark-cli: " + path("long.bin") +
+             " is 8193 bytes; a configuration image is 8192 bytes."},
+        {"noend.bin", noEnd,
+         "veltromark-cli: " + path("noend.bin") +
+             ": image checksum or end marker wrong; not a configuration image."},
+        {"version.bin", otherVersion, ""},  // the decoder's own box
+    };
+    write(path("out.cfg"), "[Mine]\r\nkept=1\r\n");
+    for (const auto& c : cases) {
+        write(path(c.name), c.bytes);
+        const CliRun run = cli({"decode", path(c.name), path("out.cfg")});
+        EXPECT_EQ(run.status, 1) << c.name;
+        ASSERT_EQ(run.err.size() >= 1, true) << c.name;
+        if (!c.says.isEmpty()) {
+            EXPECT_EQ(run.err, QStringList{c.says}) << c.name;
+        } else {
+            EXPECT_EQ(run.err.mid(0, 3), (QStringList{"Uncompatible configuration version:",
+                                                      "Device: v1.06", "Configurator: v1.07"}));
+        }
+    }
+    EXPECT_EQ(read(path("out.cfg")), "[Mine]\r\nkept=1\r\n");
+
+    // "Save to file" updates a file in place: entries of its own stay.
+    ASSERT_EQ(cli({"decode", path("t.bin"), path("out.cfg")}).status, 0);
+    EXPECT_TRUE(read(path("out.cfg")).startsWith("[Mine]\r\nkept=1\r\n[!WARNING]\r\n"));
+}
+
+TEST_F(CliTest, NmeaFromADumpWithTheWorkedExamples) {
+    QByteArray dump(2 * 256, '\xFF');
+    const GpsSlot first = encodeGpsSlot({52135000, 21004500, 123519, 230394, 1234, 8450, 1105});
+    const GpsSlot second = encodeGpsSlot({-3351234, -7012345, 5, 10120, 0, 0, 0});
+    std::copy(first.begin(), first.end(), dump.begin());
+    std::copy(second.begin(), second.end(), dump.begin() + 256 + 9 * 24);
+    write(path("dump.bin"), dump);
+
+    const CliRun run = cli({"nmea", path("dump.bin"), path("out.log"), "--gpx", path("out.gpx")});
+    EXPECT_EQ(run.status, 0) << run.errRaw.toStdString();
+    EXPECT_EQ(read(path("out.log")),
+              "$GPRMC,123519.000,A,5213.5000,N,02100.4500,E,12.34,84.50,230394,,,A*63\r\n"
+              "$GPGGA,123519.000,5213.5000,N,02100.4500,E,1,0,0,110.5,M,0.0,M,,*48\r\n"
+              "$GPRMC,000005.000,A,0335.1234,S,00701.2345,W,0.00,0.00,010120,,,A*61\r\n"
+              "$GPGGA,000005.000,0335.1234,S,00701.2345,W,1,0,0,0.0,M,0.0,M,,*4F\r\n");
+    EXPECT_EQ(gpxPoints(read(path("out.gpx"))),
+              (QStringList{"52.2250000 21.0075000 110.5 1994-03-23T12:35:19Z",
+                           "-3.5853900 -7.0205750 0.0 2020-01-01T00:00:05Z"}));
+}
+
+TEST_F(CliTest, NmeaRefusesWhatIsNotADump) {
+    const struct {
+        const char* name;
+        int size;  // -1: no file
+        const char* says;
+    } cases[] = {
+        {"odd.bin", 300, " is 300 bytes; a GPS memory dump is a whole number of 256-byte blocks."},
+        {"empty.bin", 0, " is 0 bytes; a GPS memory dump is a whole number of 256-byte blocks."},
+        {"none.bin", -1, ": no such file"},
+    };
+    for (const auto& c : cases) {
+        if (c.size >= 0) {
+            write(path(c.name), QByteArray(c.size, '\xFF'));
+        }
+        write(path("out.log"), "kept");
+        const CliRun run = cli({"nmea", path(c.name), path("out.log"), "--gpx", path("out.gpx")});
+        EXPECT_EQ(run.status, 1) << c.name;
+        const QString prefix = c.size >= 0 ? "veltromark-cli: " : "veltromark-cli: cannot read ";
+        EXPECT_EQ(run.err, QStringList{prefix + path(c.name) + c.says});
+        EXPECT_EQ(read(path("out.log")), "kept");
+        EXPECT_FALSE(QFile::exists(path("out.gpx")));
+    }
+}
+
+TEST_F(CliTest, ReadGpsDownloadsLogDumpAndTrack) {
+    const CliRun run = cli(
+        {"read-gps", "--simulate", path("t.log"), "--dump", path("t.bin"), "--gpx", path("t.gpx")});
+    EXPECT_EQ(run.status, 0);
+    // Not a terminal: the activity log as the window shows it, line by line.
+    QStringList want;
+    want << kFound << pageLines("Page read", 16384) << "Tracker GPS memory read success.";
+    EXPECT_EQ(run.err, want);
+
+    const std::vector<std::uint8_t> memory = sampleGpsMemory();
+    EXPECT_EQ(read(path("t.log")), nmeaLog(memory.data(), memory.size()));
+    EXPECT_EQ(read(path("t.bin")),
+              QByteArray(reinterpret_cast<const char*>(memory.data()), memory.size()));
+    const QStringList points = gpxPoints(read(path("t.gpx")));
+    EXPECT_EQ(points.size(), static_cast<qsizetype>(sampleTrack().size()));
+    EXPECT_FALSE(points.first().startsWith("error")) << points.first().toStdString();
+
+    // The dump gives the same log and track offline.
+    ASSERT_EQ(cli({"nmea", path("t.bin"), path("u.log"), "--gpx", path("t2.gpx")}).status, 0);
+    EXPECT_EQ(read(path("u.log")), read(path("t.log")));
+    EXPECT_EQ(gpxPoints(read(path("t2.gpx"))), points);
+}
+
+TEST_F(CliTest, EraseGps) {
+    const CliRun run = cli({"erase-gps", "--simulate"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err,
+              (QStringList{kFound, "Erasing tracker GPS memory. Please wait a few seconds.",
+                           "waiting for chip erase...", "Erase complete."}));
+}
+
+TEST_F(CliTest, WriteConfig) {
+    ASSERT_EQ(cli({"defaults", path("d.cfg")}).status, 0);
+    const CliRun run = cli({"write-config", path("d.cfg"), "--simulate"});
+    EXPECT_EQ(run.status, 0);
+    QStringList want;
+    want << kFound << pageLines("Page written", 256) << "Eeprom write success";
+    EXPECT_EQ(run.err, want);
+}
+
+TEST_F(CliTest, UploadFirmware) {
+    // The simulated run's own test image.
+    const CliRun builtIn = cli({"upload-firmware", "--simulate"});
+    EXPECT_EQ(builtIn.status, 0);
+    QStringList want;
+    want << kFound << pageLines("Page written", 1408) << "Firmware upgrade success";
+    EXPECT_EQ(builtIn.err, want);
+
+    const struct {
+        const char* name;
+        int size;
+        int status;
+        QStringList after;  // what follows the size line
+    } cases[] = {
+        {"small.bin",
+         33,
+         0,
+         {kFound, "Page written: 1/2", "Page written: 2/2", "Firmware upgrade success"}},
+        {"huge.bin", 112641, 1, {kFound, "Firmware file too long."}},
+    };
+    for (const auto& c : cases) {
+        write(path(c.name), QByteArray(c.size, 'f'));
+        const CliRun run = cli({"upload-firmware", "--simulate", path(c.name)});
+        EXPECT_EQ(run.status, c.status) << c.name;
+        const QString sizeLine = QString("%1: %2 bytes, %3 pages.")
+                                     .arg(path(c.name))
+                                     .arg(c.size)
+                                     .arg((c.size + 31) / 32);
+        EXPECT_EQ(run.err, QStringList{sizeLine} + c.after) << c.name;
+    }
+
+    write(path("empty.bin"), "");
+    const CliRun empty = cli({"upload-firmware", "--simulate", path("empty.bin")});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.err, QStringList{"veltromark-cli: " + path("empty.bin") +
+                                     " is empty; there is nothing to upload."});
+}
+
+TEST_F(CliTest, WithoutTheSimulatorTheFirstRealTrackerIsUsed) {
+    const CliRun run = cli({"read-config", path("real.cfg")});
+    if (!run.err.isEmpty() && run.err[0] == kFound) {
+        GTEST_SKIP() << "a tracker is attached to this machine";
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, QStringList{"Veltromark not found."});
+    EXPECT_FALSE(QFile::exists(path("real.cfg")));
+}
+
+}  // namespace
