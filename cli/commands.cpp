@@ -58,7 +58,8 @@ struct Invocation {
 
 // --- Files.
 
-QString said(const QString& text) {
+// A problem of the tool's own, named as coming from it.
+QString complaint(const QString& text) {
     return kProgram + QStringLiteral(": ") + text;
 }
 
@@ -66,12 +67,12 @@ QString said(const QString& text) {
 bool regularFile(CliHost& host, const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
-        host.say(said(QStringLiteral("cannot read %1: no such file").arg(path)));
+        host.say(complaint(QStringLiteral("cannot read %1: no such file").arg(path)));
         return false;
     }
     if (!info.isFile()) {
         // Reading a folder fails, and a FIFO or a device might never end.
-        host.say(said(QStringLiteral("cannot read %1: not a regular file").arg(path)));
+        host.say(complaint(QStringLiteral("cannot read %1: not a regular file").arg(path)));
         return false;
     }
     return true;
@@ -84,7 +85,8 @@ bool openInput(CliHost& host, QFile& file) {
     if (file.open(QIODevice::ReadOnly)) {
         return true;
     }
-    host.say(said(QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString())));
+    host.say(
+        complaint(QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString())));
     return false;
 }
 
@@ -96,7 +98,7 @@ std::optional<QByteArray> readFile(CliHost& host, const QString& path, qint64 li
     }
     QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError) {
-        host.say(said(QStringLiteral("cannot read %1: %2").arg(path, file.errorString())));
+        host.say(complaint(QStringLiteral("cannot read %1: %2").arg(path, file.errorString())));
         return std::nullopt;
     }
     return bytes;
@@ -106,7 +108,8 @@ bool openOutput(CliHost& host, QSaveFile& file) {
     if (file.open(QIODevice::WriteOnly)) {
         return true;
     }
-    host.say(said(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())));
+    host.say(
+        complaint(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())));
     return false;
 }
 
@@ -115,7 +118,8 @@ bool commitOutput(CliHost& host, QSaveFile& file) {
     if (file.commit()) {
         return true;
     }
-    host.say(said(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())));
+    host.say(
+        complaint(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())));
     return false;
 }
 
@@ -146,9 +150,9 @@ bool writeGpx(CliHost& host, const QString& path, const std::uint8_t* memory, st
         return false;
     }
     if (gpx.leftOut() > 0) {
-        host.say(said(QStringLiteral("%1: %2 records without a valid position left out")
-                          .arg(path)
-                          .arg(gpx.leftOut())));
+        host.say(complaint(QStringLiteral("%1: %2 records without a valid position left out")
+                               .arg(path)
+                               .arg(gpx.leftOut())));
     }
     return true;
 }
@@ -227,18 +231,18 @@ int runDecode(Invocation& in) {
     }
     if (bytes->size() != static_cast<qsizetype>(kImageSize)) {
         const qint64 size = QFileInfo(path).size();
-        in.host.say(said(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
-                             .arg(path)
-                             .arg(size)
-                             .arg(kImageSize)));
+        in.host.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
+                                  .arg(path)
+                                  .arg(size)
+                                  .arg(kImageSize)));
         return kExitFailed;
     }
     ConfigImage image{};
     std::copy(bytes->begin(), bytes->end(), image.begin());
     if (!CheckImage(image)) {
-        in.host.say(said(QStringLiteral("%1: image checksum or end marker wrong; not a "
-                                        "configuration image.")
-                             .arg(path)));
+        in.host.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
+                                             "configuration image.")
+                                  .arg(path)));
         return kExitFailed;
     }
     const auto form = startupForm(in.host);
@@ -255,11 +259,11 @@ int runNmea(Invocation& in) {
         return kExitFailed;
     }
     if (dump.size() == 0 || dump.size() % static_cast<qint64>(kGpsBlockSize) != 0) {
-        in.host.say(said(QStringLiteral("%1 is %2 bytes; a GPS memory dump is a whole number "
-                                        "of %3-byte blocks.")
-                             .arg(path)
-                             .arg(dump.size())
-                             .arg(kGpsBlockSize)));
+        in.host.say(complaint(QStringLiteral("%1 is %2 bytes; a GPS memory dump is a whole number "
+                                             "of %3-byte blocks.")
+                                  .arg(path)
+                                  .arg(dump.size())
+                                  .arg(kGpsBlockSize)));
         return kExitFailed;
     }
 
@@ -283,7 +287,8 @@ int runNmea(Invocation& in) {
     while (!dump.atEnd()) {
         const QByteArray chunk = dump.read(kDumpChunk);
         if (dump.error() != QFileDevice::NoError) {
-            in.host.say(said(QStringLiteral("cannot read %1: %2").arg(path, dump.errorString())));
+            in.host.say(
+                complaint(QStringLiteral("cannot read %1: %2").arg(path, dump.errorString())));
             return kExitFailed;  // the outputs are discarded, old files stay
         }
         const auto* memory = reinterpret_cast<const std::uint8_t*>(chunk.constData());
@@ -313,9 +318,9 @@ int runNmea(Invocation& in) {
             return kExitFailed;
         }
         if (gpx->leftOut() > 0) {
-            in.host.say(said(QStringLiteral("%1: %2 records without a valid position left out")
-                                 .arg(gpxPath)
-                                 .arg(gpx->leftOut())));
+            in.host.say(complaint(QStringLiteral("%1: %2 records without a valid position left out")
+                                      .arg(gpxPath)
+                                      .arg(gpx->leftOut())));
         }
     }
     return kExitSuccess;
@@ -386,7 +391,8 @@ int runUploadFirmware(Invocation& in) {
         }
         const qint64 size = QFileInfo(path).size();
         if (size == 0) {
-            in.host.say(said(QStringLiteral("%1 is empty; there is nothing to upload.").arg(path)));
+            in.host.say(
+                complaint(QStringLiteral("%1 is empty; there is nothing to upload.").arg(path)));
             return kExitFailed;
         }
         const qint64 pages = (size + kPageSize - 1) / static_cast<qint64>(kPageSize);
@@ -610,7 +616,7 @@ bool sameFile(const QString& a, const QString& b) {
 }
 
 int badUsage(CliHost& host, const QString& problem, const QString& hint) {
-    host.say(said(problem));
+    host.say(complaint(problem));
     host.say(hint);
     return kExitBadUsage;
 }
