@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
+#include <QString>
 #include <QStringList>
-#include <functional>
+#include <map>
 
 class CliHost;
 
@@ -13,8 +13,32 @@ enum ExitStatus : int {
     kExitBadUsage = 2,  // the command line was not understood
 };
 
-// Runs veltromark-cli with `arguments` (the program first, as QCoreApplication::arguments()
-// gives them) and returns its exit status. Everything the operations say goes through `host`
-// (standard error); only help and version texts go to `out` (standard output).
-int runCli(const QStringList& arguments, CliHost& host,
-           const std::function<void(const QByteArray&)>& out);
+// What the command line gave one command.
+struct Invocation {
+    CliHost& host;
+    QStringList arguments;               // the positional arguments after the command's name
+    std::map<QString, QString> options;  // the options given with a value, by name
+    bool simulate = false;               // --simulate: a simulated tracker, not a real one
+
+    bool has(const QString& name) const { return options.count(name) > 0; }
+    QString option(const QString& name) const {
+        const auto it = options.find(name);
+        return it == options.end() ? QString() : it->second;
+    }
+};
+
+// The commands, each the same operation as the window's button; each returns its exit status
+// and has said why when it is not kExitSuccess. A number field that is not a whole number
+// throws ConversionError, as in the window.
+int runDefaults(Invocation& in);        // defaults OUT.cfg
+int runEncode(Invocation& in);          // encode IN.cfg OUT.bin
+int runDecode(Invocation& in);          // decode IN.bin OUT.cfg
+int runNmea(Invocation& in);            // nmea IN.bin OUT.log [--gpx OUT.gpx]
+int runReadConfig(Invocation& in);      // read-config OUT.cfg [--image OUT.bin]
+int runWriteConfig(Invocation& in);     // write-config IN.cfg
+int runReadGps(Invocation& in);         // read-gps OUT.log [--dump OUT.bin] [--gpx OUT.gpx]
+int runEraseGps(Invocation& in);        // erase-gps
+int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin]
+
+// A problem of the tool's own, named as coming from it: "veltromark-cli: <text>".
+QString complaint(const QString& text);

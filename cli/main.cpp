@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "cli/cli_host.h"
-#include "cli/commands.h"
+#include "cli/command_line.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+#include <functional>
+
+class CliHost;
+
+// Runs veltromark-cli with `arguments` (the program first, as QCoreApplication::arguments()
+// gives them) and returns its exit status (ExitStatus). Everything the operations say goes
+// through `host` (standard error); only help and version texts go to `out` (standard output).
+int runCli(const QStringList& arguments, CliHost& host,
+           const std::function<void(const QByteArray&)>& out);
