@@ -102,7 +102,7 @@ TEST_F(CliTest, BadUsageExitsWith2) {
     write(path("x.cfg"), "");
     const struct {
         QStringList arguments;
-        const char* says;  // first line on standard error
+        QString says;  // first line on standard error
     } cases[] = {
         {{}, "veltromark-cli: no command given"},
         {{"--simulate"}, "veltromark-cli: unknown option '--simulate'"},
@@ -116,8 +116,8 @@ TEST_F(CliTest, BadUsageExitsWith2) {
         {{"read-config", "--simulate", "x.cfg", "--image", "x.cfg"},
          "veltromark-cli: read-config: 'x.cfg' and 'x.cfg' name the same file"},
         {{"encode", path("x.cfg"), dir.path() + "/./x.cfg"},
-         "veltromark-cli: encode: '" + path("x.cfg").toLatin1() + "' and '" +
-             dir.path().toLatin1() + "/./x.cfg' name the same file"},
+         "veltromark-cli: encode: '" + path("x.cfg") + "' and '" + dir.path() +
+             "/./x.cfg' name the same file"},
     };
     for (const auto& c : cases) {
         const CliRun run = cli(c.arguments);
