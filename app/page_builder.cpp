@@ -36,6 +36,12 @@ int textFieldWidth(const QWidget* field, int characters) {
     return perCharacter * std::max(characters, 2) + 10;
 }
 
+// Gives the free width of a grid to an empty last column, so the columns keep to the left.
+void addFreeColumn(QGridLayout* grid, int column) {
+    grid->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 0, column);
+    grid->setColumnStretch(column, 1);
+}
+
 }  // namespace
 
 void allowNarrowing(QPushButton* button) {
@@ -271,7 +277,7 @@ void PageBuilder::addFields(QBoxLayout* parent, const Node& node, QWidget* owner
         widestRow = std::max(widestRow, static_cast<int>(fieldRow.size()));
     }
     if (node.aligned) {
-        grid->setColumnStretch(2 * widestRow, 1);
+        addFreeColumn(grid, 2 * widestRow);
     }
     grid->setRowStretch(static_cast<int>(node.fieldRows.size()), 1);  // rows stay at the top
     parent->addLayout(grid);
@@ -346,7 +352,7 @@ void PageBuilder::addTable(QBoxLayout* parent, const Node& node, QWidget* owner)
     if (wide) {
         grid->setColumnStretch(columns - 1 + offset, 1);
     } else {
-        grid->setColumnStretch(columns + offset, 1);
+        addFreeColumn(grid, columns + offset);
     }
     grid->setRowStretch(static_cast<int>(node.tableRows.size()) + 1, 1);
     parent->addLayout(grid);

@@ -19,6 +19,10 @@ struct InsertionCase {
     int wantCursor;
 };
 
+void PrintTo(const InsertionCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class LimitInsertion : public ::testing::TestWithParam<InsertionCase> {};
 
 TEST_P(LimitInsertion, KeepsWhatFits) {

@@ -395,6 +395,19 @@ TEST_F(MainWindowTest, TypingAStationRunsTheStationHandler) {
     EXPECT_EQ(dialogs.informations.size(), 1);
 }
 
+TEST_F(MainWindowTest, PickingAStationRunsTheStationHandler) {
+    w.form().setIndex("Serial1_mode", 5);  // KISS
+    w.form().setIndex("Serial2_mode", 1);  // weather station
+    auto* station = control<QComboBox>("Weather_stationtype");
+    pickWithKeys(station, 4);  // None ... Peet Bros Ultimeter 2100: nothing to enforce
+    EXPECT_TRUE(dialogs.informations.isEmpty());
+    EXPECT_EQ(w.form().index("Serial1_mode"), 5);
+    pickWithKeys(station, 1);  // WS-2300: port 1 may only receive
+    EXPECT_EQ(w.form().index("Weather_stationtype"), 5);
+    EXPECT_EQ(w.form().index("Serial1_mode"), 0);
+    EXPECT_EQ(dialogs.informations.size(), 1);
+}
+
 TEST_F(MainWindowTest, PresetButtonsFillTheirChannel) {
     w.form().setIndex("Teleanalog2_source", 11);  // (I) Input voltage
     control<QPushButton>("Button_teleanalog2_default")->click();
