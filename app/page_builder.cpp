@@ -19,7 +19,7 @@ namespace {
 using layout::Field;
 using layout::Node;
 
-constexpr int kWideField = 30;        // text fields at least this long take the free width
+constexpr int kLongestField = 40;     // no text field is shown wider than this many characters
 constexpr int kMaxChoiceWidth = 160;  // longer item texts show in full in the open list
 
 bool isSeparator(std::string_view part) {
@@ -27,7 +27,7 @@ bool isSeparator(std::string_view part) {
 }
 
 // Width of a text field that shows `characters` typical characters: capitals for the short
-// call and path fields, digits for the longer number fields.
+// call and path fields, digits and lower case (about as wide) for the longer fields.
 int textFieldWidth(const QWidget* field, int characters) {
     const QFontMetrics fm = field->fontMetrics();
     const QString sample =
@@ -40,6 +40,21 @@ int textFieldWidth(const QWidget* field, int characters) {
 void addFreeColumn(QGridLayout* grid, int column) {
     grid->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 0, column);
     grid->setColumnStretch(column, 1);
+}
+
+// `text` over two lines, broken at the blank nearest its middle (unchanged without one).
+QString breakInTwo(QString text) {
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char(' ') &&
+            (best < 0 || std::abs(i - text.size() / 2) < std::abs(best - text.size() / 2))) {
+            best = i;
+        }
+    }
+    if (best >= 0) {
+        text[best] = QLatin1Char('\n');
+    }
+    return text;
 }
 
 }  // namespace
@@ -124,13 +139,8 @@ QWidget* PageBuilder::control(std::string_view name, QWidget* owner) {
             widget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         } else if (s->kind == Kind::Text) {
             auto* edit = new LimitedLineEdit(s->maxLength, owner);
-            if (s->maxLength >= kWideField) {
-                edit->setMinimumWidth(textFieldWidth(edit, 24));
-                edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-            } else {
-                edit->setFixedWidth(textFieldWidth(edit, s->maxLength));
-                edit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-            }
+            edit->setFixedWidth(textFieldWidth(edit, std::min(s->maxLength, kLongestField)));
+            edit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
             widget = edit;
         } else {
             auto* combo = new QComboBox(owner);
@@ -291,6 +301,15 @@ void PageBuilder::addTable(QBoxLayout* parent, const Node& node, QWidget* owner)
     const auto& firstRow = node.tableRows.front();
     const int columns = static_cast<int>(firstRow.size());
 
+    // A button above the last column's heading, at the right.
+    int headingRow = 0;
+    if (!node.cornerButton.empty()) {
+        grid->addWidget(control(node.cornerButton, owner), 0, columns - 1 + offset,
+                        Qt::AlignRight | Qt::AlignBottom);
+        headingRow = 1;
+    }
+    const int firstDataRow = headingRow + 1;
+
     // Column headings: the labels of the first row's settings.
     std::vector<QLabel*> headings(static_cast<size_t>(columns), nullptr);
     for (int c = 0; c < columns; ++c) {
@@ -300,17 +319,9 @@ void PageBuilder::addTable(QBoxLayout* parent, const Node& node, QWidget* owner)
             continue;
         }
         QLabel* heading = plainLabel(s->label, owner);
-        heading->setWordWrap(true);  // a long heading over a narrow column takes two lines
+        heading->setAccessibleName(s->label);
         headings[static_cast<size_t>(c)] = heading;
-        if (c == columns - 1 && !node.cornerButton.empty()) {
-            auto* corner = new QHBoxLayout;
-            corner->addWidget(heading);
-            corner->addStretch(1);
-            corner->addWidget(control(node.cornerButton, owner));
-            grid->addLayout(corner, 0, c + offset);
-        } else {
-            grid->addWidget(heading, 0, c + offset, Qt::AlignLeft | Qt::AlignBottom);
-        }
+        grid->addWidget(heading, headingRow, c + offset, Qt::AlignLeft | Qt::AlignBottom);
     }
 
     bool wide = false;
@@ -319,20 +330,39 @@ void PageBuilder::addTable(QBoxLayout* parent, const Node& node, QWidget* owner)
         if (offset == 1) {
             QLabel* rowLabel = plainLabel(node.rowLabels[static_cast<size_t>(r)], owner);
             rowLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            grid->addWidget(rowLabel, r + 1, 0);
+            grid->addWidget(rowLabel, firstDataRow + r, 0);
         }
         for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
             const std::string_view name = cells[static_cast<size_t>(c)];
             QWidget* w = part(name, owner);
             const bool expanding = w->sizePolicy().horizontalPolicy() == QSizePolicy::Expanding;
             wide = wide || expanding;
-            grid->addWidget(w, r + 1, c + offset,
+            grid->addWidget(w, firstDataRow + r, c + offset,
                             expanding ? Qt::Alignment() : Qt::AlignLeft | Qt::AlignVCenter);
             if (QLabel* heading = headings[static_cast<size_t>(c)]; heading && findSetting(name)) {
                 labels_.emplace(std::string(name), heading);
             }
         }
     }
+    // A heading much wider than the controls below it takes two lines.
+    for (int c = 0; c < columns; ++c) {
+        QLabel* heading = headings[static_cast<size_t>(c)];
+        if (heading == nullptr) {
+            continue;
+        }
+        int widest = 0;
+        bool expanding = false;
+        for (const auto& cells : node.tableRows) {
+            const QWidget* below = form_.widget(cells[static_cast<size_t>(c)]);
+            widest = std::max(widest, below->sizeHint().width());
+            expanding =
+                expanding || below->sizePolicy().horizontalPolicy() == QSizePolicy::Expanding;
+        }
+        if (!expanding && heading->sizeHint().width() > widest + 20) {
+            heading->setText(breakInTwo(heading->text()));
+        }
+    }
+
     // Text fields of one column share the width of the widest.
     for (int c = 0; c < columns; ++c) {
         int widest = 0;
@@ -354,6 +384,6 @@ void PageBuilder::addTable(QBoxLayout* parent, const Node& node, QWidget* owner)
     } else {
         addFreeColumn(grid, columns + offset);
     }
-    grid->setRowStretch(static_cast<int>(node.tableRows.size()) + 1, 1);
+    grid->setRowStretch(firstDataRow + static_cast<int>(node.tableRows.size()), 1);
     parent->addLayout(grid);
 }

@@ -39,6 +39,9 @@ void checkShownPage(QWidget& window, QWidget& pageArea, const QString& where) {
         EXPECT_TRUE(area.contains(r)) << name.toStdString();
         if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
             EXPECT_GE(label->width(), label->sizeHint().width()) << name.toStdString();
+            EXPECT_GE(label->height(), label->sizeHint().height()) << name.toStdString();
+        } else if (label) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name.toStdString();
         }
         if (auto* button = qobject_cast<QPushButton*>(w)) {
             EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()))

@@ -102,7 +102,7 @@ TEST(JpegDecoder, RejectsWhatIsNoJpeg) {
     EXPECT_THROW(decodeJpeg(QByteArray("\xFF\xD8\xFF\xE0", 4)), JpegError);
 }
 
-TEST(JpegDecoder, DecodesGrayAndColourPictures) {
+TEST(JpegDecoder, StreamCutShortNeverCrashes) {
     testApplication();
     registerEmbeddedPictures();
     QFile file(":/veltromark/splash.jpg");
