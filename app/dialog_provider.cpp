@@ -42,8 +42,8 @@ FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder)
     return {};
 }
 
-void QtDialogProvider::information(QWidget* parent, const QString& text) {
-    showBox(parent, QMessageBox::Information, QStringLiteral("Information"), text);
+void QtDialogProvider::information(QWidget* parent, const QString& title, const QString& text) {
+    showBox(parent, QMessageBox::Information, title, text);
 }
 
 void QtDialogProvider::error(QWidget* parent, const QString& title, const QString& text) {

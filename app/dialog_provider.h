@@ -28,8 +28,8 @@ class DialogProvider {
   public:
     virtual ~DialogProvider() = default;
 
-    // A box with an information icon, the title "Information" and one OK button.
-    virtual void information(QWidget* parent, const QString& text) = 0;
+    // A box with an information icon, the given title and one OK button.
+    virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     // A box with an error icon, the given title and one OK button.
     virtual void error(QWidget* parent, const QString& title, const QString& text) = 0;
     // A file dialog; the chosen path, or nothing when the user cancels.
@@ -43,7 +43,7 @@ class DialogProvider {
 // chosen in it and opens there the next time.
 class QtDialogProvider : public DialogProvider {
   public:
-    void information(QWidget* parent, const QString& text) override;
+    void information(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                       const FileDialogSetup& setup) override;

@@ -50,7 +50,7 @@ void WidgetHost::processEvents() {
 }
 
 void WidgetHost::information(const QString& text) {
-    dialogs_.information(window_, text);
+    dialogs_.information(window_, QStringLiteral("Information"), text);
 }
 
 void WidgetHost::applicationError(const QString& text) {
@@ -58,7 +58,7 @@ void WidgetHost::applicationError(const QString& text) {
 }
 
 void WidgetHost::messageBox(const QString& title, const QString& text) {
-    dialogs_.error(window_, title, text);
+    dialogs_.information(window_, title, text);
 }
 
 std::optional<QString> WidgetHost::chooseFile(FileDialog dialog) {

@@ -26,9 +26,10 @@ class RecordingDialogs : public DialogProvider {
         FileDialogSetup setup;
     };
 
-    void information(QWidget*, const QString& text) override {
-        informations << text;
-        events << "information: " + text;
+    void information(QWidget*, const QString& title, const QString& text) override {
+        const QString shown = title == "Information" ? text : title + ": " + text;
+        informations << shown;
+        events << "information: " + shown;
     }
     void error(QWidget*, const QString& title, const QString& text) override {
         errors << title + ": " + text;

@@ -60,7 +60,10 @@ TEST(QtDialogs, InformationAndErrorBoxes) {
         QMessageBox::Icon icon;
     };
     const Case cases[] = {
-        {[&] { dialogs.information(nullptr, "RS-232 port 1 changed to None.\rReason:\rWhy."); },
+        {[&] {
+             dialogs.information(nullptr, "Information",
+                                 "RS-232 port 1 changed to None.\rReason:\rWhy.");
+         },
          "Information", "RS-232 port 1 changed to None.\nReason:\nWhy.", QMessageBox::Information},
         {[&] {
              dialogs.error(nullptr, "Veltromark Configurator",
@@ -68,6 +71,11 @@ TEST(QtDialogs, InformationAndErrorBoxes) {
                            "value.");
          },
          "Veltromark Configurator", "'x' is not a valid integer value.", QMessageBox::Critical},
+        {[&] {
+             dialogs.information(nullptr, "Blad otwarcia pliku",
+                                 "Nie mozna otworzyc pliku docelowego.");
+         },
+         "Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.", QMessageBox::Information},
     };
     for (const Case& c : cases) {
         ShownBox shown;

@@ -438,7 +438,7 @@ TEST_F(MainWindowTest, HostDialogsGoThroughTheProvider) {
     EXPECT_EQ(dialogs.events, QStringList({"information: Eeprom read success.",
                                            "error: Veltromark Configurator: Unable to write to "
                                            "/x.cfg.",
-                                           "error: Blad otwarcia pliku: Nie mozna otworzyc "
+                                           "information: Blad otwarcia pliku: Nie mozna otworzyc "
                                            "pliku docelowego."}));
     dialogs.fileAnswer = "/tmp/a.log";
     EXPECT_EQ(host.chooseFile(FileDialog::SaveGpsLog), "/tmp/a.log");

@@ -17,7 +17,7 @@ namespace {
 
 class NoDialogs : public DialogProvider {
   public:
-    void information(QWidget*, const QString&) override {}
+    void information(QWidget*, const QString&, const QString&) override {}
     void error(QWidget*, const QString&, const QString&) override {}
     std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
         return std::nullopt;
