@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/app_info.h"
@@ -222,7 +224,7 @@ void MainWindow::connectHandlers() {
     onClick("Button_special_strings", [this] { Button_special_stringsClick(); });
 }
 
-void MainWindow::setCommand(CommandButton button, Command command) {
+void MainWindow::setCommand(CommandButton button, Operation command) {
     commands_[static_cast<size_t>(button)] = std::move(command);
 }
 
@@ -231,10 +233,27 @@ QPushButton* MainWindow::commandButton(CommandButton button) const {
 }
 
 void MainWindow::runCommand(CommandButton button) {
-    const Command command = commands_[static_cast<size_t>(button)];  // may replace itself
-    if (command) {
-        runGuarded([&] { command(form_, *host_); });
+    const Operation command = commands_[static_cast<size_t>(button)];  // may replace itself
+    if (!command) {
+        return;
     }
+    running_ = true;
+    runGuarded([&] { command(form_, *host_); });
+    host_->flush();
+    running_ = false;
+    if (closeRequested_) {
+        closeRequested_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void MainWindow::Button_special_stringsClick() {

@@ -36,7 +36,7 @@ inline constexpr int kCommandButtons = 7;
 // An operation started by a command button: it works on the settings and reports through
 // the host. A ConversionError (or any other exception) it throws ends it and is shown in
 // the application error box.
-using Command = std::function<void(Form&, Host&)>;
+using Operation = std::function<void(Form&, Host&)>;
 
 // The main window (TForm1): the command buttons in their three groups, the settings pages,
 // the activity log (Memo1) and the progress bar (ProgressBar1). Building it creates every
@@ -52,11 +52,14 @@ class MainWindow : public QWidget {
 
     Form& form() { return form_; }
     Host& host() { return *host_; }
+    WidgetHost& widgetHost() { return *host_; }
+    // True while a command button's operation runs.
+    bool operationRunning() const { return running_; }
     DialogProvider& dialogs() { return *dialogs_; }
 
     // Attaches the operation that `button` starts; replaces any earlier one. Until one is
     // attached a button does nothing when pressed.
-    void setCommand(CommandButton button, Command command);
+    void setCommand(CommandButton button, Operation command);
     QPushButton* commandButton(CommandButton button) const;
 
     // The window that "Special strings" shows modally (created after this window).
@@ -76,6 +79,11 @@ class MainWindow : public QWidget {
     QPlainTextEdit* activityLog() const { return log_; }
     QProgressBar* progressBar() const { return progress_; }
 
+  protected:
+    // Closing while an operation lets window events run would pull the window from under
+    // it: the close waits until the operation has ended.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     QWidget* buildCommandGroups();
     void buildPages();
@@ -86,11 +94,13 @@ class MainWindow : public QWidget {
     WidgetForm form_;
     std::unique_ptr<WidgetHost> host_;
     std::array<QPushButton*, kCommandButtons> buttons_{};
-    std::array<Command, kCommandButtons> commands_;
+    std::array<Operation, kCommandButtons> commands_;
     QTabWidget* pages_ = nullptr;
     std::map<Page, SubPageControl*> subPages_;
     std::map<std::string, QLabel*, std::less<>> labels_;
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QDialog* specialStrings_ = nullptr;
+    bool running_ = false;
+    bool closeRequested_ = false;
 };

@@ -21,22 +21,37 @@ WidgetHost::WidgetHost(QWidget* window, QPlainTextEdit* log, QProgressBar* progr
       programFolder_(std::move(programFolder)) {}
 
 void WidgetHost::log(const QString& line) {
-    // appendPlainText adds a new last block and keeps the view at the end when it was there.
-    log_->appendPlainText(line);
+    pendingLines_.append(line);
 }
 
 void WidgetHost::progressStart(int maximum) {
-    progress_->setMinimum(0);
-    progress_->setMaximum(maximum);
-    progress_->setValue(0);
+    progressMaximum_ = maximum;
+    progressValue_ = 0;
+    progressChanged_ = true;
 }
 
 void WidgetHost::progressStep() {
-    progress_->setValue(progress_->value() + 1);
+    ++progressValue_;
+    progressChanged_ = true;
 }
 
 void WidgetHost::progressReset() {
-    progress_->setValue(0);
+    progressValue_ = 0;
+    progressChanged_ = true;
+}
+
+void WidgetHost::flush() {
+    if (!pendingLines_.isEmpty()) {
+        // One call for the whole batch: each line still becomes its own block, and the view
+        // stays at the end when it was there.
+        log_->appendPlainText(pendingLines_.join(u'\n'));
+        pendingLines_.clear();
+    }
+    if (progressChanged_) {
+        progress_->setRange(0, progressMaximum_);
+        progress_->setValue(progressValue_);
+        progressChanged_ = false;
+    }
 }
 
 void WidgetHost::setCommandButtonsEnabled(bool enabled) {
@@ -46,26 +61,39 @@ void WidgetHost::setCommandButtonsEnabled(bool enabled) {
 }
 
 void WidgetHost::processEvents() {
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval) {
+        return;
+    }
+    flush();
     QCoreApplication::processEvents();
+    sinceEvents_.start();
 }
 
 void WidgetHost::information(const QString& text) {
+    flush();
     dialogs_.information(window_, QStringLiteral("Information"), text);
 }
 
 void WidgetHost::applicationError(const QString& text) {
+    flush();
     dialogs_.error(window_, kApplicationTitle, text);
 }
 
 void WidgetHost::messageBox(const QString& title, const QString& text) {
+    flush();
     dialogs_.information(window_, title, text);
 }
 
 std::optional<QString> WidgetHost::chooseFile(FileDialog dialog) {
+    flush();
     return dialogs_.chooseFile(window_, dialog, fileDialogSetup(dialog, programFolder_));
 }
 
 void WidgetHost::sleep(int milliseconds) {
+    // What was logged before the wait is on screen during it.
+    flush();
+    QCoreApplication::processEvents();
+    sinceEvents_.start();
     if (milliseconds > 0) {
         QThread::msleep(static_cast<unsigned long>(milliseconds));
     }
@@ -76,6 +104,5 @@ std::int64_t WidgetHost::currentTime() {
 }
 
 std::optional<QByteArray> WidgetHost::firmwareImage() {
-    // The program carries no firmware image yet.
-    return std::nullopt;
+    return firmwareSource_ ? firmwareSource_() : std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,9 @@ class RecordingDialogs : public DialogProvider {
         const QString shown = title == "Information" ? text : title + ": " + text;
         informations << shown;
         events << "information: " + shown;
+        if (onInformation) {
+            onInformation();
+        }
     }
     void error(QWidget*, const QString& title, const QString& text) override {
         errors << title + ": " + text;
@@ -45,6 +49,7 @@ class RecordingDialogs : public DialogProvider {
         modalWasHidden.push_back(!window->isVisible());
     }
 
+    std::function<void()> onInformation;  // runs while an information box is up
     QStringList informations;
     QStringList errors;
     QStringList events;

@@ -295,14 +295,17 @@ TEST_F(MainWindowTest, LogAndProgressBar) {
         lines << QString("Page read: %1/300").arg(i);
         w.host().log(lines.back());
     }
+    w.widgetHost().flush();
     EXPECT_EQ(log->toPlainText(), lines.join('\n'));
 
     w.host().progressStart(256);
     w.host().progressStep();
     w.host().progressStep();
+    w.widgetHost().flush();
     EXPECT_EQ(bar->maximum(), 256);
     EXPECT_EQ(bar->value(), 2);
     w.host().progressReset();
+    w.widgetHost().flush();
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(bar->maximum(), 256) << "the maximum is kept";
 
