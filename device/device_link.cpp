@@ -7,7 +7,7 @@
 
 namespace {
 
-// Page indexes travel as 16 bits.
+// PageData indexes travel as 16 bits.
 constexpr int kPageIndexLimit = 0x10000;
 
 Report makeRequest(Command command, int pageIndex) {

@@ -14,7 +14,7 @@
 using Report = std::array<std::uint8_t, kReportSize>;
 
 inline constexpr std::size_t kPageSize = 32;
-using Page = std::array<std::uint8_t, kPageSize>;
+using PageData = std::array<std::uint8_t, kPageSize>;
 
 // Command codes (report byte 1 of a request). Every reply but the erase status echoes its code.
 enum class Command : std::uint8_t {

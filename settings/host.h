@@ -37,7 +37,7 @@ class Host {
     virtual void information(const QString& text) = 0;
     // The application's error box: error icon, title "Veltromark Configurator", OK button.
     virtual void applicationError(const QString& text) = 0;
-    // A modal box with its own title (error icon, OK button).
+    // A modal box with its own title (information icon, OK button).
     virtual void messageBox(const QString& title, const QString& text) = 0;
 
     // Shows a file dialog; the chosen path, or nothing when the user cancels.

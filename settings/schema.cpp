@@ -76,52 +76,46 @@ class TableBuilder {
 
     void text(std::string name, int maxLength, QString label, QString defaultText,
               QString hint = {}, int number = 0) {
-        add({std::move(name), Kind::Text, page_, subPage_, std::move(label), std::move(hint),
-             maxLength, nullptr, std::move(defaultText), -1, number, false});
+        add(std::move(name), Kind::Text, std::move(label), std::move(hint), number, maxLength,
+            nullptr, std::move(defaultText), -1);
     }
 
     void message(std::string name, QString label, QString defaultText, QString hint, int number) {
-        add({std::move(name), Kind::Message, page_, subPage_, std::move(label), std::move(hint), 96,
-             nullptr, std::move(defaultText), -1, number, false});
+        add(std::move(name), Kind::Message, std::move(label), std::move(hint), number, 96, nullptr,
+            std::move(defaultText), -1);
     }
 
     void choice(std::string name, const ItemList& items, QString label, int defaultIndex,
                 QString hint = {}, int number = 0) {
-        add({std::move(name),
-             Kind::Choice,
-             page_,
-             subPage_,
-             std::move(label),
-             std::move(hint),
-             0,
-             &items,
-             {},
-             defaultIndex,
-             number,
-             false});
+        add(std::move(name), Kind::Choice, std::move(label), std::move(hint), number, 0, &items, {},
+            defaultIndex);
     }
 
     void editableChoice(std::string name, const ItemList& items, QString label, int defaultIndex,
                         QString hint) {
-        add({std::move(name),
-             Kind::EditableChoice,
-             page_,
-             subPage_,
-             std::move(label),
-             std::move(hint),
-             0,
-             &items,
-             {},
-             defaultIndex,
-             0,
-             false});
+        add(std::move(name), Kind::EditableChoice, std::move(label), std::move(hint), 0, 0, &items,
+            {}, defaultIndex);
     }
 
     // The last row's start-up value comes from the telemetry preset.
     void fromPreset() { rows_.back().presetDefault = true; }
 
   private:
-    void add(SettingDef row) { rows_.push_back(std::move(row)); }
+    void add(std::string name, Kind kind, QString label, QString hint, int number, int maxLength,
+             const ItemList* items, QString defaultText, int defaultIndex) {
+        rows_.push_back(SettingDef{.name = std::move(name),
+                                   .kind = kind,
+                                   .page = page_,
+                                   .subPage = subPage_,
+                                   .label = std::move(label),
+                                   .hint = std::move(hint),
+                                   .maxLength = maxLength,
+                                   .items = items,
+                                   .defaultText = std::move(defaultText),
+                                   .defaultIndex = defaultIndex,
+                                   .number = number,
+                                   .presetDefault = false});
+    }
 
     std::vector<SettingDef>& rows_;
     Page page_ = Page::Radio;

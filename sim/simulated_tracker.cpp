@@ -119,7 +119,9 @@ int SimulatedTracker::write(std::span<const std::uint8_t, kReportSize> report) {
     }
     Report request;
     std::copy(report.begin(), report.end(), request.begin());
-    requests_.push_back(request);
+    if (recording_) {
+        requests_.push_back(request);
+    }
     ++exchanges_;
     pending_.reset();
 
@@ -157,7 +159,9 @@ int SimulatedTracker::write(std::span<const std::uint8_t, kReportSize> report) {
 }
 
 int SimulatedTracker::read(std::span<std::uint8_t, kReplyPayloadSize> payload, int timeoutMs) {
-    readTimeouts_.push_back(timeoutMs);
+    if (recording_) {
+        readTimeouts_.push_back(timeoutMs);
+    }
     if (!connectedToTracker()) {
         return -1;
     }

@@ -45,7 +45,7 @@ class SimulatedTracker : public HidTransport {
     // A write the tracker took: the firmware page as it arrived.
     struct FirmwarePage {
         std::uint16_t index;
-        Page data;
+        PageData data;
     };
 
     using Wait = std::function<void(std::chrono::microseconds)>;
@@ -118,7 +118,10 @@ class SimulatedTracker : public HidTransport {
     // The timeout of every read, in order.
     const std::vector<int>& readTimeouts() const { return readTimeouts_; }
     int exchanges() const { return exchanges_; }
-    // Forgets the recorded requests, violations and read timeouts (a long demo session).
+    // Whether requests and read timeouts are recorded (on by default). A long session (the
+    // demo, a benchmark) turns it off so that memory does not grow with every exchange.
+    void setRecording(bool on) { recording_ = on; }
+    // Forgets the recorded requests, violations and read timeouts.
     void clearRecords() {
         requests_.clear();
         violations_.clear();
@@ -145,6 +148,7 @@ class SimulatedTracker : public HidTransport {
     void violation(std::string what);
     void pass(std::chrono::microseconds time);
 
+    bool recording_ = true;
     std::array<std::uint8_t, kEepromSize> eeprom_;
     std::vector<std::uint8_t> gps_;
     std::uint32_t firmwareVersion_ = 107;

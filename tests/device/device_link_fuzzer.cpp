@@ -87,7 +87,7 @@ class FuzzTransport : public HidTransport {
 };
 
 // The request just sent has the layout of `code` for `page`, zeros where nothing is listed.
-void checkRequest(const Report& r, std::uint8_t code, int page, const Page* data) {
+void checkRequest(const Report& r, std::uint8_t code, int page, const PageData* data) {
     require(r[0] == 0 && r[1] == code);
     require(readU16(r, 2) == page);
     std::size_t zeroFrom = 4;
@@ -118,15 +118,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if ((choice & 8) == 0) {
             page %= kLimits[op];
         }
-        Page data{};
+        PageData data{};
         if (op < 2) {
             for (std::uint8_t& b : data) {
                 b = transport.next();
             }
         }
-        Page destination;
+        PageData destination;
         destination.fill(0xA5);
-        const Page before = destination;
+        const PageData before = destination;
         const int writesBefore = transport.writes;
 
         auto sent = [&] { return transport.writes == writesBefore + 1; };

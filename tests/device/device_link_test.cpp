@@ -56,8 +56,8 @@ class ScriptedTransport : public HidTransport {
     int closes = 0;
 };
 
-Page pattern(std::uint8_t seed) {
-    Page page;
+PageData pattern(std::uint8_t seed) {
+    PageData page;
     for (std::size_t i = 0; i < page.size(); ++i) {
         page[i] = static_cast<std::uint8_t>(seed + 7 * i);
     }
@@ -65,7 +65,7 @@ Page pattern(std::uint8_t seed) {
 }
 
 // A reply carrying a page with its sum, as the tracker sends it.
-Report pageReply(std::uint8_t code, const Page& data, int sumOffset = 0) {
+Report pageReply(std::uint8_t code, const PageData& data, int sumOffset = 0) {
     Report reply{};
     reply[1] = code;
     std::copy(data.begin(), data.end(), reply.begin() + 4);
@@ -74,7 +74,7 @@ Report pageReply(std::uint8_t code, const Page& data, int sumOffset = 0) {
 }
 
 // A request written out byte by byte from the report layout.
-Report request(std::uint8_t code, std::uint16_t page, const Page* data = nullptr) {
+Report request(std::uint8_t code, std::uint16_t page, const PageData* data = nullptr) {
     Report r{};
     r[1] = code;
     r[2] = static_cast<std::uint8_t>(page & 0xFF);
@@ -160,7 +160,7 @@ TEST_F(DeviceLinkTest, CloseDeviceIsHarmlessBeforeOpenAndTwice) {
 }
 
 TEST_F(DeviceLinkTest, NothingIsSentWhileClosed) {
-    Page page = pattern(1);
+    PageData page = pattern(1);
     EXPECT_FALSE(link.ReadEepromPage(0, page));
     EXPECT_FALSE(link.WriteEepromPage(0, page));
     EXPECT_EQ(link.PollGpsErase(), EraseStatus::ExchangeFailed);
@@ -184,7 +184,7 @@ TEST_F(DeviceLinkTest, ExchangeReportPutsTheReportNumberBackAndWaitsBounded) {
 
 TEST_F(DeviceLinkTest, PagesOutsideTheMemoryAreNotSent) {
     open();
-    Page page = pattern(3);
+    PageData page = pattern(3);
     EXPECT_FALSE(link.ReadEepromPage(256, page));
     EXPECT_FALSE(link.WriteEepromPage(-1, page));
     EXPECT_FALSE(link.ReadGpsPage(16384, page));
@@ -221,30 +221,30 @@ struct Operation {
     Report goodReply;
     bool checksPageSum;
     // Runs the operation into `destination`; true when it reports success.
-    std::function<bool(DeviceLink&, Page& destination)> run;
+    std::function<bool(DeviceLink&, PageData& destination)> run;
 };
 
 std::vector<Operation> operations() {
-    static const Page data = pattern(0xC3);
-    static const Page incoming = pattern(0x11);
+    static const PageData data = pattern(0xC3);
+    static const PageData incoming = pattern(0x11);
     Report version{};
     version[1] = 0xFB;
     writeU32(version, 2, 0x12345678);
     Report erase{};
     erase[1] = 0xF9;
     return {
-        {"WriteEepromPage", request(0xFD, 0xAB, &data), pageReply(0xFD, Page{}), false,
-         [](DeviceLink& l, Page&) { return l.WriteEepromPage(0xAB, data); }},
-        {"WriteFirmwarePage", request(0xFE, 0x0102, &data), pageReply(0xFE, Page{}), false,
-         [](DeviceLink& l, Page&) { return l.WriteFirmwarePage(0x0102, data); }},
+        {"WriteEepromPage", request(0xFD, 0xAB, &data), pageReply(0xFD, PageData{}), false,
+         [](DeviceLink& l, PageData&) { return l.WriteEepromPage(0xAB, data); }},
+        {"WriteFirmwarePage", request(0xFE, 0x0102, &data), pageReply(0xFE, PageData{}), false,
+         [](DeviceLink& l, PageData&) { return l.WriteFirmwarePage(0x0102, data); }},
         {"ReadEepromPage", request(0xFC, 0xAB), pageReply(0xFC, incoming), true,
-         [](DeviceLink& l, Page& d) { return l.ReadEepromPage(0xAB, d); }},
+         [](DeviceLink& l, PageData& d) { return l.ReadEepromPage(0xAB, d); }},
         {"ReadGpsPage", request(0xFA, 0x3FFF), pageReply(0xFA, incoming), true,
-         [](DeviceLink& l, Page& d) { return l.ReadGpsPage(0x3FFF, d); }},
+         [](DeviceLink& l, PageData& d) { return l.ReadGpsPage(0x3FFF, d); }},
         {"QueryFirmwareVersion", request(0xFB, 0), version, false,
-         [](DeviceLink& l, Page&) { return l.QueryFirmwareVersion() == 0x12345678u; }},
+         [](DeviceLink& l, PageData&) { return l.QueryFirmwareVersion() == 0x12345678u; }},
         {"StartGpsErase", request(0xF9, 0), erase, false,
-         [](DeviceLink& l, Page&) { return l.StartGpsErase(); }},
+         [](DeviceLink& l, PageData&) { return l.StartGpsErase(); }},
     };
 }
 
@@ -282,7 +282,7 @@ TEST(DeviceLinkCommands, RequestsAndReplyAcceptance) {
             }
             transport.script.push_back(step);
 
-            Page destination = pattern(0x5A);
+            PageData destination = pattern(0x5A);
             const bool ok = op.run(link, destination);
 
             // A page sum is only checked on page reads; the other replies carry none.
@@ -309,7 +309,7 @@ TEST(DeviceLinkCommands, APageReadAcceptsAReplyForAnotherPageIndex) {
     Report reply = pageReply(0xFC, pattern(9));
     writeU16(reply, 2, 77);
     transport.script.push_back({65, 64, reply});
-    Page destination{};
+    PageData destination{};
     EXPECT_TRUE(link.ReadEepromPage(3, destination));
     EXPECT_EQ(destination, pattern(9));
 }

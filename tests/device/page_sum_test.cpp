@@ -4,14 +4,14 @@
 
 namespace {
 
-Page filled(std::uint8_t value) {
-    Page page;
+PageData filled(std::uint8_t value) {
+    PageData page;
     page.fill(value);
     return page;
 }
 
-Page counting() {
-    Page page;
+PageData counting() {
+    PageData page;
     for (std::size_t i = 0; i < page.size(); ++i) {
         page[i] = static_cast<std::uint8_t>(i + 1);
     }
@@ -19,12 +19,12 @@ Page counting() {
 }
 
 TEST(PageSum, AddsTheBytesAsUnsignedValues) {
-    Page high{};
+    PageData high{};
     high[0] = 0x80;
     high[31] = 0x80;
     const struct {
         const char* name;
-        Page page;
+        PageData page;
         std::uint16_t sum;
     } cases[] = {
         {"zeros", filled(0x00), 0},

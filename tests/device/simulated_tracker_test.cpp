@@ -17,8 +17,8 @@ bool recordValid(const std::uint8_t* slot) {
     return crc == (slot[22] | (slot[23] << 8));
 }
 
-Page page(std::uint8_t seed) {
-    Page p;
+PageData page(std::uint8_t seed) {
+    PageData p;
     for (std::size_t i = 0; i < p.size(); ++i) {
         p[i] = static_cast<std::uint8_t>(seed ^ (i * 13));
     }
@@ -107,7 +107,7 @@ TEST_F(SimulatedTrackerTest, EveryCommandRoundTrips) {
     }
     EXPECT_EQ(image, sampleConfigurationImage());
     ASSERT_TRUE(link.WriteEepromPage(255, page(1)));
-    Page back{};
+    PageData back{};
     ASSERT_TRUE(link.ReadEepromPage(255, back));
     EXPECT_EQ(back, page(1));
     EXPECT_TRUE(std::equal(back.begin(), back.end(), sim.eeprom().begin() + 255 * 32));
@@ -118,7 +118,7 @@ TEST_F(SimulatedTrackerTest, EveryCommandRoundTrips) {
     EXPECT_EQ(sim.firmwarePages()[0].index, 0);
     EXPECT_EQ(sim.firmwarePages()[1].data, page(3));
 
-    Page gps{};
+    PageData gps{};
     ASSERT_TRUE(link.ReadGpsPage(0, gps));
     EXPECT_TRUE(std::equal(gps.begin(), gps.end(), sampleGpsMemory().begin()));
 
@@ -131,7 +131,7 @@ TEST_F(SimulatedTrackerTest, EveryCommandRoundTrips) {
     EXPECT_TRUE(std::all_of(sim.gpsMemory().begin(), sim.gpsMemory().end(),
                             [](std::uint8_t b) { return b == 0xFF; }));
     ASSERT_TRUE(link.ReadGpsPage(16383, gps));
-    Page erased;
+    PageData erased;
     erased.fill(0xFF);
     EXPECT_EQ(gps, erased);
 
@@ -149,7 +149,7 @@ TEST_F(SimulatedTrackerTest, RequestsATrackerWouldNotTakeAreRefusedAndRecorded) 
     Report good{};
     good[1] = 0xFD;
     good[2] = 4;
-    const Page data = page(7);
+    const PageData data = page(7);
     std::copy(data.begin(), data.end(), good.begin() + 4);
     writeU16(good, 36, pageSum(data));
 
@@ -206,7 +206,7 @@ TEST_F(SimulatedTrackerTest, InjectedFaultsFailThePageRead) {
         DeviceLink link(sim);
         ASSERT_TRUE(link.OpenDevice(host));
         sim.injectFault({c.fault});
-        Page destination = page(0x42);
+        PageData destination = page(0x42);
         EXPECT_EQ(link.ReadEepromPage(1, destination), c.accepted);
         EXPECT_EQ(sim.readTimeouts().size(), c.reads);
         if (!c.accepted) {
@@ -221,7 +221,7 @@ TEST_F(SimulatedTrackerTest, InjectedFaultsFailThePageRead) {
 TEST_F(SimulatedTrackerTest, AFaultHitsOnlyTheCommandAndPageItNames) {
     open();
     sim.injectFault({SimulatedTracker::Fault::BadPageSum, 0xFA, 7, 0, true});
-    Page p{};
+    PageData p{};
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(link.ReadGpsPage(i, p), i != 7) << i;
         EXPECT_TRUE(link.ReadEepromPage(7, p));
@@ -248,7 +248,7 @@ TEST_F(SimulatedTrackerTest, LatencyIsAddedPerExchangeAndTooMuchOfItTimesOut) {
     sim.setWait([&](std::chrono::microseconds t) { waited += t; });
     sim.setLatency(2ms);
     open();
-    Page p{};
+    PageData p{};
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(link.ReadGpsPage(i, p));
     }
@@ -263,7 +263,7 @@ TEST_F(SimulatedTrackerTest, LatencyIsAddedPerExchangeAndTooMuchOfItTimesOut) {
 TEST_F(SimulatedTrackerTest, UnplugAfterAnExchange) {
     sim.unplugAfterExchange(3);
     open();
-    Page p{};
+    PageData p{};
     EXPECT_TRUE(link.ReadEepromPage(0, p));
     EXPECT_TRUE(link.ReadEepromPage(1, p));
     EXPECT_TRUE(link.ReadEepromPage(2, p));
@@ -310,7 +310,7 @@ TEST_F(SimulatedTrackerTest, OfTwoTrackersTheFirstEnumeratedIsUsed) {
 TEST_F(SimulatedTrackerTest, OpenFailureIsLoggedAndTheFirstExchangeFails) {
     sim.failOpen("permission denied");
     EXPECT_TRUE(link.OpenDevice(host));
-    Page p = page(5);
+    PageData p = page(5);
     EXPECT_FALSE(link.ReadEepromPage(0, p));
     EXPECT_EQ(p, page(5));
     link.CloseDevice();

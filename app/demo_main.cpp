@@ -1,0 +1,27 @@
+// The configurator wired to a simulated tracker instead of USB: every button works without a
+// device, at about the pace of a real one. The firmware it uploads is a fixed test image that
+// only ever reaches the simulation.
+#include <QApplication>
+#include <chrono>
+
+#include "app/device_commands.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "operations/firmware_resource.h"
+#include "sim/simulated_tracker.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    SimulatedTracker tracker;
+    tracker.setLatency(std::chrono::milliseconds(1));
+    tracker.setWait(SimulatedTracker::realSleep());
+    tracker.setErasePollsUntilDone(4);
+    tracker.setRecording(false);
+    DeviceSession session(tracker);
+    StartupOptions options;
+    options.prepare = [&session](MainWindow& window) {
+        attachCommands(window, session);
+        window.widgetHost().setFirmwareSource(demoFirmware);
+    };
+    return runApplication(std::move(options));
+}

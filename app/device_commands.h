@@ -1,0 +1,24 @@
+#pragma once
+
+#include "device/device_link.h"
+#include "operations/firmware_upload.h"
+#include "operations/gps_memory.h"
+#include "settings/image.h"
+
+class MainWindow;
+
+// What the main window keeps for the device operations for its whole life: the link to the
+// tracker and the operations' buffers, zero-filled at start.
+struct DeviceSession {
+    explicit DeviceSession(HidTransport& transport) : link(transport) {}
+
+    DeviceLink link;
+    ConfigImage readImage{};
+    ConfigImage writeImage{};
+    FirmwareBuffer firmware{};
+    GpsBuffer gps = GpsBuffer(kGpsMemorySize, 0);
+};
+
+// Attaches the seven operations to the window's command buttons: the four device operations
+// on `session`, and saving and reading configuration files.
+void attachCommands(MainWindow& window, DeviceSession& session);

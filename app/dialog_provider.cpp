@@ -1,0 +1,86 @@
+#include "app/dialog_provider.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+// Messages separate their lines with carriage returns; a Qt label breaks lines only at
+// line feeds.
+QString displayText(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+    QMessageBox box(icon, title, displayText(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+}  // namespace
+
+FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder) {
+    const QString configFolder = QDir(programFolder).filePath(QStringLiteral("config"));
+    const QString logFolder = QDir(programFolder).filePath(QStringLiteral("logs"));
+    const QString configFilter = QStringLiteral("Veltromark config files (*.cfg)");
+    switch (dialog) {
+        case FileDialog::SaveConfig:
+            // Saving updates an existing file key by key; choosing one needs no question.
+            return {configFilter, QStringLiteral("veltromark.cfg"), configFolder, true, false};
+        case FileDialog::OpenConfig:
+            return {configFilter, QString(), configFolder, false, false};
+        case FileDialog::SaveGpsLog:
+            // The log replaces the chosen file's contents, so the user confirms that.
+            return {QStringLiteral("Veltromark GPS log files (*.log)"),
+                    QStringLiteral("veltromark_gpsdata.log"), logFolder, true, true};
+    }
+    return {};
+}
+
+void QtDialogProvider::information(QWidget* parent, const QString& title, const QString& text) {
+    showBox(parent, QMessageBox::Information, title, text);
+}
+
+void QtDialogProvider::error(QWidget* parent, const QString& title, const QString& text) {
+    showBox(parent, QMessageBox::Critical, title, text);
+}
+
+std::optional<QString> QtDialogProvider::chooseFile(QWidget* parent, FileDialog dialog,
+                                                    const FileDialogSetup& setup) {
+    QFileDialog fileDialog(parent);
+    fileDialog.setNameFilter(setup.filter);
+    fileDialog.setAcceptMode(setup.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // An open dialog accepts a name that does not exist; the import reports what it finds.
+    fileDialog.setFileMode(QFileDialog::AnyFile);
+    if (!setup.confirmOverwrite) {
+        fileDialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    const QString last = lastPath_.value(dialog);
+    if (!last.isEmpty()) {
+        fileDialog.setDirectory(QFileInfo(last).absolutePath());
+        fileDialog.selectFile(QFileInfo(last).fileName());
+    } else {
+        // A missing folder is left to the dialog, which then opens in its own default.
+        if (QDir(setup.folder).exists()) {
+            fileDialog.setDirectory(setup.folder);
+        }
+        if (!setup.defaultName.isEmpty()) {
+            fileDialog.selectFile(setup.defaultName);
+        }
+    }
+    if (fileDialog.exec() != QDialog::Accepted || fileDialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString chosen = fileDialog.selectedFiles().constFirst();
+    lastPath_.insert(dialog, chosen);
+    return chosen;
+}
+
+void QtDialogProvider::showModal(QDialog* window) {
+    window->exec();
+}

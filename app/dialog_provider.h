@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <optional>
+
+#include "settings/host.h"
+
+class QDialog;
+class QWidget;
+
+// How one of the window's file dialogs is set up.
+struct FileDialogSetup {
+    QString filter;       // "Veltromark config files (*.cfg)"
+    QString defaultName;  // preset file name, empty for none
+    QString folder;       // starting folder (beside the executable; never created here)
+    bool save;            // a save dialog (else an open dialog)
+    bool confirmOverwrite;
+};
+
+// The setup of each file dialog: filters, preset names and the `config` / `logs` folders
+// beside the executable in `programFolder`.
+FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder);
+
+// Everything modal the window shows. The window and its Host reach the user only through
+// this interface, so tests put a recording implementation in place and never block.
+class DialogProvider {
+  public:
+    virtual ~DialogProvider() = default;
+
+    // A box with an information icon, the given title and one OK button.
+    virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A box with an error icon, the given title and one OK button.
+    virtual void error(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A file dialog; the chosen path, or nothing when the user cancels.
+    virtual std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
+                                              const FileDialogSetup& setup) = 0;
+    // Shows `window` modally and returns when the user has closed it.
+    virtual void showModal(QDialog* window) = 0;
+};
+
+// The real dialogs: QMessageBox and QFileDialog. Each file dialog remembers the last path
+// chosen in it and opens there the next time.
+class QtDialogProvider : public DialogProvider {
+  public:
+    void information(QWidget* parent, const QString& title, const QString& text) override;
+    void error(QWidget* parent, const QString& title, const QString& text) override;
+    std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
+                                      const FileDialogSetup& setup) override;
+    void showModal(QDialog* window) override;
+
+  private:
+    QMap<FileDialog, QString> lastPath_;
+};

@@ -1,0 +1,19 @@
+#include <QApplication>
+
+#include "app/device_commands.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "device/hidapi_transport.h"
+#include "operations/firmware_resource.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    HidapiTransport transport;
+    DeviceSession session(transport);
+    StartupOptions options;
+    options.prepare = [&session](MainWindow& window) {
+        attachCommands(window, session);
+        window.widgetHost().setFirmwareSource(embeddedFirmware);
+    };
+    return runApplication(std::move(options));
+}

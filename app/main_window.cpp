@@ -1,0 +1,277 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/app_info.h"
+#include "app/guarded.h"
+#include "app/page_builder.h"
+#include "app/page_layout.h"
+#include "app/sub_page_control.h"
+#include "settings/defaults.h"
+#include "ui/choice_handlers.h"
+#include "ui/serial_interlocks.h"
+#include "ui/telemetry_presets.h"
+
+namespace {
+
+// Reference client size at 96 dots per inch; larger fonts may need more.
+constexpr int kClientWidth = 734;
+constexpr int kClientHeight = 416;
+
+struct CommandButtonDef {
+    CommandButton id;
+    const char* name;
+    const char* caption;
+    const char* hint;
+    int group;
+};
+
+const CommandButtonDef kCommandButtonDefs[kCommandButtons] = {
+    {CommandButton::ReadConfig, "Button_read_config", "Read config",
+     "Reads current configuration from device.", 0},
+    {CommandButton::WriteConfig, "Button_write_config", "Write config",
+     "Writes current configuration to device.", 0},
+    {CommandButton::UploadFirmware, "Button_upload_firmware", "Upload firmware",
+     "Uploads firmware to device.", 0},
+    {CommandButton::SaveToFile, "Button_save_to_file", "Save to file",
+     "Saves current configuration from Configurator application to file.", 1},
+    {CommandButton::ReadFromFile, "Button_read_from_file", "Read from file",
+     "Reads current configuration from file to Configurator application.", 1},
+    {CommandButton::ReadMemory, "Button_read_memory", "Read",
+     "Reads stored position data from device non-volatile memory.", 2},
+    {CommandButton::EraseMemory, "Button_erase_memory", "Erase",
+     "Erases position data from device non-volatile memory.", 2},
+};
+
+// Group captions and their reference widths (329, 209 and 169 pixels).
+struct CommandGroupDef {
+    const char* caption;
+    int width;
+};
+const CommandGroupDef kCommandGroups[] = {
+    {"Connection:", 329},
+    {"Configuration import/export:", 209},
+    {"Tracker GPS memory:", 169},
+};
+
+}  // namespace
+
+MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
+                       QWidget* parent)
+    : QWidget(parent), dialogs_(std::move(dialogs)) {
+    setObjectName("TForm1");
+    // A fixed frame: minimize and close, no maximize.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(8, 4, 5, 6);
+    body->setSpacing(6);
+    body->addWidget(buildCommandGroups());
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName("PageControl1");
+    pages_->setUsesScrollButtons(false);
+    pages_->setElideMode(Qt::ElideNone);
+    body->addWidget(pages_, 1);
+
+    log_ = new QPlainTextEdit(this);
+    log_->setObjectName("Memo1");
+    log_->setReadOnly(true);
+    log_->setUndoRedoEnabled(false);
+    log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    log_->setFixedHeight(73);
+    body->addWidget(log_);
+    root->addLayout(body, 1);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("ProgressBar1");
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setFixedHeight(20);
+    root->addWidget(progress_);
+
+    QList<QPushButton*> commandButtons(buttons_.begin(), buttons_.end());
+    host_ = std::make_unique<WidgetHost>(this, log_, progress_, commandButtons, *dialogs_,
+                                         std::move(programFolder));
+
+    buildPages();
+    connectHandlers();
+    applyStartupDefaults(form_, *host_);
+
+    const QSize needed = root->totalMinimumSize();
+    setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
+    setWindowTitle(mainWindowCaption());
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::buildCommandGroups() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(7);
+    for (int g = 0; g < 3; ++g) {
+        auto* box = new QGroupBox(kCommandGroups[g].caption, row);
+        auto* inner = new QHBoxLayout(box);
+        inner->setContentsMargins(6, 2, 6, 4);
+        inner->setSpacing(6);
+        for (const CommandButtonDef& def : kCommandButtonDefs) {
+            if (def.group != g) {
+                continue;
+            }
+            auto* button = new QPushButton(def.caption, box);
+            button->setObjectName(def.name);
+            button->setToolTip(def.hint);
+            button->setAutoDefault(false);
+            allowNarrowing(button);
+            inner->addWidget(button);
+            buttons_[static_cast<size_t>(def.id)] = button;
+            connect(button, &QPushButton::clicked, this, [this, id = def.id] { runCommand(id); });
+        }
+        layout->addWidget(box, kCommandGroups[g].width);
+    }
+    return row;
+}
+
+void MainWindow::buildPages() {
+    PageBuilder builder(form_);
+    const Page order[] = {Page::Radio,
+                          Page::PositionReports,
+                          Page::Digipeater,
+                          Page::Beacons,
+                          Page::TelemetryReports,
+                          Page::WeatherReports,
+                          Page::ExternalInterfaces};
+    for (Page page : order) {
+        auto* tab = new QWidget;
+        const QString controlName = layout::subPageControlName(page);
+        SubPageControl* sub = nullptr;
+        if (!controlName.isEmpty()) {
+            auto* tabLayout = new QVBoxLayout(tab);
+            tabLayout->setContentsMargins(4, 4, 4, 2);
+            sub = new SubPageControl(tab);
+            sub->setObjectName(controlName);
+            tabLayout->addWidget(sub);
+            subPages_[page] = sub;
+        }
+        for (const layout::PageLayout& p : layout::pages()) {
+            if (p.page != page) {
+                continue;
+            }
+            if (sub != nullptr) {
+                auto* subPage = new QWidget;
+                builder.build(subPage, p.content);
+                sub->addPage(subPage, QString::fromStdString(p.subPage));
+            } else {
+                builder.build(tab, p.content);
+            }
+        }
+        pages_->addTab(tab, pageCaption(page));
+    }
+    pages_->setCurrentIndex(0);
+    labels_ = builder.labels();
+}
+
+void MainWindow::connectHandlers() {
+    // Change handlers run on what the user does only: a pick (`activated`) or typing into
+    // the editable choice (`textEdited`); the program's own changes run none.
+    const auto onPick = [this](const char* name, std::function<void()> handler) {
+        auto* combo = qobject_cast<QComboBox*>(form_.widget(name));
+        connect(combo, &QComboBox::activated, this, [this, handler] { runGuarded(handler); });
+    };
+    onPick("Serial1_mode", [this] { Serial1_modeChange(form_, *host_); });
+    onPick("Serial2_mode", [this] { Serial2_modeChange(form_, *host_); });
+    onPick("Position_report_encoding", [this] { Position_report_encodingChange(form_); });
+    onPick("Position_report_mode", [this] { Position_report_modeChange(form_); });
+    onPick("Weather_stationtype", [this] { Weather_stationtypeChange(form_, *host_); });
+    auto* station = qobject_cast<QComboBox*>(form_.widget("Weather_stationtype"));
+    connect(station->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { runGuarded([this] { Weather_stationtypeChange(form_, *host_); }); });
+
+    const auto onClick = [this](std::string_view name, std::function<void()> handler) {
+        auto* button = qobject_cast<QPushButton*>(form_.widget(name));
+        connect(button, &QPushButton::clicked, this, [this, handler] { runGuarded(handler); });
+    };
+    for (int k = 1; k <= kAnalogChannels; ++k) {
+        onClick(familyName("Button_teleanalog", k, "_default"),
+                [this, k] { applyAnalogPreset(form_, k); });
+    }
+    for (int k = 1; k <= kDigitalChannels; ++k) {
+        onClick(familyName("Button_teledigital", k, "_default"),
+                [this, k] { applyDigitalPreset(form_, k); });
+    }
+    onClick("Button_special_strings", [this] { Button_special_stringsClick(); });
+}
+
+void MainWindow::setCommand(CommandButton button, Operation command) {
+    commands_[static_cast<size_t>(button)] = std::move(command);
+}
+
+QPushButton* MainWindow::commandButton(CommandButton button) const {
+    return buttons_[static_cast<size_t>(button)];
+}
+
+void MainWindow::runCommand(CommandButton button) {
+    const Operation command = commands_[static_cast<size_t>(button)];  // may replace itself
+    if (!command) {
+        return;
+    }
+    running_ = true;
+    runGuarded([&] { command(form_, *host_); });
+    host_->flush();
+    running_ = false;
+    if (closeRequested_) {
+        closeRequested_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void MainWindow::Button_special_stringsClick() {
+    if (specialStrings_ != nullptr) {
+        dialogs_->showModal(specialStrings_);
+    }
+}
+
+bool MainWindow::runGuarded(const std::function<void()>& handler) {
+    return ::runGuarded(*host_, handler);
+}
+
+QLabel* MainWindow::labelFor(std::string_view setting) const {
+    const auto it = labels_.find(setting);
+    return it == labels_.end() ? nullptr : it->second;
+}
+
+SubPageControl* MainWindow::subPageControl(Page page) const {
+    const auto it = subPages_.find(page);
+    return it == subPages_.end() ? nullptr : it->second;
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/dialog_provider.h"
+#include "app/widget_form.h"
+#include "app/widget_host.h"
+#include "settings/schema.h"
+
+class QDialog;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class SubPageControl;
+
+// The seven command buttons, in the order they stand in the window.
+enum class CommandButton {
+    ReadConfig,
+    WriteConfig,
+    UploadFirmware,
+    SaveToFile,
+    ReadFromFile,
+    ReadMemory,
+    EraseMemory,
+};
+inline constexpr int kCommandButtons = 7;
+
+// An operation started by a command button: it works on the settings and reports through
+// the host. A ConversionError (or any other exception) it throws ends it and is shown in
+// the application error box.
+using Operation = std::function<void(Form&, Host&)>;
+
+// The main window (TForm1): the command buttons in their three groups, the settings pages,
+// the activity log (Memo1) and the progress bar (ProgressBar1). Building it creates every
+// setting's control, applies the start-up defaults and sets the caption last.
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // `dialogs` shows every box and file dialog of the window; `programFolder` is the
+    // folder of the executable, which holds the `config` and `logs` folders.
+    explicit MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder = {},
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Form& form() { return form_; }
+    Host& host() { return *host_; }
+    WidgetHost& widgetHost() { return *host_; }
+    // True while a command button's operation runs.
+    bool operationRunning() const { return running_; }
+    DialogProvider& dialogs() { return *dialogs_; }
+
+    // Attaches the operation that `button` starts; replaces any earlier one. Until one is
+    // attached a button does nothing when pressed.
+    void setCommand(CommandButton button, Operation command);
+    QPushButton* commandButton(CommandButton button) const;
+
+    // The window that "Special strings" shows modally (created after this window).
+    void setSpecialStringsWindow(QDialog* window) { specialStrings_ = window; }
+    // Shows the special strings window modally; nothing when there is none.
+    void Button_special_stringsClick();
+
+    // Runs `handler` through the guard that turns its exceptions into the error box.
+    bool runGuarded(const std::function<void()>& handler);
+
+    // The label (or column heading) shown for a setting; nullptr for settings shown without.
+    QLabel* labelFor(std::string_view setting) const;
+
+    QTabWidget* pageControl() const { return pages_; }
+    // PageControl2 (telemetry), PageControl3 (digipeater), PageControl4 (external interfaces).
+    SubPageControl* subPageControl(Page page) const;
+    QPlainTextEdit* activityLog() const { return log_; }
+    QProgressBar* progressBar() const { return progress_; }
+
+  protected:
+    // Closing while an operation lets window events run would pull the window from under
+    // it: the close waits until the operation has ended.
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget* buildCommandGroups();
+    void buildPages();
+    void connectHandlers();
+    void runCommand(CommandButton button);
+
+    std::unique_ptr<DialogProvider> dialogs_;
+    WidgetForm form_;
+    std::unique_ptr<WidgetHost> host_;
+    std::array<QPushButton*, kCommandButtons> buttons_{};
+    std::array<Operation, kCommandButtons> commands_;
+    QTabWidget* pages_ = nullptr;
+    std::map<Page, SubPageControl*> subPages_;
+    std::map<std::string, QLabel*, std::less<>> labels_;
+    QPlainTextEdit* log_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QDialog* specialStrings_ = nullptr;
+    bool running_ = false;
+    bool closeRequested_ = false;
+};

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextBlock>
+
+#include "app/device_commands.h"
+#include "app_test_support.h"
+#include "operations/firmware_resource.h"
+#include "sim/simulated_tracker.h"
+
+namespace {
+
+// The window with its operations attached to a simulated tracker.
+class DeviceCommandsTest : public ::testing::Test {
+  protected:
+    DeviceCommandsTest() {
+        attachCommands(w, session);
+        w.widgetHost().setFirmwareSource(demoFirmware);
+        w.show();
+    }
+
+    void press(CommandButton button) { w.commandButton(button)->click(); }
+
+    QStringList logLines() const {
+        QStringList lines;
+        for (QTextBlock b = w.activityLog()->document()->begin(); b.isValid(); b = b.next()) {
+            lines << b.text();
+        }
+        return lines;
+    }
+
+    bool allButtonsEnabled(bool enabled) const {
+        for (int i = 0; i < kCommandButtons; ++i) {
+            if (w.commandButton(static_cast<CommandButton>(i))->isEnabled() != enabled) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Calls `check` on every exchange while an operation runs.
+    void onEveryExchange(std::function<void()> check) {
+        tracker.setLatency(std::chrono::microseconds(1));
+        tracker.setWait([check = std::move(check)](std::chrono::microseconds) { check(); });
+    }
+
+    TestWindow t;
+    MainWindow& w = *t.window;
+    RecordingDialogs& dialogs = *t.dialogs;
+    SimulatedTracker tracker;
+    DeviceSession session{tracker};
+};
+
+TEST_F(DeviceCommandsTest, ReadConfigFillsTheWindow) {
+    press(CommandButton::ReadConfig);
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 1 + 256 + 2);
+    EXPECT_EQ(lines.first(), "Veltromark found, vid: Vid_0483, pid: A04D");
+    EXPECT_EQ(lines[256], "Page read: 256/256");
+    EXPECT_EQ(lines[257], "Eeprom read success.");
+    EXPECT_EQ(dialogs.informations, QStringList{"Firmware version: 1.07"});
+    EXPECT_EQ(w.form().text("Callsign"), "SQ3VTM");
+    EXPECT_EQ(w.progressBar()->maximum(), 256);
+    EXPECT_EQ(w.progressBar()->value(), 0);
+    EXPECT_FALSE(session.link.isOpen());
+}
+
+TEST_F(DeviceCommandsTest, LogIsOnScreenBeforeADialogShows) {
+    QStringList onScreen;
+    dialogs.onInformation = [&] { onScreen = logLines(); };
+    press(CommandButton::ReadConfig);
+    EXPECT_EQ(dialogs.informations, QStringList{"Firmware version: 1.07"});
+    ASSERT_EQ(onScreen.size(), 259);
+    EXPECT_EQ(onScreen.last(), "Veltromark found, vid: Vid_0483, pid: A04D");
+
+    tracker.setFirmwareVersion(106);
+    press(CommandButton::WriteConfig);
+    EXPECT_TRUE(dialogs.informations.last().startsWith("Uncompatible firmware version:"));
+    EXPECT_EQ(onScreen.size(), 260);
+}
+
+TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
+    const struct {
+        CommandButton button;
+        const char* lastLine;
+    } cases[] = {
+        {CommandButton::UploadFirmware, "Firmware upgrade success"},
+        {CommandButton::EraseMemory, "Erase complete."},
+    };
+    for (const auto& c : cases) {
+        int exchanges = 0;
+        int enabledDuring = 0;
+        onEveryExchange([&] {
+            ++exchanges;
+            enabledDuring += allButtonsEnabled(true);
+        });
+        tracker.setErasePollsUntilDone(1);  // no real one-second sleep
+        press(c.button);
+        EXPECT_GT(exchanges, 0);
+        EXPECT_EQ(enabledDuring, 0) << "buttons enabled while the tracker was busy";
+        EXPECT_TRUE(allButtonsEnabled(true));
+        EXPECT_EQ(logLines().last(), c.lastLine);
+        EXPECT_FALSE(session.link.isOpen());
+    }
+}
+
+TEST_F(DeviceCommandsTest, GpsDownloadThroughTheWindowKeepsEveryLineInOrder) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("track.log");
+    dialogs.fileAnswer = path;
+    int disabledDuring = 0;
+    onEveryExchange([&] { disabledDuring += allButtonsEnabled(false); });
+    press(CommandButton::ReadMemory);
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 1 + 16384 + 1);
+    for (int n = 1; n <= 16384; ++n) {
+        ASSERT_EQ(lines[n], QString("Page read: %1/16384").arg(n));
+    }
+    EXPECT_EQ(lines.last(), "Tracker GPS memory read success.");
+    EXPECT_EQ(disabledDuring, 16384);
+    EXPECT_TRUE(allButtonsEnabled(true));
+    EXPECT_EQ(w.progressBar()->maximum(), 2048);
+    EXPECT_EQ(w.progressBar()->value(), 2048);
+    QFile log(path);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().startsWith("$GPRMC,"));
+}
+
+TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {
+    int exchanges = 0;
+    bool visibleAfterClose = false;
+    onEveryExchange([&] {
+        if (++exchanges == 10) {
+            w.close();
+            visibleAfterClose = w.isVisible();
+        }
+    });
+    press(CommandButton::UploadFirmware);
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_EQ(exchanges, 1408) << "the upload ran to its end";
+    EXPECT_EQ(logLines().last(), "Firmware upgrade success");
+    EXPECT_TRUE(w.isVisible());
+    QCoreApplication::processEvents();  // the deferred close
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
+    QTemporaryDir dir;
+    dialogs.fileAnswer = dir.filePath("mine.cfg");
+    w.form().setText("Callsign", "SP3ABC");
+    press(CommandButton::SaveToFile);
+    w.form().setText("Callsign", "OTHER");
+    press(CommandButton::ReadFromFile);
+    EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
+    w.widgetHost().setFirmwareSource(embeddedFirmware);
+    press(CommandButton::UploadFirmware);
+    EXPECT_EQ(dialogs.informations, QStringList{"Firmware resource not found (FindResource)."});
+    EXPECT_TRUE(tracker.firmwarePages().empty());
+    EXPECT_TRUE(allButtonsEnabled(true));
+}
+
+}  // namespace

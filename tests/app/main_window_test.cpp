@@ -1,0 +1,455 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/limited_edits.h"
+#include "app/sub_page_control.h"
+#include "app_test_support.h"
+#include "settings/number.h"
+#include "settings/schema.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    TestWindow t;
+    MainWindow& w = *t.window;
+    RecordingDialogs& dialogs = *t.dialogs;
+
+    template <typename T = QWidget>
+    T* control(const std::string& name) {
+        auto* found = w.findChild<T*>(QString::fromStdString(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    // Index of the top-level page that holds `widget`, -1 when none.
+    int pageOf(const QWidget* widget) const {
+        for (int i = 0; i < w.pageControl()->count(); ++i) {
+            if (w.pageControl()->widget(i)->isAncestorOf(widget)) {
+                return i;
+            }
+        }
+        return -1;
+    }
+
+    // Caption of the sub-page that holds `widget`, empty when none.
+    std::string subPageOf(const QWidget* widget) const {
+        for (QWidget* p = widget->parentWidget(); p != nullptr; p = p->parentWidget()) {
+            if (auto* sub = qobject_cast<SubPageControl*>(p)) {
+                for (int i = 0; i < sub->count(); ++i) {
+                    if (sub->page(i)->isAncestorOf(widget)) {
+                        return sub->captions()[i].toStdString();
+                    }
+                }
+            }
+        }
+        return {};
+    }
+
+    // Chooses the item `steps` below (positive) or above the current one with the arrow
+    // keys, as a user does on a closed list.
+    void pickWithKeys(QComboBox* combo, int steps) {
+        for (int i = 0; i < std::abs(steps); ++i) {
+            QTest::keyClick(combo, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+        }
+    }
+};
+
+TEST_F(MainWindowTest, CaptionSizeAndFrame) {
+    EXPECT_EQ(w.objectName(), "TForm1");
+    EXPECT_EQ(w.windowTitle(), "Veltromark Configurator v1.07");
+    // Fixed size: the reference 734 x 416 or what the font needs beyond it.
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_GE(w.width(), 734);
+    EXPECT_GE(w.height(), 416);
+    const Qt::WindowFlags flags = w.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+}
+
+TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
+    struct Want {
+        CommandButton id;
+        const char* name;
+        const char* caption;
+        const char* hint;
+        const char* group;
+    };
+    const Want wants[] = {
+        {CommandButton::ReadConfig, "Button_read_config", "Read config",
+         "Reads current configuration from device.", "Connection:"},
+        {CommandButton::WriteConfig, "Button_write_config", "Write config",
+         "Writes current configuration to device.", "Connection:"},
+        {CommandButton::UploadFirmware, "Button_upload_firmware", "Upload firmware",
+         "Uploads firmware to device.", "Connection:"},
+        {CommandButton::SaveToFile, "Button_save_to_file", "Save to file",
+         "Saves current configuration from Configurator application to file.",
+         "Configuration import/export:"},
+        {CommandButton::ReadFromFile, "Button_read_from_file", "Read from file",
+         "Reads current configuration from file to Configurator application.",
+         "Configuration import/export:"},
+        {CommandButton::ReadMemory, "Button_read_memory", "Read",
+         "Reads stored position data from device non-volatile memory.", "Tracker GPS memory:"},
+        {CommandButton::EraseMemory, "Button_erase_memory", "Erase",
+         "Erases position data from device non-volatile memory.", "Tracker GPS memory:"},
+    };
+    w.show();
+    int previousRight = -1;
+    for (const Want& want : wants) {
+        QPushButton* b = w.commandButton(want.id);
+        ASSERT_NE(b, nullptr) << want.name;
+        EXPECT_EQ(b->objectName(), want.name);
+        EXPECT_EQ(b->text(), want.caption);
+        EXPECT_EQ(b->toolTip(), want.hint);
+        EXPECT_TRUE(b->isEnabled());
+        EXPECT_TRUE(b->isVisible());
+        auto* box = qobject_cast<QGroupBox*>(b->parentWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->title(), want.group) << want.name;
+        const int left = b->mapTo(&w, QPoint()).x();
+        EXPECT_GT(left, previousRight) << want.name << " stands left to right";
+        previousRight = left + b->width() - 1;
+    }
+}
+
+TEST_F(MainWindowTest, PagesAndSubPagesWithTheFirstShown) {
+    QTabWidget* pages = w.pageControl();
+    EXPECT_EQ(pages->objectName(), "PageControl1");
+    QStringList captions;
+    for (int i = 0; i < pages->count(); ++i) {
+        captions << pages->tabText(i);
+    }
+    EXPECT_EQ(captions,
+              QStringList({"Radio", "Position reports", "Digipeater", "Beacons",
+                           "Telemetry reports", "Weather reports", "External interfaces"}));
+    EXPECT_EQ(pages->currentIndex(), 0);
+
+    struct Sub {
+        Page page;
+        const char* name;
+        QStringList captions;
+    };
+    const Sub subs[] = {
+        {Page::Digipeater, "PageControl3", {"Common settings", "Simple aliases"}},
+        {Page::TelemetryReports,
+         "PageControl2",
+         {"Report settings", "Analog channels", "Digital channels 1-4", "Digital channels 5-8",
+          "Zembor outputs"}},
+        {Page::ExternalInterfaces,
+         "PageControl4",
+         {"RS-232 ports", "RS-485 port", "Weather station", "Serial console", "GPS receiver",
+          "KISS", "GPS passthrough"}},
+    };
+    for (const Sub& sub : subs) {
+        SubPageControl* control = w.subPageControl(sub.page);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->objectName(), sub.name);
+        EXPECT_EQ(control->captions(), sub.captions);
+        EXPECT_EQ(control->currentIndex(), 0);
+        EXPECT_TRUE(control->button(0)->isChecked());
+    }
+    // A sub-page button shows its page.
+    SubPageControl* telemetry = w.subPageControl(Page::TelemetryReports);
+    telemetry->button(3)->click();
+    EXPECT_EQ(telemetry->currentIndex(), 3);
+    EXPECT_FALSE(telemetry->button(0)->isChecked());
+}
+
+// Every setting is its control, named after it, on its page, with its label, tooltip,
+// typing limit, items and start-up value.
+TEST_F(MainWindowTest, EverySettingIsItsControl) {
+    for (const SettingDef& s : settings()) {
+        SCOPED_TRACE(s.name);
+        QWidget* widget = control(s.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(pageOf(widget), static_cast<int>(s.page));
+        EXPECT_EQ(subPageOf(widget), s.subPage);
+        EXPECT_EQ(widget->toolTip(), s.hint);
+        QLabel* label = w.labelFor(s.name);
+        if (s.label.isEmpty()) {
+            EXPECT_EQ(label, nullptr);
+        } else {
+            ASSERT_NE(label, nullptr);
+            // A long column heading may be shown over two lines.
+            EXPECT_EQ(label->text().replace('\n', ' '), s.label);
+            EXPECT_EQ(pageOf(label), pageOf(widget));
+        }
+        switch (s.kind) {
+            case Kind::Text: {
+                auto* edit = qobject_cast<LimitedLineEdit*>(widget);
+                ASSERT_NE(edit, nullptr);
+                EXPECT_EQ(edit->maximumTyped(), s.maxLength);
+                EXPECT_EQ(edit->text(), s.defaultText);
+                break;
+            }
+            case Kind::Message: {
+                auto* edit = qobject_cast<MessageEdit*>(widget);
+                ASSERT_NE(edit, nullptr);
+                EXPECT_EQ(edit->maximumTyped(), 96);
+                EXPECT_EQ(edit->toPlainText(), s.defaultText);
+                break;
+            }
+            case Kind::Choice:
+            case Kind::EditableChoice: {
+                auto* combo = qobject_cast<QComboBox*>(widget);
+                ASSERT_NE(combo, nullptr);
+                EXPECT_EQ(combo->isEditable(), s.kind == Kind::EditableChoice);
+                QStringList items;
+                for (int i = 0; i < combo->count(); ++i) {
+                    items << combo->itemText(i);
+                }
+                EXPECT_EQ(items, QStringList(s.items->items.begin(), s.items->items.end()));
+                EXPECT_EQ(combo->currentIndex(), s.defaultIndex);
+                EXPECT_EQ(w.form().index(s.name), s.defaultIndex);
+                break;
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, SampleOfLabelsAndHintsPerPage) {
+    struct Want {
+        const char* setting;
+        const char* label;
+        const char* hint;
+    };
+    const Want wants[] = {
+        {"Quiettime", "Quiet time [ms]:", "Delay between last received  packet and packet send."},
+        {"Position_fixlost_interval", "Send interval on fix lost (s):", ""},
+        {"Mice_message", "message:", ""},
+        {"Position_time", "Time:", ""},
+        {"Floodtimeout", "Duplicate checking [s]:",
+         "Time for which a received packet is stored for duplicate checking. Duplicate packets "
+         "are discarded and are not digipeated."},
+        {"Alias7_traceable", "Traceable:",
+         "If selected, the device will add its callsign to path of digipeated packets."},
+        {"Beacon3_dest_string", "Dest:", "Beacon 1 destination to-call."},
+        {"Beacon4_message", "Message (empty fields are ignored):",
+         "Beacon message. Please check \"Special strings\"."},
+        {"Teledata_txrate_rf",
+         "RF[min]:", "Telemetry data TX rate to RF (minutes). Set 0 to disable."},
+        {"Teleanalog3_coefb", "Coeff B:",
+         "Analog channel 3 telemetry calculation coefficient B. Equation: A*x*x+B*x+C (where x "
+         "is the measurement sample)."},
+        {"Teledigital6_units", "Label", "Digital channel 6 report label."},
+        {"Zembor_output3", "Output 3 default state:", "Default power-on state for Zembor output."},
+        {"Weather_path2_ssid", "Ssid:", "Weather report SSID."},
+        {"Weather_stationtype", "Weather station:", "Weather station selection box."},
+        {"Debug_thermo", "Thermo:", ""},
+        {"Kiss_check", "Check for serial->RF packet correctness:",
+         "If enabled then checks packet header and drops incorrect packets."},
+    };
+    for (const Want& want : wants) {
+        SCOPED_TRACE(want.setting);
+        ASSERT_NE(w.labelFor(want.setting), nullptr);
+        EXPECT_EQ(w.labelFor(want.setting)->text().replace('\n', ' '), want.label);
+        EXPECT_EQ(control(want.setting)->toolTip(), want.hint);
+    }
+    // The SSID after a call has the "-" label in front, no label of its own.
+    EXPECT_EQ(w.labelFor("Ssid"), nullptr);
+    EXPECT_EQ(control<QLabel>("Label67")->text(), "Mic-E");
+    // Preset buttons carry their hint and caption.
+    auto* preset = control<QPushButton>("Button_teledigital7_default");
+    EXPECT_EQ(preset->text(), "Default parameters");
+    EXPECT_EQ(preset->toolTip(), "Default parameters for digital channel.");
+    EXPECT_EQ(control<QPushButton>("Button_special_strings")->text(), "Special strings");
+}
+
+TEST_F(MainWindowTest, StartupEnabledStatesFollowTheEncoding) {
+    for (const char* name : {"Label67", "Label53", "Mice_message"}) {
+        EXPECT_TRUE(control(name)->isEnabled()) << name;
+    }
+    for (const char* name : {"Label74", "Position_time"}) {
+        EXPECT_FALSE(control(name)->isEnabled()) << name;
+    }
+    EXPECT_TRUE(dialogs.events.isEmpty()) << "start-up shows no message";
+}
+
+TEST_F(MainWindowTest, LogAndProgressBar) {
+    QPlainTextEdit* log = w.activityLog();
+    EXPECT_EQ(log->objectName(), "Memo1");
+    EXPECT_TRUE(log->isReadOnly());
+    EXPECT_FALSE(log->isUndoRedoEnabled());
+    EXPECT_TRUE(log->toPlainText().isEmpty());
+    QProgressBar* bar = w.progressBar();
+    EXPECT_EQ(bar->objectName(), "ProgressBar1");
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 100);
+    EXPECT_EQ(bar->value(), 0);
+    w.show();
+    EXPECT_EQ(bar->width(), w.width()) << "docked over the full width";
+    EXPECT_EQ(bar->geometry().bottom(), w.height() - 1) << "docked at the bottom";
+
+    QStringList lines;
+    for (int i = 1; i <= 300; ++i) {
+        lines << QString("Page read: %1/300").arg(i);
+        w.host().log(lines.back());
+    }
+    w.widgetHost().flush();
+    EXPECT_EQ(log->toPlainText(), lines.join('\n'));
+
+    w.host().progressStart(256);
+    w.host().progressStep();
+    w.host().progressStep();
+    w.widgetHost().flush();
+    EXPECT_EQ(bar->maximum(), 256);
+    EXPECT_EQ(bar->value(), 2);
+    w.host().progressReset();
+    w.widgetHost().flush();
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(bar->maximum(), 256) << "the maximum is kept";
+
+    w.host().setCommandButtonsEnabled(false);
+    for (int i = 0; i < kCommandButtons; ++i) {
+        EXPECT_FALSE(w.commandButton(static_cast<CommandButton>(i))->isEnabled());
+    }
+    w.host().setCommandButtonsEnabled(true);
+    for (int i = 0; i < kCommandButtons; ++i) {
+        EXPECT_TRUE(w.commandButton(static_cast<CommandButton>(i))->isEnabled());
+    }
+}
+
+TEST_F(MainWindowTest, CommandButtonsRunTheirOperationThroughTheGuard) {
+    // Without an operation a press does nothing.
+    w.commandButton(CommandButton::ReadConfig)->click();
+    EXPECT_TRUE(dialogs.events.isEmpty());
+
+    QStringList ran;
+    w.setCommand(CommandButton::SaveToFile, [&](Form& form, Host& host) {
+        ran << "save";
+        host.log("saving " + form.text("Callsign"));
+    });
+    w.setCommand(CommandButton::WriteConfig, [&](Form& form, Host& host) {
+        host.log("encoding");
+        toWholeNumber(form.text("Txdelay"));  // "abc" below
+        host.log("not reached");
+    });
+    w.commandButton(CommandButton::SaveToFile)->click();
+    EXPECT_EQ(ran, QStringList{"save"});
+    EXPECT_EQ(w.activityLog()->toPlainText(), "saving NOCALL");
+
+    w.form().setText("Txdelay", "abc");
+    w.commandButton(CommandButton::WriteConfig)->click();
+    EXPECT_EQ(dialogs.errors,
+              QStringList{"Veltromark Configurator: 'abc' is not a valid integer value."});
+    EXPECT_EQ(w.activityLog()->toPlainText(), "saving NOCALL\nencoding");
+    EXPECT_EQ(w.form().text("Txdelay"), "abc") << "the window keeps its state";
+}
+
+TEST_F(MainWindowTest, UserPicksRunHandlersProgramChangesDoNot) {
+    auto* port1 = control<QComboBox>("Serial1_mode");
+    auto* port2 = control<QComboBox>("Serial2_mode");
+    // The program puts a weather station on both ports: no handler, no message.
+    w.form().setIndex("Serial1_mode", 1);
+    w.form().setIndex("Serial2_mode", 1);
+    EXPECT_TRUE(dialogs.events.isEmpty());
+    w.form().setIndex("Serial1_mode", 2);
+    w.form().setIndex("Serial2_mode", 4);
+
+    // The user picks "Weather station" on port 1 (Serial console -> Weather station), then on
+    // port 2 (GPS -> None (removed) -> Serial console -> Weather station).
+    pickWithKeys(port1, -1);
+    EXPECT_EQ(port1->currentIndex(), 1);
+    EXPECT_TRUE(dialogs.events.isEmpty());
+    pickWithKeys(port2, -3);
+    EXPECT_EQ(dialogs.informations,
+              QStringList{"RS-232 port 1 changed to None.\rReason:\rWeather station can be "
+                          "selected on one port only."});
+    EXPECT_EQ(port1->currentIndex(), 0);
+    EXPECT_EQ(port2->currentIndex(), 1);
+}
+
+TEST_F(MainWindowTest, EncodingPickSwitchesTheMicEAndTimeChoices) {
+    auto* encoding = control<QComboBox>("Position_report_encoding");
+    pickWithKeys(encoding, 2);  // Mic-E -> Plain text -> Base-91
+    EXPECT_EQ(encoding->currentIndex(), 2);
+    EXPECT_FALSE(control("Mice_message")->isEnabled());
+    EXPECT_FALSE(control("Label67")->isEnabled());
+    EXPECT_TRUE(control("Position_time")->isEnabled());
+    EXPECT_TRUE(control("Label74")->isEnabled());
+    EXPECT_EQ(w.form().index("Mice_message"), 0) << "disabling keeps the chosen item";
+    // Setting it back from the program runs nothing.
+    w.form().setIndex("Position_report_encoding", 0);
+    EXPECT_FALSE(control("Mice_message")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TypingAStationRunsTheStationHandler) {
+    // Port 1 a weather station, port 2 the serial console: a WS-2300 on port 1 leaves port 2
+    // receive-only, which the station handler enforces.
+    w.form().setIndex("Serial1_mode", 1);
+    w.form().setIndex("Serial2_mode", 2);
+    auto* station = control<QComboBox>("Weather_stationtype");
+    station->lineEdit()->clear();
+    QTest::keyClicks(station->lineEdit(), "WS-230");
+    EXPECT_EQ(w.form().index("Serial2_mode"), 2) << "no station named yet";
+    QTest::keyClicks(station->lineEdit(), "0");
+    EXPECT_EQ(station->currentText(), "WS-2300");
+    EXPECT_EQ(w.form().index("Weather_stationtype"), 5);
+    EXPECT_EQ(w.form().index("Serial2_mode"), 0);
+    EXPECT_EQ(dialogs.informations.size(), 1);
+}
+
+TEST_F(MainWindowTest, PickingAStationRunsTheStationHandler) {
+    w.form().setIndex("Serial1_mode", 5);  // KISS
+    w.form().setIndex("Serial2_mode", 1);  // weather station
+    auto* station = control<QComboBox>("Weather_stationtype");
+    pickWithKeys(station, 4);  // None ... Peet Bros Ultimeter 2100: nothing to enforce
+    EXPECT_TRUE(dialogs.informations.isEmpty());
+    EXPECT_EQ(w.form().index("Serial1_mode"), 5);
+    pickWithKeys(station, 1);  // WS-2300: port 1 may only receive
+    EXPECT_EQ(w.form().index("Weather_stationtype"), 5);
+    EXPECT_EQ(w.form().index("Serial1_mode"), 0);
+    EXPECT_EQ(dialogs.informations.size(), 1);
+}
+
+TEST_F(MainWindowTest, PresetButtonsFillTheirChannel) {
+    w.form().setIndex("Teleanalog2_source", 11);  // (I) Input voltage
+    control<QPushButton>("Button_teleanalog2_default")->click();
+    EXPECT_EQ(w.form().text("Teleanalog2_name"), "Vin");
+    EXPECT_EQ(w.form().text("Teleanalog2_coefb"), "0.075");
+    w.form().setIndex("Teledigital3_source", 5);  // (M) Input 1
+    control<QPushButton>("Button_teledigital3_default")->click();
+    EXPECT_EQ(w.form().text("Teledigital3_name"), "I1");
+}
+
+TEST_F(MainWindowTest, SpecialStringsShowsTheSameWindowModally) {
+    // Before a window is attached the button does nothing.
+    control<QPushButton>("Button_special_strings")->click();
+    EXPECT_TRUE(dialogs.modalWindows.empty());
+    auto* strings = new QDialog(&w);
+    w.setSpecialStringsWindow(strings);
+    control<QPushButton>("Button_special_strings")->click();
+    control<QPushButton>("Button_special_strings")->click();
+    EXPECT_EQ(dialogs.modalWindows, (std::vector<QDialog*>{strings, strings}));
+}
+
+TEST_F(MainWindowTest, HostDialogsGoThroughTheProvider) {
+    Host& host = w.host();
+    host.information("Eeprom read success.");
+    host.applicationError("Unable to write to /x.cfg.");
+    host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
+    EXPECT_EQ(dialogs.events, QStringList({"information: Eeprom read success.",
+                                           "error: Veltromark Configurator: Unable to write to "
+                                           "/x.cfg.",
+                                           "information: Blad otwarcia pliku: Nie mozna otworzyc "
+                                           "pliku docelowego."}));
+    dialogs.fileAnswer = "/tmp/a.log";
+    EXPECT_EQ(host.chooseFile(FileDialog::SaveGpsLog), "/tmp/a.log");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].setup.folder, "/opt/vm/logs");
+    EXPECT_FALSE(host.firmwareImage().has_value());
+    const std::int64_t now = host.currentTime();
+    EXPECT_GT(now, 1'600'000'000);
+}
+
+}  // namespace

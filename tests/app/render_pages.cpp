@@ -1,0 +1,70 @@
+// Renders the main window once per page and sub-page, and the splash and special strings
+// windows, into PNG files in the folder given as the only argument, for looking at the
+// layout by eye. Built on request only (target vm_render_pages).
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "app/main_window.h"
+#include "app/splash_screen.h"
+#include "app/sub_page_control.h"
+#include "ui/special_strings_window.h"
+
+namespace {
+
+class NoDialogs : public DialogProvider {
+  public:
+    void information(QWidget*, const QString&, const QString&) override {}
+    void error(QWidget*, const QString&, const QString&) override {}
+    std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
+        return std::nullopt;
+    }
+    void showModal(QDialog*) override {}
+};
+
+void save(QWidget& widget, const QString& path) {
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    MainWindow window(std::make_unique<NoDialogs>());
+    window.show();
+    std::printf("main window %dx%d\n", window.width(), window.height());
+    QTabWidget* tabs = window.pageControl();
+    for (int t = 0; t < tabs->count(); ++t) {
+        tabs->setCurrentIndex(t);
+        auto* sub = tabs->widget(t)->findChild<SubPageControl*>();
+        const int subCount = sub ? sub->count() : 1;
+        for (int s = 0; s < subCount; ++s) {
+            if (sub) {
+                sub->button(s)->click();
+            }
+            QApplication::processEvents();
+            QWidget* page = sub ? sub->page(s) : tabs->widget(t);
+            std::printf("page %d.%d needs %dx%d\n", t, s, page->minimumSizeHint().width(),
+                        page->minimumSizeHint().height());
+            save(window, out.filePath(QString("page-%1-%2.png").arg(t).arg(s)));
+        }
+    }
+    SplashScreen splash(splashPicture());
+    splash.show();
+    save(splash, out.filePath("splash.png"));
+    SpecialStringsWindow strings;
+    strings.show();
+    std::printf("special strings %dx%d\n", strings.width(), strings.height());
+    save(strings, out.filePath("special-strings.png"));
+    return 0;
+}
