@@ -12,7 +12,7 @@
 #include "app/jpeg_decoder.h"
 #include "app/main_window.h"
 #include "app/splash_screen.h"
-#include "ui/special_strings_window.h"
+#include "ui/beacon_strings_window.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "app/main_window.h"
 #include "app/splash_screen.h"
 #include "app/sub_page_control.h"
-#include "ui/special_strings_window.h"
+#include "ui/beacon_strings_window.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "app/splash_screen.h"
 #include "app/startup.h"
 #include "app_test_support.h"
-#include "ui/special_strings_window.h"
+#include "ui/beacon_strings_window.h"
 
 namespace {
 

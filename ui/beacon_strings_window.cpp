@@ -1,4 +1,4 @@
-#include "ui/special_strings_window.h"
+#include "ui/beacon_strings_window.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
