@@ -6,6 +6,7 @@
 #include <span>
 
 #include "device/hid_transport.h"
+#include "settings/little_endian.h"
 
 // The tracker's command reports: every request and every reply is 65 bytes, byte 0 the report
 // number (always 0), byte 1 the command code, multi-byte fields little-endian. Everything the
@@ -44,22 +45,3 @@ inline constexpr int kFirmwarePages = 3520;  // the largest image the program ca
 
 // The page sum: the 32 data bytes added as unsigned values, modulo 65,536.
 std::uint16_t pageSum(std::span<const std::uint8_t, kPageSize> page);
-
-inline std::uint16_t readU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-inline std::uint32_t readU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) |
-           (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
-}
-inline void writeU16(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
-    bytes[offset] = static_cast<std::uint8_t>(value);
-    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-inline void writeU32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
