@@ -16,8 +16,8 @@
 //   0..3   u32 sum of bytes 4..1263      4..5   u16 stamp      6..13  "v1.07" and zeros
 //   14..   settings, each field below with its offset
 //   1259   "END"                         1264.. zero to the end of the 8 KiB
-std::array<std::uint8_t, kEepromSize> sampleConfigurationImage() {
-    std::array<std::uint8_t, kEepromSize> image{};  // reserved bytes stay zero
+ConfigImage sampleConfigurationImage() {
+    ConfigImage image{};  // reserved bytes stay zero
     auto u8 = [&](std::size_t at, int value) { image[at] = static_cast<std::uint8_t>(value); };
     auto u16 = [&](std::size_t at, int value) {
         writeU16(image, at, static_cast<std::uint16_t>(value));
@@ -209,12 +209,7 @@ std::array<std::uint8_t, kEepromSize> sampleConfigurationImage() {
     u8(1258, 0);
     fixed(1259, "END");
 
-    // Checksum over offsets 4 to 1,263.
-    std::uint32_t sum = 0;
-    for (std::size_t i = 4; i < 1264; ++i) {
-        sum += image[i];
-    }
-    u32(0, sum);
+    u32(0, imageChecksum(image));
     return image;
 }
 

@@ -6,15 +6,14 @@
 #include <vector>
 
 #include "device/gps_record.h"
+#include "settings/image.h"
 
 // What a simulated tracker holds when it comes out of the box: a configuration that a user has
 // already edited, and a GPS memory with one recorded drive.
 
-inline constexpr std::size_t kEepromSize = 8192;
-
 // A valid configuration image with believable settings that differ from the start-up
 // defaults.
-std::array<std::uint8_t, kEepromSize> sampleConfigurationImage();
+ConfigImage sampleConfigurationImage();
 
 // The drive recorded in the sample GPS memory, in memory order.
 std::vector<GpsRecord> sampleTrack();

@@ -63,8 +63,8 @@ class SimulatedTracker : public HidTransport {
     int read(std::span<std::uint8_t, kReplyPayloadSize> payload, int timeoutMs) override;
 
     // --- The tracker's memories.
-    std::array<std::uint8_t, kEepromSize>& eeprom() { return eeprom_; }
-    const std::array<std::uint8_t, kEepromSize>& eeprom() const { return eeprom_; }
+    ConfigImage& eeprom() { return eeprom_; }
+    const ConfigImage& eeprom() const { return eeprom_; }
     std::vector<std::uint8_t>& gpsMemory() { return gps_; }
     const std::vector<std::uint8_t>& gpsMemory() const { return gps_; }
     std::uint32_t firmwareVersion() const { return firmwareVersion_; }
@@ -149,7 +149,7 @@ class SimulatedTracker : public HidTransport {
     void pass(std::chrono::microseconds time);
 
     bool recording_ = true;
-    std::array<std::uint8_t, kEepromSize> eeprom_;
+    ConfigImage eeprom_;
     std::vector<std::uint8_t> gps_;
     std::uint32_t firmwareVersion_ = 107;
     std::vector<FirmwarePage> firmwarePages_;

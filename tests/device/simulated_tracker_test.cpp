@@ -100,7 +100,7 @@ TEST_F(SimulatedTrackerTest, EveryCommandRoundTrips) {
     EXPECT_EQ(link.QueryFirmwareVersion(), 106u);
 
     // The whole EEPROM reads back as stored, then a written page reads back as written.
-    std::array<std::uint8_t, kEepromSize> image{};
+    ConfigImage image{};
     for (int p = 0; p < kEepromPages; ++p) {
         ASSERT_TRUE(link.ReadEepromPage(
             p, std::span<std::uint8_t, kPageSize>(image.data() + p * kPageSize, kPageSize)));

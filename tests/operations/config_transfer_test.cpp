@@ -83,13 +83,7 @@ TEST_F(ReadConfig, DamagedImagesLeaveTheSettings) {
         auto& e = sim.eeprom();
         e[c.offset] = c.value;
         if (c.fixChecksum) {
-            std::uint32_t sum = 0;
-            for (int i = 4; i < 1264; ++i) {
-                sum += e[i];
-            }
-            for (int i = 0; i < 4; ++i) {
-                e[i] = static_cast<std::uint8_t>(sum >> (8 * i));
-            }
+            writeU32(e, 0, imageChecksum(e));
         }
         ConfigImage image{};
         EXPECT_FALSE(Button_read_configClick(form, host, link, image)) << c.what;
@@ -103,13 +97,7 @@ TEST_F(ReadConfig, DamagedImagesLeaveTheSettings) {
 
 TEST_F(ReadConfig, OtherConfigurationVersionIsRefused) {
     std::memcpy(sim.eeprom().data() + 6, "v1.06", 5);
-    std::uint32_t sum = 0;
-    for (int i = 4; i < 1264; ++i) {
-        sum += sim.eeprom()[i];
-    }
-    for (int i = 0; i < 4; ++i) {
-        sim.eeprom()[i] = static_cast<std::uint8_t>(sum >> (8 * i));
-    }
+    writeU32(sim.eeprom(), 0, imageChecksum(sim.eeprom()));
     EXPECT_FALSE(run());
     EXPECT_EQ(host.logLines.last(), "Eeprom read error. Please reload configuration.");
     ASSERT_EQ(host.informations.size(), 1);
