@@ -7,18 +7,8 @@
 #include "settings/image_encoder.h"
 
 void ReadEeprom(Host& host, DeviceLink& link, ConfigImage& readImage) {
-    constexpr int pages = static_cast<int>(kImagePages);
-    host.progressStart(pages);
-    for (int p = 0; p < pages; ++p) {
-        const std::span<std::uint8_t, kPageSize> page(readImage.data() + p * kPageSize, kPageSize);
-        if (!link.ReadEepromPage(p, page)) {
-            host.log(pageLine("Page read error", p, pages));
-            return;
-        }
-        host.log(pageLine("Page read", p, pages));
-        host.progressStep();
-    }
-    host.progressReset();
+    transferPages(host, kEepromPages, PageDirection::Read, PageEvents::Held,
+                  [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
 }
 
 bool ShowFirmwareVersion(Host& host, DeviceLink& link) {
@@ -57,20 +47,11 @@ bool Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigIma
 }
 
 bool WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage) {
-    constexpr int pages = static_cast<int>(kImagePages);
-    host.progressStart(pages);
-    for (int p = 0; p < pages; ++p) {
-        const std::span<const std::uint8_t, kPageSize> page(writeImage.data() + p * kPageSize,
-                                                            kPageSize);
-        if (!link.WriteEepromPage(p, page)) {
-            host.log(pageLine("Page write error", p, pages));
-            return false;
-        }
-        host.log(pageLine("Page written", p, pages));
-        host.progressStep();
+    if (!transferPages(host, kEepromPages, PageDirection::Write, PageEvents::Held,
+                       [&](int p) { return link.WriteEepromPage(p, pageOf(writeImage, p)); })) {
+        return false;
     }
     host.log("Eeprom write success");
-    host.progressReset();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "operations/operation_support.h"
 
@@ -32,19 +33,11 @@ bool UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
     std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(size), buffer.end(), 0);
     const int pageCount = static_cast<int>((size + kPageSize - 1) / kPageSize);
 
-    host.progressStart(pageCount);
-    for (int p = 0; p < pageCount; ++p) {
-        host.processEvents();
-        const std::span<const std::uint8_t, kPageSize> page(buffer.data() + p * kPageSize,
-                                                            kPageSize);
-        if (!link.WriteFirmwarePage(p, page)) {
-            host.log(pageLine("Page write error", p, pageCount));
-            return false;
-        }
-        host.log(pageLine("Page written", p, pageCount));
-        host.progressStep();
+    if (!transferPages(
+            host, pageCount, PageDirection::Write, PageEvents::RunBetweenPages,
+            [&](int p) { return link.WriteFirmwarePage(p, pageOf(std::as_const(buffer), p)); })) {
+        return false;
     }
     host.log("Firmware upgrade success");
-    host.progressReset();
     return true;
 }

@@ -17,19 +17,8 @@ constexpr int kErasePollIntervalMs = 1000;
 
 bool ReadGpsMemory(Host& host, DeviceLink& link, GpsBuffer& buffer) {
     buffer.resize(kGpsMemorySize);
-    host.progressStart(kGpsPages);
-    for (int p = 0; p < kGpsPages; ++p) {
-        host.processEvents();
-        const std::span<std::uint8_t, kPageSize> page(buffer.data() + p * kPageSize, kPageSize);
-        if (!link.ReadGpsPage(p, page)) {
-            host.log(pageLine("Page read error", p, kGpsPages));
-            return false;
-        }
-        host.log(pageLine("Page read", p, kGpsPages));
-        host.progressStep();
-    }
-    host.progressReset();
-    return true;
+    return transferPages(host, kGpsPages, PageDirection::Read, PageEvents::RunBetweenPages,
+                         [&](int p) { return link.ReadGpsPage(p, pageOf(buffer, p)); });
 }
 
 bool Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer) {
