@@ -1,9 +1,9 @@
 #pragma once
 
 #include "device/device_link.h"
+#include "image/image.h"
 #include "operations/firmware_upload.h"
 #include "operations/gps_memory.h"
-#include "settings/image.h"
 
 class MainWindow;
 

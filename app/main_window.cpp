@@ -19,10 +19,10 @@
 #include "app/page_builder.h"
 #include "app/page_layout.h"
 #include "app/sub_page_control.h"
-#include "settings/defaults.h"
-#include "ui/choice_handlers.h"
-#include "ui/serial_interlocks.h"
-#include "ui/telemetry_presets.h"
+#include "rules/choice_handlers.h"
+#include "rules/serial_interlocks.h"
+#include "rules/startup_defaults.h"
+#include "rules/telemetry_presets.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <exception>
 
 #include "app/app_info.h"
+#include "app/beacon_strings_window.h"
 #include "app/jpeg_decoder.h"
 #include "app/main_window.h"
 #include "app/splash_screen.h"
-#include "ui/beacon_strings_window.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "configfile/config_file.h"
 #include "configfile/key_table.h"
 #include "configfile/profile_file.h"
+#include "rules/serial_interlocks.h"
 #include "settings/form.h"
 #include "settings/host.h"
-#include "ui/serial_interlocks.h"
 
 namespace {
 

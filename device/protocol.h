@@ -6,7 +6,7 @@
 #include <span>
 
 #include "device/hid_transport.h"
-#include "settings/little_endian.h"
+#include "image/little_endian.h"
 
 // The tracker's command reports: every request and every reply is 65 bytes, byte 0 the report
 // number (always 0), byte 1 the command code, multi-byte fields little-endian. Everything the

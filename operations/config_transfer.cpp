@@ -2,9 +2,9 @@
 
 #include <span>
 
+#include "image/decoder.h"
+#include "image/encoder.h"
 #include "operations/operation_support.h"
-#include "settings/image_decoder.h"
-#include "settings/image_encoder.h"
 
 void ReadEeprom(Host& host, DeviceLink& link, ConfigImage& readImage) {
     transferPages(host, kEepromPages, PageDirection::Read, PageEvents::Held,

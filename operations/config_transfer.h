@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "settings/image.h"
+#include "image/image.h"
 
 class DeviceLink;
 class Form;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/gps_record.h"
-#include "settings/image.h"
+#include "image/image.h"
 
 // What a simulated tracker holds when it comes out of the box: a configuration that a user has
 // already edited, and a GPS memory with one recorded drive.

@@ -8,10 +8,10 @@
 #include <QTabWidget>
 #include <cstdio>
 
+#include "app/beacon_strings_window.h"
 #include "app/main_window.h"
 #include "app/splash_screen.h"
 #include "app/sub_page_control.h"
-#include "ui/beacon_strings_window.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "app/beacon_strings_window.h"
 #include "app/jpeg_decoder.h"
 #include "app/splash_screen.h"
 #include "app/startup.h"
 #include "app_test_support.h"
-#include "ui/beacon_strings_window.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <algorithm>
 
 #include "device/gps_record.h"
+#include "image/image.h"
 #include "operations/firmware_resource.h"
 #include "operations/nmea_log.h"
 #include "recording_host.h"
-#include "settings/image.h"
 #include "sim/sample_contents.h"
 
 namespace {

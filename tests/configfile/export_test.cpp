@@ -7,7 +7,7 @@
 #include "configfile/config_file.h"
 #include "file_helpers.h"
 #include "recording_host.h"
-#include "settings/defaults.h"
+#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/number.h"
 #include "settings/schema.h"

@@ -7,10 +7,10 @@
 #include "configfile/key_table.h"
 #include "file_helpers.h"
 #include "recording_host.h"
-#include "settings/defaults.h"
+#include "rules/choice_handlers.h"
+#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/schema.h"
-#include "ui/choice_handlers.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QStringList>
 
+#include "image/encoder.h"
 #include "operation_fixture.h"
 #include "operations/config_transfer.h"
-#include "settings/image_encoder.h"
 #include "settings/number.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "device/device_link.h"
 #include "recording_host.h"
-#include "settings/defaults.h"
+#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "sim/simulated_tracker.h"
 

@@ -1,4 +1,4 @@
-#include "ui/telemetry_presets.h"
+#include "rules/telemetry_presets.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "recording_host.h"
+#include "rules/serial_interlocks.h"
 #include "settings/memory_form.h"
-#include "ui/serial_interlocks.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/choice_handlers.h"
+#include "rules/choice_handlers.h"
 
 #include "settings/form.h"
 

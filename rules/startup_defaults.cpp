@@ -1,14 +1,14 @@
-#include "settings/defaults.h"
+#include "rules/startup_defaults.h"
 
 #include <functional>
 #include <string_view>
 
+#include "rules/choice_handlers.h"
+#include "rules/serial_interlocks.h"
+#include "rules/telemetry_presets.h"
 #include "settings/form.h"
 #include "settings/host.h"
 #include "settings/schema.h"
-#include "ui/choice_handlers.h"
-#include "ui/serial_interlocks.h"
-#include "ui/telemetry_presets.h"
 
 namespace {
 

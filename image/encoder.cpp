@@ -1,12 +1,12 @@
-#include "settings/image_encoder.h"
+#include "image/encoder.h"
 
 #include <QByteArray>
 #include <algorithm>
 #include <random>
 
+#include "image/layout.h"
 #include "settings/form.h"
 #include "settings/host.h"
-#include "settings/image_layout.h"
 #include "settings/number.h"
 #include "settings/schema.h"
 

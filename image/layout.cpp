@@ -1,4 +1,4 @@
-#include "settings/image_layout.h"
+#include "image/layout.h"
 
 #include <stdexcept>
 #include <unordered_map>

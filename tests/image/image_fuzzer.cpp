@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/decoder.h"
+#include "image/encoder.h"
+#include "image/image.h"
 #include "recording_host.h"
-#include "settings/defaults.h"
-#include "settings/image.h"
-#include "settings/image_decoder.h"
-#include "settings/image_encoder.h"
+#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/number.h"
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "settings/little_endian.h"
+#include "image/little_endian.h"
 
 // The configuration image: the content of the tracker's configuration EEPROM, 8,192 bytes
-// moved as 256 pages of 32 bytes. Only offsets 0 to 1,263 carry fields (see image_layout.h);
+// moved as 256 pages of 32 bytes. Only offsets 0 to 1,263 carry fields (see layout.h);
 // the rest is always zero.
 inline constexpr std::size_t kImageSize = 8192;
 inline constexpr std::size_t kImagePageSize = 32;

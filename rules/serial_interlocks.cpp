@@ -1,4 +1,4 @@
-#include "ui/serial_interlocks.h"
+#include "rules/serial_interlocks.h"
 
 #include <QString>
 

@@ -3,9 +3,9 @@
 #include <map>
 #include <string>
 
+#include "image/image.h"
 #include "recording_host.h"
-#include "settings/defaults.h"
-#include "settings/image.h"
+#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/schema.h"
 

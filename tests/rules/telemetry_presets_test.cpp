@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "recording_host.h"
-#include "settings/defaults.h"
+#include "rules/startup_defaults.h"
+#include "rules/telemetry_presets.h"
 #include "settings/memory_form.h"
 #include "settings/schema.h"
-#include "ui/telemetry_presets.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "recording_host.h"
-#include "settings/defaults.h"
+#include "rules/choice_handlers.h"
+#include "rules/serial_interlocks.h"
+#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
-#include "ui/choice_handlers.h"
-#include "ui/serial_interlocks.h"
 
 TEST(PositionEncoding, SwitchesMiceMessageAndTimeChoice) {
     MemoryForm form;

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "recording_host.h"
-#include "settings/defaults.h"
+#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/schema.h"
 

@@ -1,9 +1,9 @@
-#include "settings/image.h"
+#include "image/image.h"
 
 #include <algorithm>
 #include <numeric>
 
-#include "settings/image_layout.h"
+#include "image/layout.h"
 
 std::uint32_t imageChecksum(const ConfigImage& image) {
     // At most 1,260 × 255 = 321,300: no overflow.

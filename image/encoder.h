@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/image.h"
+#include "image/image.h"
 
 class Form;
 class Host;

@@ -1,14 +1,14 @@
-#include "settings/image_decoder.h"
+#include "image/decoder.h"
 
 #include <algorithm>
 #include <climits>
 
+#include "image/layout.h"
+#include "rules/choice_handlers.h"
+#include "rules/serial_interlocks.h"
 #include "settings/form.h"
 #include "settings/host.h"
-#include "settings/image_layout.h"
 #include "settings/schema.h"
-#include "ui/choice_handlers.h"
-#include "ui/serial_interlocks.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <set>
 #include <utility>
 
-#include "codec_support.h"
-#include "settings/image_encoder.h"
-#include "settings/image_layout.h"
+#include "image/encoder.h"
+#include "image/layout.h"
+#include "image_support.h"
 #include "settings/number.h"
 #include "settings/schema.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/image.h"
+#include "image/image.h"
 
 class Form;
 class Host;

@@ -3,10 +3,10 @@
 #include <map>
 #include <set>
 
-#include "codec_support.h"
-#include "settings/image_decoder.h"
-#include "settings/image_encoder.h"
-#include "settings/image_layout.h"
+#include "image/decoder.h"
+#include "image/encoder.h"
+#include "image/layout.h"
+#include "image_support.h"
 #include "settings/schema.h"
 
 TEST(ImageLayout, FieldsCoverOffsetsZeroTo1263OnceEach) {
