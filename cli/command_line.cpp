@@ -35,6 +35,7 @@ struct Subcommand {
     std::vector<ValueOption> options;
     bool device = false;
     int (*run)(Invocation&);
+    bool picksDevice = true;  // a device command that takes --device
 };
 
 const std::vector<Subcommand>& commands() {
@@ -119,6 +120,16 @@ const std::vector<Subcommand>& commands() {
          {},
          true,
          runUploadFirmware},
+        {"list",
+         "List the trackers found, and whether each can be opened.",
+         "Lists every tracker found, one line each with its device path, serial number, product "
+         "text and whether it can be opened (and why not), separated by tabs. Nothing is sent to "
+         "the trackers. Fails when no tracker is found.",
+         {},
+         {},
+         true,
+         runList,
+         false},
     };
     return table;
 }
@@ -130,6 +141,9 @@ QString synopsis(const Subcommand& c) {
     }
     for (const ValueOption& o : c.options) {
         parts << QStringLiteral("[--%1 %2]").arg(o.name, o.valueName);
+    }
+    if (c.device && c.picksDevice) {
+        parts << QStringLiteral("[--device PATH]");
     }
     if (c.device) {
         parts << QStringLiteral("[--simulate]");
@@ -165,8 +179,9 @@ QString toolHelp() {
         "\nOptions:\n"
         "  -h, --help   Show this help; COMMAND --help shows the help of a command.\n"
         "  --version    Show the version.\n\n"
-        "Device commands work on the first tracker found, or on a simulated tracker with\n"
-        "--simulate. The activity log, messages and errors go to standard error.\n\n"
+        "Device commands work on the first tracker found, on the one at --device PATH (see\n"
+        "list), or on a simulated tracker with --simulate. The activity log, messages and errors "
+        "go to standard error.\n\n"
         "Exit status: 0 success, 1 the operation refused or failed, 2 bad usage.\n");
     return text;
 }
@@ -192,7 +207,7 @@ QString wrapped(const QString& text, int width) {
 QString commandHelp(const Subcommand& c) {
     QString text =
         usageLine(c) + QStringLiteral("\n\n") + wrapped(QString::fromLatin1(c.description), 90);
-    int width = 10;
+    int width = c.device && c.picksDevice ? 13 : 10;
     for (const Positional& p : c.positionals) {
         width = std::max(width, static_cast<int>(qstrlen(p.name)));
     }
@@ -208,6 +223,11 @@ QString commandHelp(const Subcommand& c) {
     text += QStringLiteral("\nOptions:\n");
     for (const ValueOption& o : c.options) {
         text += row(QStringLiteral("--%1 %2").arg(o.name, o.valueName), QString::fromLatin1(o.help),
+                    width);
+    }
+    if (c.device && c.picksDevice) {
+        text += row(QStringLiteral("--device PATH"),
+                    QStringLiteral("Work on the tracker at PATH instead of the first one found."),
                     width);
     }
     if (c.device) {
@@ -238,9 +258,13 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption simulate(QStringLiteral("simulate"));
+    const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("PATH"));
     parser.addOption(help);
     if (command.device) {
         parser.addOption(simulate);
+    }
+    if (command.device && command.picksDevice) {
+        parser.addOption(device);
     }
     for (const ValueOption& o : command.options) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(o.name),
@@ -273,7 +297,14 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
             host, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
             hint);
     }
-    Invocation invocation{host, given, {}, command.device && parser.isSet(simulate)};
+    Invocation invocation{host, given, {}, command.device && parser.isSet(simulate), {}, out};
+    if (command.device && command.picksDevice && parser.isSet(device)) {
+        if (parser.value(device).isEmpty()) {
+            return badUsage(
+                host, QStringLiteral("%1: --device needs a device path").arg(command.name), hint);
+        }
+        invocation.device = parser.value(device);
+    }
     for (const ValueOption& o : command.options) {
         if (!parser.isSet(o.name)) {
             continue;

@@ -158,9 +158,12 @@ bool loadConfiguration(CliHost& host, MemoryForm& form, const QString& path) {
 
 // --- The tracker.
 
-// The first tracker found, or a simulated one.
+// The tracker at --device, else the first tracker found, or a simulated one.
 class Tracker {
   public:
+    explicit Tracker(const Invocation& in) : Tracker(in.simulate, in.host) {
+        link_->choosePath(in.device.toStdString());
+    }
     Tracker(bool simulate, CliHost& host) {
         if (simulate) {
             auto sim = std::make_unique<SimulatedTracker>();
@@ -173,6 +176,7 @@ class Tracker {
         link_ = std::make_unique<DeviceLink>(*transport_);
     }
     DeviceLink& link() { return *link_; }
+    HidTransport& transport() { return *transport_; }
 
   private:
     std::unique_ptr<HidTransport> transport_;
@@ -307,7 +311,7 @@ int runNmea(Invocation& in) {
 }
 
 int runReadConfig(Invocation& in) {
-    Tracker tracker(in.simulate, in.host);
+    Tracker tracker(in);
     const auto form = startupForm(in.host);
     ConfigImage readImage{};
     if (!Button_read_configClick(*form, in.host, tracker.link(), readImage)) {
@@ -329,13 +333,13 @@ int runWriteConfig(Invocation& in) {
     if (!loadConfiguration(in.host, *form, in.arguments[0])) {
         return kExitFailed;
     }
-    Tracker tracker(in.simulate, in.host);
+    Tracker tracker(in);
     ConfigImage writeImage{};
     return status(Button_write_configClick(*form, in.host, tracker.link(), writeImage));
 }
 
 int runReadGps(Invocation& in) {
-    Tracker tracker(in.simulate, in.host);
+    Tracker tracker(in);
     in.host.answerFileDialog(FileDialog::SaveGpsLog, in.arguments[0]);
     GpsBuffer buffer;
     if (!Button_read_memoryClick(in.host, tracker.link(), buffer)) {
@@ -353,7 +357,7 @@ int runReadGps(Invocation& in) {
 }
 
 int runEraseGps(Invocation& in) {
-    Tracker tracker(in.simulate, in.host);
+    Tracker tracker(in);
     return status(Button_erase_memoryClick(in.host, tracker.link()));
 }
 
@@ -379,7 +383,35 @@ int runUploadFirmware(Invocation& in) {
         in.host.say(QStringLiteral("%1: %2 bytes, %3 pages.").arg(path).arg(size).arg(pages));
         in.host.setFirmware(*image);
     }
-    Tracker tracker(in.simulate, in.host);
+    Tracker tracker(in);
     const auto buffer = std::make_unique<FirmwareBuffer>();
     return status(Button_upload_firmwareClick(in.host, tracker.link(), *buffer));
+}
+
+int runList(Invocation& in) {
+    Tracker tracker(in);
+    HidTransport& bus = tracker.transport();
+    const std::vector<HidDeviceInfo> found = bus.describe(kTrackerVendorId, kTrackerProductId);
+    if (found.empty()) {
+        in.host.log(QStringLiteral("Veltromark not found."));
+        return kExitFailed;
+    }
+    // Tab-separated, for people and for `cut`: path, serial number, product text, and whether
+    // the tracker can be opened now. Opening it sends nothing.
+    const auto field = [](const std::string& text) {
+        return text.empty() ? QStringLiteral("-") : QString::fromStdString(text);
+    };
+    for (const HidDeviceInfo& device : found) {
+        const OpenResult opened = bus.open(device.path);
+        bus.close();
+        const QString state = opened.opened ? QStringLiteral("can be opened")
+                                            : QStringLiteral("cannot be opened: ") +
+                                                  QString::fromStdString(opened.reason);
+        in.out(QStringList{QString::fromStdString(device.path), field(device.serialNumber),
+                           field(device.product), state}
+                   .join(QLatin1Char('\t'))
+                   .append(QLatin1Char('\n'))
+                   .toLocal8Bit());
+    }
+    return kExitSuccess;
 }

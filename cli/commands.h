@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 
 class CliHost;
@@ -19,6 +21,8 @@ struct Invocation {
     QStringList arguments;               // the positional arguments after the command's name
     std::map<QString, QString> options;  // the options given with a value, by name
     bool simulate = false;               // --simulate: a simulated tracker, not a real one
+    QString device;                      // --device PATH: that tracker, not the first
+    std::function<void(const QByteArray&)> out;  // standard output
 
     bool has(const QString& name) const { return options.count(name) > 0; }
     QString option(const QString& name) const {
@@ -39,6 +43,7 @@ int runWriteConfig(Invocation& in);     // write-config IN.cfg
 int runReadGps(Invocation& in);         // read-gps OUT.log [--dump OUT.bin] [--gpx OUT.gpx]
 int runEraseGps(Invocation& in);        // erase-gps
 int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin]
+int runList(Invocation& in);            // list
 
 // A problem of the tool's own, named as coming from it: "veltromark-cli: <text>".
 QString complaint(const QString& text);

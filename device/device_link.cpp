@@ -34,12 +34,15 @@ bool DeviceLink::OpenDevice(Host& host) {
     CloseDevice();
     const std::vector<std::string> paths =
         transport_.enumerate(kTrackerVendorId, kTrackerProductId);
-    if (paths.empty()) {
+    // The first tracker in enumeration order is the one used, unless another one was chosen;
+    // the others are left alone.
+    const auto chosen =
+        chosenPath_.empty() ? paths.begin() : std::find(paths.begin(), paths.end(), chosenPath_);
+    if (chosen == paths.end()) {
         host.log("Veltromark not found.");
         return false;
     }
-    // The first tracker in enumeration order is the one used; any later one is left alone.
-    const OpenResult result = transport_.open(paths.front());
+    const OpenResult result = transport_.open(*chosen);
     host.log("Veltromark found, vid: Vid_0483, pid: A04D");
     if (result.opened) {
         state_ = State::Open;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "device/hid_transport.h"
 #include "device/protocol.h"
@@ -38,6 +39,11 @@ class DeviceLink {
     // but cannot be opened still counts as found: the reason is logged on the next line and
     // every exchange then fails.
     bool OpenDevice(Host& host);
+
+    // Makes OpenDevice take the tracker at `path` instead of the first one found; an empty
+    // path goes back to the first. A path where no tracker is found counts as no tracker:
+    // OpenDevice logs "Veltromark not found." and opens nothing.
+    void choosePath(std::string path) { chosenPath_ = std::move(path); }
 
     // Closes the device. Harmless when nothing is open.
     void CloseDevice();
@@ -80,5 +86,6 @@ class DeviceLink {
     std::optional<Report> exchangeCommand(Command command);
 
     HidTransport& transport_;
+    std::string chosenPath_;
     State state_ = State::Closed;
 };

@@ -25,6 +25,13 @@ struct OpenResult {
     std::string reason;
 };
 
+// One device found on the bus: its path and what it says of itself.
+struct HidDeviceInfo {
+    std::string path;
+    std::string serialNumber;  // empty when it has none
+    std::string product;       // the product text, empty when it has none
+};
+
 // The seam between the device link and the machine's HID layer. It follows hidapi's
 // conventions, so the real implementation is a thin wrapper and a simulated tracker can stand
 // in for the device in tests and in the demo build.
@@ -34,6 +41,16 @@ class HidTransport {
 
     // Paths of the present HID devices with this vendor and product, in the platform's order.
     virtual std::vector<std::string> enumerate(std::uint16_t vendor, std::uint16_t product) = 0;
+
+    // The same devices as enumerate(), with their serial numbers and product texts where the
+    // transport knows them.
+    virtual std::vector<HidDeviceInfo> describe(std::uint16_t vendor, std::uint16_t product) {
+        std::vector<HidDeviceInfo> devices;
+        for (std::string& path : enumerate(vendor, product)) {
+            devices.push_back({std::move(path), {}, {}});
+        }
+        return devices;
+    }
 
     // Opens one path for reading and writing. Any device open before is closed first.
     virtual OpenResult open(const std::string& path) = 0;

@@ -39,18 +39,29 @@ HidapiTransport::~HidapiTransport() {
 
 std::vector<std::string> HidapiTransport::enumerate(std::uint16_t vendor, std::uint16_t product) {
     std::vector<std::string> paths;
-    if (!initialised_) {
-        return paths;
+    for (HidDeviceInfo& device : describe(vendor, product)) {
+        paths.push_back(std::move(device.path));
     }
+    return paths;
+}
+
+std::vector<HidDeviceInfo> HidapiTransport::describe(std::uint16_t vendor, std::uint16_t product) {
+    std::vector<HidDeviceInfo> devices;
+    if (!initialised_) {
+        return devices;
+    }
+    const auto text = [](const wchar_t* s) {
+        return s ? QString::fromWCharArray(s).trimmed().toStdString() : std::string();
+    };
     hid_device_info* const first = hid_enumerate(vendor, product);
     for (const hid_device_info* info = first; info != nullptr; info = info->next) {
         // hid_enumerate filters already; the check keeps a zero (wildcard) id from matching.
         if (info->path != nullptr && info->vendor_id == vendor && info->product_id == product) {
-            paths.emplace_back(info->path);
+            devices.push_back({info->path, text(info->serial_number), text(info->product_string)});
         }
     }
     hid_free_enumeration(first);
-    return paths;
+    return devices;
 }
 
 OpenResult HidapiTransport::open(const std::string& path) {

@@ -13,6 +13,7 @@ class HidapiTransport : public HidTransport {
     HidapiTransport& operator=(const HidapiTransport&) = delete;
 
     std::vector<std::string> enumerate(std::uint16_t vendor, std::uint16_t product) override;
+    std::vector<HidDeviceInfo> describe(std::uint16_t vendor, std::uint16_t product) override;
     OpenResult open(const std::string& path) override;
     void close() override;
     int write(std::span<const std::uint8_t, kReportSize> report) override;

@@ -12,6 +12,7 @@ packages=(
     clang-format
     clang libclang-rt-14-dev  # the libFuzzer build (-DVELTROMARK_FUZZ=ON)
     xvfb xauth
+    umockdev libumockdev-dev  # the emulated tracker on hidraw (tests/usb)
 )
 
 missing=()

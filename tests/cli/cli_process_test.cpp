@@ -115,6 +115,8 @@ TEST_F(CliTest, BadUsageExitsWith2) {
         {{"nmea", "a.bin", "a.log", "--gpx"}, "veltromark-cli: nmea: Missing value after '--gpx'."},
         {{"read-config", "--simulate", "x.cfg", "--image", "x.cfg"},
          "veltromark-cli: read-config: 'x.cfg' and 'x.cfg' name the same file"},
+        {{"list", "--device", "/dev/hidraw0"}, "veltromark-cli: list: Unknown option 'device'."},
+        {{"erase-gps", "--device="}, "veltromark-cli: erase-gps: --device needs a device path"},
         {{"encode", path("x.cfg"), dir.path() + "/./x.cfg"},
          "veltromark-cli: encode: '" + path("x.cfg") + "' and '" + dir.path() +
              "/./x.cfg' name the same file"},

@@ -124,6 +124,30 @@ TEST_F(DeviceLinkTest, OnlyTheFirstOfTwoTrackersIsOpened) {
     EXPECT_EQ(transport.opened, std::vector<std::string>{"hid:first"});
 }
 
+TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
+    const struct {
+        std::string chosen;
+        std::vector<std::string> opened;
+        QString line;
+    } cases[] = {
+        {"hid:second", {"hid:second"}, "Veltromark found, vid: Vid_0483, pid: A04D"},
+        {"", {"hid:first"}, "Veltromark found, vid: Vid_0483, pid: A04D"},
+        // A path that enumeration did not give as a tracker is never opened.
+        {"hid:other", {}, "Veltromark not found."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        ScriptedTransport bus;
+        bus.paths = {"hid:first", "hid:second"};
+        RecordingHost log;
+        DeviceLink chooser(bus);
+        chooser.choosePath(c.chosen);
+        EXPECT_EQ(chooser.OpenDevice(log), !c.opened.empty());
+        EXPECT_EQ(bus.opened, c.opened);
+        EXPECT_EQ(log.logLines, QStringList{c.line});
+    }
+}
+
 TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
     const struct {
         std::string reason;
