@@ -54,8 +54,8 @@ class WindowDriver : public QObject {
         } else {
             button->click();
         }
-        // Let whatever the click queued (a batched log) run before the report is taken.
-        QTimer::singleShot(100, this, [this, window] { finish(window); });
+        // Let whatever the click queued run before the report is taken.
+        QTimer::singleShot(0, this, [this, window] { finish(window); });
     }
 
     void answerDialog() {
