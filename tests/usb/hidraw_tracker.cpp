@@ -91,6 +91,13 @@ struct Node {
     bool lastUnanswered = false;
     bool gone = false;  // the serving end is closed
 
+    // A program that ends with a node still open must not be stopped by a joinable thread.
+    ~Node() {
+        if (server.joinable()) {
+            server.detach();
+        }
+    }
+
     void event(const std::string& line) {
         const char* dir = std::getenv("VM_HIDRAW_RECORDS");
         if (dir != nullptr) {
