@@ -180,8 +180,8 @@ QString toolHelp() {
         "  -h, --help   Show this help; COMMAND --help shows the help of a command.\n"
         "  --version    Show the version.\n\n"
         "Device commands work on the first tracker found, on the one at --device PATH (see\n"
-        "list), or on a simulated tracker with --simulate. The activity log, messages and errors "
-        "go to standard error.\n\n"
+        "list), or on a simulated tracker with --simulate. The activity log, messages and\n"
+        "errors go to standard error.\n\n"
         "Exit status: 0 success, 1 the operation refused or failed, 2 bad usage.\n");
     return text;
 }
