@@ -504,3 +504,30 @@ QString pageCaption(Page page) {
     }
     return {};
 }
+
+QString settingTitle(const SettingDef& def) {
+    QString title = def.label.trimmed();
+    if (title.endsWith(u':')) {
+        title.chop(1);
+    }
+    if (title.isEmpty()) {
+        title = def.hint.trimmed();
+        if (title.endsWith(u'.')) {
+            title.chop(1);
+        }
+    }
+    return title.isEmpty() ? QString::fromStdString(def.name) : title.trimmed();
+}
+
+QString settingPlace(const SettingDef& def) {
+    const QString separator = QStringLiteral(" \u203A ");
+    QString place = pageCaption(def.page) + separator;
+    if (!def.subPage.empty()) {
+        place += QString::fromStdString(def.subPage) + separator;
+    }
+    place += settingTitle(def);
+    if (def.number > 0) {
+        place += QStringLiteral(" #%1").arg(def.number);
+    }
+    return place;
+}
