@@ -58,6 +58,16 @@ const std::vector<Subcommand>& commands() {
          {},
          false,
          runEncode},
+        {"check",
+         "List every setting of a configuration file that would be refused.",
+         "Loads the configuration file onto the start-up settings as \"Read from file\" does "
+         "and checks every setting by the rules of \"Write config\". Each problem is one line, "
+         "\"page \u203A label: message\", in the order \"Write config\" meets them; the exit "
+         "status is 1 when there is any, 0 when the file would be written as it is.",
+         {{"IN.cfg", "The configuration file to check."}},
+         {},
+         false,
+         runCheck},
         {"decode",
          "Decode a configuration image into a configuration file.",
          "Checks an 8192-byte configuration image (checksum, end marker, version) and decodes "
@@ -191,7 +201,7 @@ QString wrapped(const QString& text, int width) {
 
 QString commandHelp(const Subcommand& c) {
     QString text =
-        usageLine(c) + QStringLiteral("\n\n") + wrapped(QString::fromLatin1(c.description), 90);
+        usageLine(c) + QStringLiteral("\n\n") + wrapped(QString::fromUtf8(c.description), 90);
     int width = 10;
     for (const Positional& p : c.positionals) {
         width = std::max(width, static_cast<int>(qstrlen(p.name)));

@@ -23,6 +23,7 @@
 #include "operations/nmea_log.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
+#include "settings/schema.h"
 #include "sim/simulated_tracker.h"
 
 QString complaint(const QString& text) {
@@ -200,6 +201,18 @@ int runEncode(Invocation& in) {
         return kExitFailed;
     }
     return status(writeFile(in.host, in.arguments[1], QByteArrayView(image.data(), image.size())));
+}
+
+int runCheck(Invocation& in) {
+    const auto form = startupForm(in.host);
+    if (!loadConfiguration(in.host, *form, in.arguments[0])) {
+        return kExitFailed;
+    }
+    const std::vector<SettingProblem> problems = CheckSettings(*form);
+    for (const SettingProblem& problem : problems) {
+        in.host.say(settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
+    }
+    return problems.empty() ? kExitSuccess : kExitFailed;
 }
 
 int runDecode(Invocation& in) {

@@ -191,6 +191,22 @@ TEST_F(CliTest, EncodeRefusesWhatWriteConfigRefuses) {
     const CliRun write = cli({"write-config", "--simulate", bad});
     EXPECT_EQ(write.status, 1);
     EXPECT_EQ(write.err, QStringList{"Preamble len - range error (200 - 1000)."});
+
+    // "check" lists that problem and every other one, each at its place in the window.
+    QByteArray three = read(bad);
+    three.replace("Digi1_SSID=1", "Digi1_SSID=16").replace("Latitude=5223.08N", "Latitude=5223.08X");
+    CliTest::write(path("three.cfg"), three);
+    const CliRun check = cli({"check", path("three.cfg")});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err,
+              (QStringList{"Radio \u203A Latitude: Our latitude - syntax error (ex. 5221.60N, "
+                           "format: DDMM.MM).",
+                           "Radio \u203A TX delay [ms]: Preamble len - range error (200 - 1000).",
+                           "Digipeater \u203A Simple aliases \u203A Ssid #1: Digipeater alias 1 - "
+                           "SSID range error (0 - 15)."}));
+    const CliRun clean = cli({"check", editedDefaults("clean.cfg", "TXdelay=250", "TXdelay=200")});
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.err, QStringList{});
 }
 
 TEST_F(CliTest, ConfigurationFileRecognition) {
