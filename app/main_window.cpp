@@ -15,14 +15,17 @@
 #include <QVBoxLayout>
 
 #include "app/app_info.h"
+#include "app/field_marks.h"
 #include "app/guarded.h"
 #include "app/page_builder.h"
 #include "app/page_layout.h"
 #include "app/sub_page_control.h"
+#include "image/encoder.h"
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "rules/startup_defaults.h"
 #include "rules/telemetry_presets.h"
+#include "settings/number.h"
 
 namespace {
 
@@ -118,6 +121,8 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     buildPages();
     connectHandlers();
     applyStartupDefaults(form_, *host_);
+    marks_ = new FieldMarks(form_, pages_, subPages_, this);
+    marks_->watch();
 
     const QSize needed = root->totalMinimumSize();
     setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
@@ -238,9 +243,29 @@ void MainWindow::runCommand(CommandButton button) {
         return;
     }
     running_ = true;
-    runGuarded([&] { command(form_, *host_); });
+    // A refused "Write config" or "Save to file" leads the user to the field at fault: the
+    // one a conversion error names, or the first value "Write config" refuses.
+    std::string refused;
+    runGuarded([&] {
+        try {
+            command(form_, *host_);
+        } catch (const ConversionError& e) {
+            refused = e.setting();
+            throw;
+        }
+    });
     host_->flush();
     running_ = false;
+    if (refused.empty() && button == CommandButton::WriteConfig) {
+        const std::vector<SettingProblem> problems = CheckSettings(form_);
+        if (!problems.empty()) {
+            refused = problems.front().setting;
+        }
+    }
+    if (!refused.empty() &&
+        (button == CommandButton::WriteConfig || button == CommandButton::SaveToFile)) {
+        showSetting(refused);
+    }
     if (closeRequested_) {
         closeRequested_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
@@ -269,6 +294,25 @@ bool MainWindow::runGuarded(const std::function<void()>& handler) {
 QLabel* MainWindow::labelFor(std::string_view setting) const {
     const auto it = labels_.find(setting);
     return it == labels_.end() ? nullptr : it->second;
+}
+
+void MainWindow::showSetting(std::string_view name) {
+    const SettingDef& def = setting(name);
+    pages_->setCurrentIndex(static_cast<int>(def.page));  // the tabs stand in page order
+    if (SubPageControl* sub = subPageControl(def.page)) {
+        const int index =
+            static_cast<int>(sub->captions().indexOf(QString::fromStdString(def.subPage)));
+        if (index >= 0) {
+            sub->setCurrentIndex(index);
+        }
+    }
+    QWidget* field = form_.widget(name);
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        line->selectAll();
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(field)) {
+        text->selectAll();
+    }
 }
 
 SubPageControl* MainWindow::subPageControl(Page page) const {

@@ -210,7 +210,8 @@ int runCheck(Invocation& in) {
     }
     const std::vector<SettingProblem> problems = CheckSettings(*form);
     for (const SettingProblem& problem : problems) {
-        in.host.say(settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
+        in.host.say(settingPlace(setting(problem.setting)) + QStringLiteral(": ") +
+                    problem.message);
     }
     return problems.empty() ? kExitSuccess : kExitFailed;
 }

@@ -194,7 +194,8 @@ TEST_F(CliTest, EncodeRefusesWhatWriteConfigRefuses) {
 
     // "check" lists that problem and every other one, each at its place in the window.
     QByteArray three = read(bad);
-    three.replace("Digi1_SSID=1", "Digi1_SSID=16").replace("Latitude=5223.08N", "Latitude=5223.08X");
+    three.replace("Digi1_SSID=1", "Digi1_SSID=16")
+        .replace("Latitude=5223.08N", "Latitude=5223.08X");
     CliTest::write(path("three.cfg"), three);
     const CliRun check = cli({"check", path("three.cfg")});
     EXPECT_EQ(check.status, 1);
