@@ -111,6 +111,9 @@ void FieldMarks::updatePageIcons() {
         }
         const QStringList captions = sub->second->captions();
         for (int k = 0; k < captions.size(); ++k) {
+            // An icon no taller than the caption, so that the button keeps its height.
+            const int side = sub->second->button(k)->fontMetrics().ascent();
+            sub->second->button(k)->setIconSize(QSize(side, side));
             sub->second->button(k)->setIcon(marked(page, captions[k].toStdString()) ? warningIcon()
                                                                                     : QIcon());
         }

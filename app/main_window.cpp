@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "app/app_info.h"
 #include "app/field_marks.h"
@@ -32,29 +33,30 @@ namespace {
 // Reference client size at 96 dots per inch; larger fonts may need more.
 constexpr int kClientWidth = 734;
 constexpr int kClientHeight = 416;
+constexpr int kLogLines = 4;  // lines of the activity log in view
 
 struct CommandButtonDef {
     CommandButton id;
     const char* name;
-    const char* caption;
+    const char* caption;  // "&" marks the keyboard mnemonic (Alt + the letter)
     const char* hint;
     int group;
 };
 
 const CommandButtonDef kCommandButtonDefs[kCommandButtons] = {
-    {CommandButton::ReadConfig, "Button_read_config", "Read config",
+    {CommandButton::ReadConfig, "Button_read_config", "&Read config",
      "Reads current configuration from device.", 0},
-    {CommandButton::WriteConfig, "Button_write_config", "Write config",
+    {CommandButton::WriteConfig, "Button_write_config", "&Write config",
      "Writes current configuration to device.", 0},
-    {CommandButton::UploadFirmware, "Button_upload_firmware", "Upload firmware",
+    {CommandButton::UploadFirmware, "Button_upload_firmware", "&Upload firmware",
      "Uploads firmware to device.", 0},
-    {CommandButton::SaveToFile, "Button_save_to_file", "Save to file",
+    {CommandButton::SaveToFile, "Button_save_to_file", "&Save to file",
      "Saves current configuration from Configurator application to file.", 1},
-    {CommandButton::ReadFromFile, "Button_read_from_file", "Read from file",
+    {CommandButton::ReadFromFile, "Button_read_from_file", "Read &from file",
      "Reads current configuration from file to Configurator application.", 1},
-    {CommandButton::ReadMemory, "Button_read_memory", "Read",
+    {CommandButton::ReadMemory, "Button_read_memory", "Rea&d",
      "Reads stored position data from device non-volatile memory.", 2},
-    {CommandButton::EraseMemory, "Button_erase_memory", "Erase",
+    {CommandButton::EraseMemory, "Button_erase_memory", "&Erase",
      "Erases position data from device non-volatile memory.", 2},
 };
 
@@ -101,8 +103,13 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     log_->setUndoRedoEnabled(false);
     log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    log_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    log_->setFixedHeight(73);
+    // Long lines wrap rather than hide behind a horizontal scroll bar, and the log is a whole
+    // number of lines high, so that no line shows cut in half.
+    log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    const int margin = static_cast<int>(std::ceil(log_->document()->documentMargin()));
+    log_->setFixedHeight(kLogLines * log_->fontMetrics().lineSpacing() + 2 * margin +
+                         2 * log_->frameWidth());
     body->addWidget(log_);
     root->addLayout(body, 1);
 
