@@ -28,7 +28,7 @@ FieldMarks::FieldMarks(WidgetForm& form, QTabWidget* pages,
     : QObject(parent), form_(form), pages_(pages), subPages_(std::move(subPages)) {
     for (const SettingDef& def : settings()) {
         const ImageField* field = findImageField(def.name);
-        if (field != nullptr && !field->ssidSetting.empty()) {
+        if (field != nullptr && field->setting == def.name && !field->ssidSetting.empty()) {
             partners_[def.name] = field->ssidSetting;
             partners_[field->ssidSetting] = def.name;
         }

@@ -68,6 +68,18 @@ const std::vector<Subcommand>& commands() {
          {},
          false,
          runCheck},
+        {"diff",
+         "List the settings that differ between two configurations.",
+         "Each side is a configuration file, a configuration image (a .bin file, or any file of "
+         "8192 bytes) or the word \"tracker\" for the configuration the tracker holds, read as "
+         "\"Read config\" does. Each side is loaded onto the start-up settings, and every "
+         "setting whose value differs is one line, \"page \u203A label: A-value \u2192 "
+         "B-value\". The exit status is 0 when the two are the same, 1 when they differ.",
+         {{"A", "The first configuration: a file, an image or \"tracker\"."},
+          {"B", "The second configuration: a file, an image or \"tracker\"."}},
+         {},
+         true,
+         runDiff},
         {"decode",
          "Decode a configuration image into a configuration file.",
          "Checks an 8192-byte configuration image (checksum, end marker, version) and decodes "
@@ -283,7 +295,8 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
             host, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
             hint);
     }
-    Invocation invocation{host, given, {}, command.device && parser.isSet(simulate)};
+    Invocation invocation{host, given, {}, command.device && parser.isSet(simulate), {}};
+    invocation.print = [&out](const QString& line) { out((line + u'\n').toLocal8Bit()); };
     for (const ValueOption& o : command.options) {
         if (!parser.isSet(o.name)) {
             continue;

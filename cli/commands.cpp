@@ -13,6 +13,7 @@
 #include "device/device_link.h"
 #include "device/gps_record.h"
 #include "device/hidapi_transport.h"
+#include "image/compare.h"
 #include "image/decoder.h"
 #include "image/encoder.h"
 #include "image/image.h"
@@ -210,40 +211,79 @@ int runCheck(Invocation& in) {
     }
     const std::vector<SettingProblem> problems = CheckSettings(*form);
     for (const SettingProblem& problem : problems) {
-        in.host.say(settingPlace(setting(problem.setting)) + QStringLiteral(": ") +
-                    problem.message);
+        in.print(settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
     }
     return problems.empty() ? kExitSuccess : kExitFailed;
 }
 
-int runDecode(Invocation& in) {
-    const QString& path = in.arguments[0];
+namespace {
+
+// "Read config" from an image file: its size, checksum and end marker checked first.
+bool loadImage(CliHost& host, MemoryForm& form, const QString& path) {
     const std::optional<QByteArray> bytes =
-        readFile(in.host, path, static_cast<qint64>(kImageSize) + 1);
+        readFile(host, path, static_cast<qint64>(kImageSize) + 1);
     if (!bytes) {
-        return kExitFailed;
+        return false;
     }
     if (bytes->size() != static_cast<qsizetype>(kImageSize)) {
         const qint64 size = QFileInfo(path).size();
-        in.host.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
-                                  .arg(path)
-                                  .arg(size)
-                                  .arg(kImageSize)));
-        return kExitFailed;
+        host.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
+                               .arg(path)
+                               .arg(size)
+                               .arg(kImageSize)));
+        return false;
     }
     ConfigImage image{};
     std::copy(bytes->begin(), bytes->end(), image.begin());
     if (!CheckImage(image)) {
-        in.host.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
-                                             "configuration image.")
-                                  .arg(path)));
-        return kExitFailed;
+        host.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
+                                          "configuration image.")
+                               .arg(path)));
+        return false;
     }
+    return DecodeImage(form, host, image);
+}
+
+// One side of "diff": the tracker, an image (a .bin file or any file of an image's size) or
+// a configuration file, each onto the start-up settings.
+bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
+    if (side == QLatin1String("tracker")) {
+        Tracker tracker(in.simulate, in.host);
+        ConfigImage readImage{};
+        const bool ok = Button_read_configClick(form, in.host, tracker.link(), readImage);
+        in.host.finish();
+        return ok;
+    }
+    const QFileInfo file(side);
+    if (file.suffix().compare(QLatin1String("bin"), Qt::CaseInsensitive) == 0 ||
+        file.size() == static_cast<qint64>(kImageSize)) {
+        return loadImage(in.host, form, side);
+    }
+    return loadConfiguration(in.host, form, side);
+}
+
+}  // namespace
+
+int runDecode(Invocation& in) {
     const auto form = startupForm(in.host);
-    if (!DecodeImage(*form, in.host, image)) {
+    if (!loadImage(in.host, *form, in.arguments[0])) {
         return kExitFailed;
     }
     return status(exportConfiguration(*form, in.host, in.arguments[1]));
+}
+
+int runDiff(Invocation& in) {
+    const auto a = startupForm(in.host);
+    const auto b = startupForm(in.host);
+    if (!loadSide(in, *a, in.arguments[0]) || !loadSide(in, *b, in.arguments[1])) {
+        return kExitFailed;
+    }
+    const std::vector<SettingDifference> differences = compareSettings(*a, *b);
+    for (const SettingDifference& d : differences) {
+        in.print(settingPlace(setting(d.setting)) + QStringLiteral(": ") + d.a +
+                 QStringLiteral(" \u2192 ") + d.b);
+    }
+    return differences.empty() ? kExitSuccess : kExitFailed;
 }
 
 int runNmea(Invocation& in) {

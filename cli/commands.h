@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 
 class CliHost;
@@ -19,6 +20,9 @@ struct Invocation {
     QStringList arguments;               // the positional arguments after the command's name
     std::map<QString, QString> options;  // the options given with a value, by name
     bool simulate = false;               // --simulate: a simulated tracker, not a real one
+    // Writes one line of the command's own result (a list of problems or differences) to
+    // standard output.
+    std::function<void(const QString&)> print;
 
     bool has(const QString& name) const { return options.count(name) > 0; }
     QString option(const QString& name) const {
@@ -34,6 +38,7 @@ int runDefaults(Invocation& in);        // defaults OUT.cfg
 int runEncode(Invocation& in);          // encode IN.cfg OUT.bin
 int runDecode(Invocation& in);          // decode IN.bin OUT.cfg
 int runCheck(Invocation& in);           // check IN.cfg
+int runDiff(Invocation& in);            // diff A B
 int runNmea(Invocation& in);            // nmea IN.bin OUT.log [--gpx OUT.gpx]
 int runReadConfig(Invocation& in);      // read-config OUT.cfg [--image OUT.bin]
 int runWriteConfig(Invocation& in);     // write-config IN.cfg

@@ -516,7 +516,21 @@ QString settingTitle(const SettingDef& def) {
             title.chop(1);
         }
     }
-    return title.isEmpty() ? QString::fromStdString(def.name) : title.trimmed();
+    if (title.isEmpty()) {
+        // A field shown under another one's label: its name without the page word, the
+        // member number apart ("Position_path2" is "Path 2").
+        QString name = QString::fromStdString(def.name);
+        name = name.mid(name.indexOf(u'_') + 1);
+        qsizetype digits = name.size();
+        while (digits > 0 && name[digits - 1].isDigit()) {
+            --digits;
+        }
+        if (digits < name.size()) {
+            name.insert(digits, u' ');
+        }
+        title = name.left(1).toUpper() + name.mid(1).replace(u'_', u' ');
+    }
+    return title.trimmed();
 }
 
 QString settingPlace(const SettingDef& def) {
