@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,16 +17,20 @@
 #include <cmath>
 
 #include "app/app_info.h"
+#include "app/compare_window.h"
 #include "app/field_marks.h"
 #include "app/guarded.h"
 #include "app/page_builder.h"
 #include "app/page_layout.h"
 #include "app/sub_page_control.h"
+#include "configfile/config_file.h"
+#include "image/compare.h"
 #include "image/encoder.h"
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "rules/startup_defaults.h"
 #include "rules/telemetry_presets.h"
+#include "settings/memory_form.h"
 #include "settings/number.h"
 
 namespace {
@@ -160,6 +165,16 @@ QWidget* MainWindow::buildCommandGroups() {
             inner->addWidget(button);
             buttons_[static_cast<size_t>(def.id)] = button;
             connect(button, &QPushButton::clicked, this, [this, id = def.id] { runCommand(id); });
+        }
+        if (g == 1) {
+            compare_ = new QPushButton(QStringLiteral("&Compare with file\u2026"), box);
+            compare_->setObjectName("Button_compare_with_file");
+            compare_->setToolTip(
+                QStringLiteral("Lists the settings that differ between the window and a file."));
+            compare_->setAutoDefault(false);
+            allowNarrowing(compare_);
+            inner->addWidget(compare_);
+            connect(compare_, &QPushButton::clicked, this, &MainWindow::compareWithFile);
         }
         layout->addWidget(box, kCommandGroups[g].width);
     }
@@ -301,6 +316,38 @@ bool MainWindow::runGuarded(const std::function<void()>& handler) {
 QLabel* MainWindow::labelFor(std::string_view setting) const {
     const auto it = labels_.find(setting);
     return it == labels_.end() ? nullptr : it->second;
+}
+
+void MainWindow::compareWithFile() {
+    if (running_) {
+        return;  // the settings are changing under an operation
+    }
+    runGuarded([this] {
+        const std::optional<QString> path = host_->chooseFile(FileDialog::OpenConfig);
+        if (!path) {
+            return;
+        }
+        MemoryForm file;
+        applyStartupDefaults(file, *host_);
+        if (!importConfiguration(file, *host_, *path)) {
+            return;
+        }
+        const std::vector<SettingDifference> differences = compareSettings(form_, file);
+        const QString name = QFileInfo(*path).fileName();
+        if (differences.empty()) {
+            host_->information(
+                QStringLiteral("The settings in the window and in %1 are the same.").arg(name));
+            return;
+        }
+        CompareWindow window(differences, name, this);
+        std::string chosen;
+        connect(&window, &CompareWindow::settingChosen, this,
+                [&chosen](const QString& setting) { chosen = setting.toStdString(); });
+        dialogs_->showModal(&window);
+        if (!chosen.empty()) {
+            showSetting(chosen);
+        }
+    });
 }
 
 void MainWindow::showSetting(std::string_view name) {

@@ -81,6 +81,11 @@ class MainWindow : public QWidget {
     // The marks on fields whose value "Write config" would refuse.
     const FieldMarks& fieldMarks() const { return *marks_; }
 
+    // "Compare with file…": asks for a configuration file and lists the settings that differ
+    // between it and the window; a row picked in the list leads to its field.
+    void compareWithFile();
+    QPushButton* compareButton() const { return compare_; }
+
     // Opens the page and sub-page of `setting` and puts the focus in its field, its text
     // selected.
     void showSetting(std::string_view setting);
@@ -109,6 +114,7 @@ class MainWindow : public QWidget {
     QProgressBar* progress_ = nullptr;
     QDialog* specialStrings_ = nullptr;
     FieldMarks* marks_ = nullptr;
+    QPushButton* compare_ = nullptr;
     bool running_ = false;
     bool closeRequested_ = false;
 };

@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
+#include <QTreeWidget>
 
 #include "app/device_commands.h"
 #include "app/field_marks.h"
@@ -250,4 +252,44 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
     EXPECT_EQ(tabs->currentIndex(), static_cast<int>(Page::WeatherReports));
     EXPECT_EQ(w.focusWidget(), rate);
     EXPECT_FALSE(QFile::exists(dir.filePath("veltromark.cfg")));
+}
+
+// "Compare with file…" lists exactly the settings changed in the window, and a double click
+// on a row leads to that field.
+TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
+    QTemporaryDir dir;
+    dialogs.fileAnswer = dir.filePath("veltromark.cfg");
+    press(CommandButton::SaveToFile);
+    ASSERT_TRUE(QFile::exists(*dialogs.fileAnswer));
+
+    w.compareButton()->click();
+    EXPECT_EQ(dialogs.informations.value(0),
+              "The settings in the window and in veltromark.cfg are the same.");
+
+    w.form().setText("Txdelay", "300");
+    w.form().setIndex("Ptt", 1);
+    w.form().setText("Beacon2_message", " hello ");
+    QStringList rows;
+    w.pageControl()->setCurrentIndex(3);
+    dialogs.onModal = [&rows](QDialog* window) {
+        auto* list = window->findChild<QTreeWidget*>("CompareList");
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->topLevelItem(i);
+            rows << item->text(0) + ": " + item->text(1) + " | " + item->text(2);
+        }
+        window->show();
+        const QPoint ptt = list->visualItemRect(list->topLevelItem(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ptt);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, ptt);
+    };
+    w.compareButton()->click();
+    EXPECT_EQ(rows, (QStringList{
+                        "Radio \u203A TX delay [ms]: \"300\" | \"250\"",
+                        "Radio \u203A PTT: 2k2 resistor | separate output",
+                        "Beacons \u203A Message (empty fields are ignored) #2: \" hello \" | "
+                        "\"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
+                    }));
+    EXPECT_EQ(w.pageControl()->currentIndex(), static_cast<int>(Page::Radio));
+    EXPECT_EQ(w.focusWidget(), w.findChild<QWidget*>("Ptt"));
 }
