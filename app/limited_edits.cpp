@@ -70,9 +70,10 @@ MessageEdit::MessageEdit(int maximumTyped, QWidget* parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     document()->setDocumentMargin(2);
-    // Two text lines high.
+    // Three text lines high: a message of the full 98 characters wraps onto three lines at
+    // the field's width, and all of it stays in view.
     const int frame = 2 * frameWidth();
-    setFixedHeight(2 * fontMetrics().lineSpacing() + 2 * 2 + frame + 2);
+    setFixedHeight(3 * fontMetrics().lineSpacing() + 2 * 2 + frame + 2);
 }
 
 int MessageEdit::room() const {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,45 +14,54 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "app/app_info.h"
+#include "app/compare_window.h"
+#include "app/field_marks.h"
 #include "app/guarded.h"
 #include "app/page_builder.h"
 #include "app/page_layout.h"
 #include "app/sub_page_control.h"
+#include "configfile/config_file.h"
+#include "image/compare.h"
+#include "image/encoder.h"
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "rules/startup_defaults.h"
 #include "rules/telemetry_presets.h"
+#include "settings/memory_form.h"
+#include "settings/number.h"
 
 namespace {
 
 // Reference client size at 96 dots per inch; larger fonts may need more.
 constexpr int kClientWidth = 734;
 constexpr int kClientHeight = 416;
+constexpr int kLogLines = 4;  // lines of the activity log in view
 
 struct CommandButtonDef {
     CommandButton id;
     const char* name;
-    const char* caption;
+    const char* caption;  // "&" marks the keyboard mnemonic (Alt + the letter)
     const char* hint;
     int group;
 };
 
 const CommandButtonDef kCommandButtonDefs[kCommandButtons] = {
-    {CommandButton::ReadConfig, "Button_read_config", "Read config",
+    {CommandButton::ReadConfig, "Button_read_config", "&Read config",
      "Reads current configuration from device.", 0},
-    {CommandButton::WriteConfig, "Button_write_config", "Write config",
+    {CommandButton::WriteConfig, "Button_write_config", "&Write config",
      "Writes current configuration to device.", 0},
-    {CommandButton::UploadFirmware, "Button_upload_firmware", "Upload firmware",
+    {CommandButton::UploadFirmware, "Button_upload_firmware", "&Upload firmware",
      "Uploads firmware to device.", 0},
-    {CommandButton::SaveToFile, "Button_save_to_file", "Save to file",
+    {CommandButton::SaveToFile, "Button_save_to_file", "&Save to file",
      "Saves current configuration from Configurator application to file.", 1},
-    {CommandButton::ReadFromFile, "Button_read_from_file", "Read from file",
+    {CommandButton::ReadFromFile, "Button_read_from_file", "Read &from file",
      "Reads current configuration from file to Configurator application.", 1},
-    {CommandButton::ReadMemory, "Button_read_memory", "Read",
+    {CommandButton::ReadMemory, "Button_read_memory", "Rea&d",
      "Reads stored position data from device non-volatile memory.", 2},
-    {CommandButton::EraseMemory, "Button_erase_memory", "Erase",
+    {CommandButton::EraseMemory, "Button_erase_memory", "&Erase",
      "Erases position data from device non-volatile memory.", 2},
 };
 
@@ -98,8 +108,13 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     log_->setUndoRedoEnabled(false);
     log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    log_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    log_->setFixedHeight(73);
+    // Long lines wrap rather than hide behind a horizontal scroll bar, and the log is a whole
+    // number of lines high, so that no line shows cut in half.
+    log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    const int margin = static_cast<int>(std::ceil(log_->document()->documentMargin()));
+    log_->setFixedHeight(kLogLines * log_->fontMetrics().lineSpacing() + 2 * margin +
+                         2 * log_->frameWidth());
     body->addWidget(log_);
     root->addLayout(body, 1);
 
@@ -118,6 +133,8 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     buildPages();
     connectHandlers();
     applyStartupDefaults(form_, *host_);
+    marks_ = new FieldMarks(form_, pages_, subPages_, this);
+    marks_->watch();
 
     const QSize needed = root->totalMinimumSize();
     setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
@@ -148,6 +165,16 @@ QWidget* MainWindow::buildCommandGroups() {
             inner->addWidget(button);
             buttons_[static_cast<size_t>(def.id)] = button;
             connect(button, &QPushButton::clicked, this, [this, id = def.id] { runCommand(id); });
+        }
+        if (g == 1) {
+            compare_ = new QPushButton(QStringLiteral("&Compare with file\u2026"), box);
+            compare_->setObjectName("Button_compare_with_file");
+            compare_->setToolTip(
+                QStringLiteral("Lists the settings that differ between the window and a file."));
+            compare_->setAutoDefault(false);
+            allowNarrowing(compare_);
+            inner->addWidget(compare_);
+            connect(compare_, &QPushButton::clicked, this, &MainWindow::compareWithFile);
         }
         layout->addWidget(box, kCommandGroups[g].width);
     }
@@ -238,9 +265,29 @@ void MainWindow::runCommand(CommandButton button) {
         return;
     }
     running_ = true;
-    runGuarded([&] { command(form_, *host_); });
+    // A refused "Write config" or "Save to file" leads the user to the field at fault: the
+    // one a conversion error names, or the first value "Write config" refuses.
+    std::string refused;
+    runGuarded([&] {
+        try {
+            command(form_, *host_);
+        } catch (const ConversionError& e) {
+            refused = e.setting();
+            throw;
+        }
+    });
     host_->flush();
     running_ = false;
+    if (refused.empty() && button == CommandButton::WriteConfig) {
+        const std::vector<SettingProblem> problems = CheckSettings(form_);
+        if (!problems.empty()) {
+            refused = problems.front().setting;
+        }
+    }
+    if (!refused.empty() &&
+        (button == CommandButton::WriteConfig || button == CommandButton::SaveToFile)) {
+        showSetting(refused);
+    }
     if (closeRequested_) {
         closeRequested_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
@@ -269,6 +316,57 @@ bool MainWindow::runGuarded(const std::function<void()>& handler) {
 QLabel* MainWindow::labelFor(std::string_view setting) const {
     const auto it = labels_.find(setting);
     return it == labels_.end() ? nullptr : it->second;
+}
+
+void MainWindow::compareWithFile() {
+    if (running_) {
+        return;  // the settings are changing under an operation
+    }
+    runGuarded([this] {
+        const std::optional<QString> path = host_->chooseFile(FileDialog::OpenConfig);
+        if (!path) {
+            return;
+        }
+        MemoryForm file;
+        applyStartupDefaults(file, *host_);
+        if (!importConfiguration(file, *host_, *path)) {
+            return;
+        }
+        const std::vector<SettingDifference> differences = compareSettings(form_, file);
+        const QString name = QFileInfo(*path).fileName();
+        if (differences.empty()) {
+            host_->information(
+                QStringLiteral("The settings in the window and in %1 are the same.").arg(name));
+            return;
+        }
+        CompareWindow window(differences, name, this);
+        std::string chosen;
+        connect(&window, &CompareWindow::settingChosen, this,
+                [&chosen](const QString& setting) { chosen = setting.toStdString(); });
+        dialogs_->showModal(&window);
+        if (!chosen.empty()) {
+            showSetting(chosen);
+        }
+    });
+}
+
+void MainWindow::showSetting(std::string_view name) {
+    const SettingDef& def = setting(name);
+    pages_->setCurrentIndex(static_cast<int>(def.page));  // the tabs stand in page order
+    if (SubPageControl* sub = subPageControl(def.page)) {
+        const int index =
+            static_cast<int>(sub->captions().indexOf(QString::fromStdString(def.subPage)));
+        if (index >= 0) {
+            sub->setCurrentIndex(index);
+        }
+    }
+    QWidget* field = form_.widget(name);
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        line->selectAll();
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(field)) {
+        text->selectAll();
+    }
 }
 
 SubPageControl* MainWindow::subPageControl(Page page) const {

@@ -18,6 +18,7 @@ class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class FieldMarks;
 class QTabWidget;
 class SubPageControl;
 
@@ -77,6 +78,17 @@ class MainWindow : public QWidget {
     // PageControl2 (telemetry), PageControl3 (digipeater), PageControl4 (external interfaces).
     SubPageControl* subPageControl(Page page) const;
     QPlainTextEdit* activityLog() const { return log_; }
+    // The marks on fields whose value "Write config" would refuse.
+    const FieldMarks& fieldMarks() const { return *marks_; }
+
+    // "Compare with file…": asks for a configuration file and lists the settings that differ
+    // between it and the window; a row picked in the list leads to its field.
+    void compareWithFile();
+    QPushButton* compareButton() const { return compare_; }
+
+    // Opens the page and sub-page of `setting` and puts the focus in its field, its text
+    // selected.
+    void showSetting(std::string_view setting);
     QProgressBar* progressBar() const { return progress_; }
 
   protected:
@@ -101,6 +113,8 @@ class MainWindow : public QWidget {
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QDialog* specialStrings_ = nullptr;
+    FieldMarks* marks_ = nullptr;
+    QPushButton* compare_ = nullptr;
     bool running_ = false;
     bool closeRequested_ = false;
 };

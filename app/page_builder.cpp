@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <stdexcept>
 
 #include "app/limited_edits.h"
@@ -19,21 +20,24 @@ namespace {
 using layout::Field;
 using layout::Node;
 
-constexpr int kLongestField = 40;     // no text field is shown wider than this many characters
-constexpr int kMaxChoiceWidth = 160;  // longer item texts show in full in the open list
+constexpr int kLongestField = 40;  // no text field is shown wider than this many characters
 
 bool isSeparator(std::string_view part) {
     return part == layout::kDash || part == layout::kComma;
 }
 
-// Width of a text field that shows `characters` typical characters: capitals for the short
-// call and path fields, digits and lower case (about as wide) for the longer fields.
+// Width of a text field that shows `characters` characters whole: capitals as wide as "W"
+// for the short call, path and name fields, digits and lower case for the longer fields.
+// Frame and inner margins come from the style, as QLineEdit draws them.
 int textFieldWidth(const QWidget* field, int characters) {
     const QFontMetrics fm = field->fontMetrics();
-    const QString sample =
-        characters <= 7 ? QStringLiteral("NOCALLWIDE0123") : QStringLiteral("0123456789.");
-    const int perCharacter = (fm.horizontalAdvance(sample) + sample.size() - 1) / sample.size();
-    return perCharacter * std::max(characters, 2) + 10;
+    const int n = std::max(characters, 2);
+    const int text =
+        n <= 7 ? fm.horizontalAdvance(QString(n, u'W')) : fm.horizontalAdvance(QString(n, u'0'));
+    const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+    // QLineEdit keeps 2 pixels free inside its contents on each side, and the text cursor
+    // takes one more.
+    return text + 2 * frame + 2 * 2 + 1 + 2;
 }
 
 // Gives the free width of a grid to an empty last column, so the columns keep to the left.
@@ -153,14 +157,9 @@ QWidget* PageBuilder::control(std::string_view name, QWidget* owner) {
                 // than written into the text, which would change the station unseen.
                 combo->completer()->setCompletionMode(QCompleter::PopupCompletion);
             }
+            // Wide enough for the longest item, so that every pick reads whole.
             combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-            const int natural = combo->sizeHint().width();
-            if (natural > kMaxChoiceWidth) {
-                combo->setFixedWidth(kMaxChoiceWidth);
-                combo->view()->setMinimumWidth(natural);
-            } else {
-                combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-            }
+            combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
             // No item is chosen until the start-up defaults are applied.
             combo->setCurrentIndex(-1);
             widget = combo;

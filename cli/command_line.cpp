@@ -59,6 +59,29 @@ const std::vector<Subcommand>& commands() {
          {},
          false,
          runEncode},
+        {"check",
+         "List every setting of a configuration file that would be refused.",
+         "Loads the configuration file onto the start-up settings as \"Read from file\" does "
+         "and checks every setting by the rules of \"Write config\". Each problem is one line, "
+         "\"page \u203A label: message\", in the order \"Write config\" meets them; the exit "
+         "status is 1 when there is any, 0 when the file would be written as it is.",
+         {{"IN.cfg", "The configuration file to check."}},
+         {},
+         false,
+         runCheck},
+        {"diff",
+         "List the settings that differ between two configurations.",
+         "Each side is a configuration file, a configuration image (a .bin file, or any file of "
+         "8192 bytes) or the word \"tracker\" for the configuration the tracker holds, read as "
+         "\"Read config\" does. Each side is loaded onto the start-up settings, and every "
+         "setting whose value differs is one line, \"page \u203A label: A-value \u2192 "
+         "B-value\". The exit status is 0 when the two are the same, 1 when they differ. With "
+         "--device, \"tracker\" is the tracker at that path.",
+         {{"A", "The first configuration: a file, an image or \"tracker\"."},
+          {"B", "The second configuration: a file, an image or \"tracker\"."}},
+         {},
+         true,
+         runDiff},
         {"decode",
          "Decode a configuration image into a configuration file.",
          "Checks an 8192-byte configuration image (checksum, end marker, version) and decodes "
@@ -206,7 +229,7 @@ QString wrapped(const QString& text, int width) {
 
 QString commandHelp(const Subcommand& c) {
     QString text =
-        usageLine(c) + QStringLiteral("\n\n") + wrapped(QString::fromLatin1(c.description), 90);
+        usageLine(c) + QStringLiteral("\n\n") + wrapped(QString::fromUtf8(c.description), 90);
     int width = c.device && c.picksDevice ? 13 : 10;
     for (const Positional& p : c.positionals) {
         width = std::max(width, static_cast<int>(qstrlen(p.name)));

@@ -13,6 +13,7 @@
 #include "device/device_link.h"
 #include "device/gps_record.h"
 #include "device/hidapi_transport.h"
+#include "image/compare.h"
 #include "image/decoder.h"
 #include "image/encoder.h"
 #include "image/image.h"
@@ -23,6 +24,7 @@
 #include "operations/nmea_log.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
+#include "settings/schema.h"
 #include "sim/simulated_tracker.h"
 
 QString complaint(const QString& text) {
@@ -136,6 +138,12 @@ bool writeGpx(CliHost& host, const QString& path, const std::uint8_t* memory, st
     return true;
 }
 
+// One line of the command's own result (a list of problems or differences) on standard
+// output.
+void printLine(Invocation& in, const QString& line) {
+    in.out((line + u'\n').toUtf8());
+}
+
 // --- Settings.
 
 // The settings as the window holds them right after start-up.
@@ -206,34 +214,87 @@ int runEncode(Invocation& in) {
     return status(writeFile(in.host, in.arguments[1], QByteArrayView(image.data(), image.size())));
 }
 
-int runDecode(Invocation& in) {
-    const QString& path = in.arguments[0];
-    const std::optional<QByteArray> bytes =
-        readFile(in.host, path, static_cast<qint64>(kImageSize) + 1);
-    if (!bytes) {
+int runCheck(Invocation& in) {
+    const auto form = startupForm(in.host);
+    if (!loadConfiguration(in.host, *form, in.arguments[0])) {
         return kExitFailed;
+    }
+    const std::vector<SettingProblem> problems = CheckSettings(*form);
+    for (const SettingProblem& problem : problems) {
+        printLine(in,
+                  settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
+    }
+    return problems.empty() ? kExitSuccess : kExitFailed;
+}
+
+namespace {
+
+// "Read config" from an image file: its size, checksum and end marker checked first.
+bool loadImage(CliHost& host, MemoryForm& form, const QString& path) {
+    const std::optional<QByteArray> bytes =
+        readFile(host, path, static_cast<qint64>(kImageSize) + 1);
+    if (!bytes) {
+        return false;
     }
     if (bytes->size() != static_cast<qsizetype>(kImageSize)) {
         const qint64 size = QFileInfo(path).size();
-        in.host.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
-                                  .arg(path)
-                                  .arg(size)
-                                  .arg(kImageSize)));
-        return kExitFailed;
+        host.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
+                               .arg(path)
+                               .arg(size)
+                               .arg(kImageSize)));
+        return false;
     }
     ConfigImage image{};
     std::copy(bytes->begin(), bytes->end(), image.begin());
     if (!CheckImage(image)) {
-        in.host.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
-                                             "configuration image.")
-                                  .arg(path)));
-        return kExitFailed;
+        host.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
+                                          "configuration image.")
+                               .arg(path)));
+        return false;
     }
+    return DecodeImage(form, host, image);
+}
+
+// One side of "diff": the tracker, an image (a .bin file or any file of an image's size) or
+// a configuration file, each onto the start-up settings.
+bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
+    if (side == QLatin1String("tracker")) {
+        Tracker tracker(in);
+        ConfigImage readImage{};
+        const bool ok = Button_read_configClick(form, in.host, tracker.link(), readImage);
+        in.host.finish();
+        return ok;
+    }
+    const QFileInfo file(side);
+    if (file.suffix().compare(QLatin1String("bin"), Qt::CaseInsensitive) == 0 ||
+        file.size() == static_cast<qint64>(kImageSize)) {
+        return loadImage(in.host, form, side);
+    }
+    return loadConfiguration(in.host, form, side);
+}
+
+}  // namespace
+
+int runDecode(Invocation& in) {
     const auto form = startupForm(in.host);
-    if (!DecodeImage(*form, in.host, image)) {
+    if (!loadImage(in.host, *form, in.arguments[0])) {
         return kExitFailed;
     }
     return status(exportConfiguration(*form, in.host, in.arguments[1]));
+}
+
+int runDiff(Invocation& in) {
+    const auto a = startupForm(in.host);
+    const auto b = startupForm(in.host);
+    if (!loadSide(in, *a, in.arguments[0]) || !loadSide(in, *b, in.arguments[1])) {
+        return kExitFailed;
+    }
+    const std::vector<SettingDifference> differences = compareSettings(*a, *b);
+    for (const SettingDifference& d : differences) {
+        printLine(in, settingPlace(setting(d.setting)) + QStringLiteral(": ") + d.a +
+                          QStringLiteral(" \u2192 ") + d.b);
+    }
+    return differences.empty() ? kExitSuccess : kExitFailed;
 }
 
 int runNmea(Invocation& in) {

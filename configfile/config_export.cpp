@@ -21,7 +21,7 @@ QString entryValue(const KeyRow& row, const Form& form) {
         case ValueKind::Text:
             return form.text(row.setting);
         case ValueKind::Number:
-            return QString::number(toWholeNumber(form.text(row.setting)));
+            return QString::number(settingNumber(form, row.setting));
         case ValueKind::Index:
             return QString::number(form.index(row.setting));
         case ValueKind::Flag:

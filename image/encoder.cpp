@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <functional>
 #include <random>
 
 #include "image/layout.h"
@@ -171,26 +172,33 @@ void copyBytes(ConfigImage& image, int offset, const QByteArray& bytes) {
     std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
 }
 
+// Runs the steps on a form. A failing rule goes to `fail` with the setting at fault (the SSID
+// field for an SSID out of range) and the rule's message; a number field that is not a whole
+// number throws ConversionError naming the field.
 class Encoder {
   public:
-    Encoder(Form& form, Host& host, ConfigImage& image) : form_(form), host_(host), image_(image) {}
+    using Failure = std::function<void(const std::string& setting, const QString& message)>;
 
-    // False after showing the message of the rule that failed.
+    Encoder(const Form& form, ConfigImage& image, Failure fail)
+        : form_(form), image_(image), fail_(std::move(fail)) {}
+
+    // False after reporting the rule that failed.
     bool run(const EncodeStep& step) {
         const ImageField& field = imageField(step.setting);
         const int at = field.offset;
         switch (step.rule) {
             case Rule::NotEmpty:
-                return !form_.text(step.setting).isEmpty() || fail(step.message);
+                return !form_.text(step.setting).isEmpty() || fail(step.setting, step.message);
             case Rule::Length:
-                return form_.text(step.setting).size() == field.size || fail(step.message);
+                return form_.text(step.setting).size() == field.size ||
+                       fail(step.setting, step.message);
             case Rule::Latitude:
             case Rule::Longitude: {
                 const QString text = form_.text(step.setting);
                 const bool ok =
                     step.rule == Rule::Latitude ? CheckLatitude(text) : CheckLongitude(text);
                 if (!ok) {
-                    return fail(step.message);
+                    return fail(step.setting, step.message);
                 }
                 copyBytes(image_, at, imageBytes(text));  // the zero after it is reserved
                 return true;
@@ -228,18 +236,19 @@ class Encoder {
     }
 
   private:
-    bool fail(const QString& message) {
-        host_.information(message);
+    bool fail(const std::string& setting, const QString& message) {
+        fail_(setting, message);
         return false;
     }
 
     bool tooLong(const EncodeStep& step, int limit) {
         return fail(
+            step.setting,
             QStringLiteral("%1 - too long (max %2 characters).").arg(step.title).arg(limit));
     }
 
     bool number(const EncodeStep& step, const ImageField& field) {
-        const std::int32_t value = toWholeNumber(form_.text(step.setting));
+        const std::int32_t value = settingNumber(form_, step.setting);
         const auto bits = static_cast<std::uint32_t>(value);  // the low bits are stored
         if (field.encoding == Encoding::U16) {
             writeU16(image_, field.offset, static_cast<std::uint16_t>(bits));
@@ -254,9 +263,9 @@ class Encoder {
         const bool inRange = value >= step.min && value <= step.max;
         switch (step.rule) {
             case Rule::Range:
-                return inRange || fail(step.message);
+                return inRange || fail(step.setting, step.message);
             case Rule::RangeOrZero:
-                return value == 0 || inRange || fail(step.message);
+                return value == 0 || inRange || fail(step.setting, step.message);
             default:
                 return true;
         }
@@ -276,7 +285,7 @@ class Encoder {
         copyBytes(image_, field.offset, imageBytes(text));
         if (step.rule == Rule::Printable || step.rule == Rule::BeaconMessage) {
             if (!std::all_of(text.begin(), text.end(), isPrintable)) {
-                return fail(step.message);
+                return fail(step.setting, step.message);
             }
         }
         return true;
@@ -288,13 +297,47 @@ class Encoder {
             return tooLong(step, kAddressCallLength);
         }
         const std::span<std::uint8_t, 7> bytes(image_.data() + field.offset, 7);
-        return EncodeAddress(call, form_.text(field.ssidSetting), bytes) || fail(step.message);
+        return EncodeAddress(call, form_.text(field.ssidSetting), bytes) ||
+               fail(field.ssidSetting, step.message);
     }
 
-    Form& form_;
-    Host& host_;
+    const Form& form_;
     ConfigImage& image_;
+    Failure fail_;
 };
+
+// The settings a step reads: its own and, for an address field, the SSID beside the call.
+bool stepReads(const EncodeStep& step, std::string_view name) {
+    return step.setting == name || imageField(step.setting).ssidSetting == name;
+}
+
+// Runs the steps that `wanted` picks on a scratch image and collects every failure,
+// including numbers that are not whole numbers, without stopping at the first. A setting
+// gets its first problem only (a longitude of the wrong length fails its form too).
+std::vector<SettingProblem> collectProblems(const Form& form,
+                                            const std::function<bool(const EncodeStep&)>& wanted) {
+    std::vector<SettingProblem> problems;
+    const auto add = [&problems](const std::string& setting, const QString& message) {
+        if (std::none_of(problems.begin(), problems.end(),
+                         [&](const SettingProblem& p) { return p.setting == setting; })) {
+            problems.push_back({setting, message});
+        }
+    };
+    ConfigImage scratch{};
+    Encoder encoder(form, scratch, add);
+    for (const EncodeStep& step : encodeSteps()) {
+        if (!wanted(step)) {
+            continue;
+        }
+        try {
+            encoder.run(step);
+        } catch (const ConversionError& e) {
+            add(e.setting(),
+                settingTitle(setting(e.setting())) + QStringLiteral(": ") + e.message());
+        }
+    }
+    return problems;
+}
 
 bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
@@ -352,11 +395,13 @@ bool CheckLongitude(const QString& t) {
     return v <= 1795999 && v % 10000 < 6000;
 }
 
-bool EncodeSettings(Form& form, Host& host, ConfigImage& writeImage) {
+bool EncodeSettings(const Form& form, Host& host, ConfigImage& writeImage) {
     writeImage.fill(0);
     std::copy(ConfigVersionText.begin(), ConfigVersionText.end(),
               writeImage.begin() + kVersionOffset);
-    Encoder encoder(form, host, writeImage);
+    Encoder encoder(form, writeImage, [&host](const std::string&, const QString& message) {
+        host.information(message);
+    });
     for (const EncodeStep& step : encodeSteps()) {
         if (!encoder.run(step)) {
             return false;
@@ -369,4 +414,15 @@ bool EncodeSettings(Form& form, Host& host, ConfigImage& writeImage) {
     std::copy(kEndMarker.begin(), kEndMarker.end(), writeImage.begin() + kEndMarkerOffset);
     writeU32(writeImage, kChecksumOffset, imageChecksum(writeImage));
     return true;
+}
+
+std::vector<SettingProblem> CheckSettings(const Form& form) {
+    return collectProblems(form, [](const EncodeStep&) { return true; });
+}
+
+std::vector<SettingProblem> CheckSetting(const Form& form, std::string_view name) {
+    std::vector<SettingProblem> problems =
+        collectProblems(form, [name](const EncodeStep& step) { return stepReads(step, name); });
+    std::erase_if(problems, [name](const SettingProblem& p) { return p.setting != name; });
+    return problems;
 }

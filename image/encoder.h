@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/image.h"
@@ -17,7 +18,24 @@ class Host;
 // written. On success the image carries the configuration stamp (drawn from the current
 // time), the end marker and the checksum, and true is returned. A number field whose text is
 // not a whole number throws ConversionError at its step. Settings are only read.
-bool EncodeSettings(Form& form, Host& host, ConfigImage& writeImage);
+bool EncodeSettings(const Form& form, Host& host, ConfigImage& writeImage);
+
+// A value that "Write config" would refuse.
+struct SettingProblem {
+    // The field at fault: the SSID field for an SSID out of range, otherwise the setting of
+    // the step.
+    std::string setting;
+    // The message "Write config" shows for it. A number field that is not a whole number
+    // gets the conversion message with the field's title in front
+    // ("Preamble len [ms]: 'abc' is not a valid integer value.").
+    QString message;
+};
+
+// Every value the steps of EncodeSettings refuse, in their order, without stopping at the
+// first and without showing anything: the first one listed is the one "Write config" reports.
+std::vector<SettingProblem> CheckSettings(const Form& form);
+// The problems of setting `name` alone, by the same steps.
+std::vector<SettingProblem> CheckSetting(const Form& form, std::string_view name);
 
 // Fills a 7-byte address field from a call text and an SSID text: the call in upper case
 // (a to z only) padded with spaces, then "0" + SSID. An empty call stores SSID 0 whatever

@@ -1,9 +1,12 @@
 #include "settings/number.h"
 
-ConversionError::ConversionError(const QString& text)
+#include "settings/form.h"
+
+ConversionError::ConversionError(const QString& text, std::string setting)
     : std::runtime_error(
           QStringLiteral("'%1' is not a valid integer value.").arg(text).toStdString()),
-      message_(QStringLiteral("'%1' is not a valid integer value.").arg(text)) {}
+      message_(QStringLiteral("'%1' is not a valid integer value.").arg(text)),
+      setting_(std::move(setting)) {}
 
 std::optional<std::int32_t> parseWholeNumber(const QString& text) {
     qsizetype i = 0;
@@ -39,6 +42,15 @@ std::int32_t toWholeNumber(const QString& text) {
     const std::optional<std::int32_t> value = parseWholeNumber(text);
     if (!value) {
         throw ConversionError(text);
+    }
+    return *value;
+}
+
+std::int32_t settingNumber(const Form& form, std::string_view name) {
+    const QString text = form.text(name);
+    const std::optional<std::int32_t> value = parseWholeNumber(text);
+    if (!value) {
+        throw ConversionError(text, std::string(name));
     }
     return *value;
 }

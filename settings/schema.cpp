@@ -504,3 +504,44 @@ QString pageCaption(Page page) {
     }
     return {};
 }
+
+QString settingTitle(const SettingDef& def) {
+    QString title = def.label.trimmed();
+    if (title.endsWith(u':')) {
+        title.chop(1);
+    }
+    if (title.isEmpty()) {
+        title = def.hint.trimmed();
+        if (title.endsWith(u'.')) {
+            title.chop(1);
+        }
+    }
+    if (title.isEmpty()) {
+        // A field shown under another one's label: its name without the page word, the
+        // member number apart ("Position_path2" is "Path 2").
+        QString name = QString::fromStdString(def.name);
+        name = name.mid(name.indexOf(u'_') + 1);
+        qsizetype digits = name.size();
+        while (digits > 0 && name[digits - 1].isDigit()) {
+            --digits;
+        }
+        if (digits < name.size()) {
+            name.insert(digits, u' ');
+        }
+        title = name.left(1).toUpper() + name.mid(1).replace(u'_', u' ');
+    }
+    return title.trimmed();
+}
+
+QString settingPlace(const SettingDef& def) {
+    const QString separator = QStringLiteral(" \u203A ");
+    QString place = pageCaption(def.page) + separator;
+    if (!def.subPage.empty()) {
+        place += QString::fromStdString(def.subPage) + separator;
+    }
+    place += settingTitle(def);
+    if (def.number > 0) {
+        place += QStringLiteral(" #%1").arg(def.number);
+    }
+    return place;
+}

@@ -116,3 +116,10 @@ std::string familyName(std::string_view prefix, int number, std::string_view suf
 
 // Caption of a page tab.
 QString pageCaption(Page page);
+
+// How messages name a setting: its label without the colon ("TX delay [ms]"), else its
+// tooltip without the full stop, else its name.
+QString settingTitle(const SettingDef& def);
+// Where the user finds a setting: page, sub-page and title, with the member number of a
+// family ("Beacons › RF[min] #2", "Digipeater › Aliases › Ssid #3").
+QString settingPlace(const SettingDef& def);

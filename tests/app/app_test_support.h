@@ -47,9 +47,13 @@ class RecordingDialogs : public DialogProvider {
     void showModal(QDialog* window) override {
         modalWindows.push_back(window);
         modalWasHidden.push_back(!window->isVisible());
+        if (onModal) {
+            onModal(window);
+        }
     }
 
-    std::function<void()> onInformation;  // runs while an information box is up
+    std::function<void()> onInformation;    // runs while an information box is up
+    std::function<void(QDialog*)> onModal;  // runs while a modal window is up
     QStringList informations;
     QStringList errors;
     QStringList events;

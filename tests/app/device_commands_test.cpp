@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QFile>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
+#include <QTreeWidget>
 
 #include "app/device_commands.h"
+#include "app/field_marks.h"
+#include "app/sub_page_control.h"
 #include "app_test_support.h"
 #include "operations/firmware_resource.h"
 #include "sim/simulated_tracker.h"
@@ -168,3 +175,121 @@ TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
 }
 
 }  // namespace
+
+// One broken field per page: the field, its sub-page button and its tab are marked as soon
+// as the value is set, "Write config" refuses with the box it always shows and then opens
+// that field's page with the field focused and its text selected; putting the value right
+// takes every mark away.
+TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
+    const struct {
+        const char* setting;
+        QString bad;
+        QString box;  // "information: ..." or "error: ..."
+    } cases[] = {
+        {"Txdelay", "199", "information: Preamble len - range error (200 - 1000)."},
+        {"Position_report_interval", "14",
+         "information: Position report interval range error (15 - 3600)."},
+        {"Alias1_ssid", "16", "information: Digipeater alias 1 - SSID range error (0 - 15)."},
+        {"Beacon2_txrate", "0", "information: Beacon 2 tx rate range error (5 - 1440)."},
+        {"Tele_holdoff", "1x",
+         "error: Veltromark Configurator: '1x' is not a valid integer value."},
+        {"Weather_txrate", "4", "information: Weather report tx rate range error (5 - 1440)."},
+        {"Position_store_interval", "0",
+         "information: GPS memory position store interval range error (1 - 3600)."},
+    };
+    QTabWidget* tabs = w.pageControl();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        const SettingDef& def = setting(c.setting);
+        auto* field =
+            qobject_cast<QLineEdit*>(w.findChild<QWidget*>(QString::fromStdString(c.setting)));
+        ASSERT_NE(field, nullptr);
+        const QString hint = field->toolTip();
+        tabs->setCurrentIndex(def.page == Page::Radio ? 1 : 0);
+        field->setText(c.bad);
+
+        const QString problem = w.fieldMarks().problem(c.setting);
+        EXPECT_FALSE(problem.isEmpty());
+        EXPECT_EQ(field->toolTip(), problem);
+        EXPECT_FALSE(field->styleSheet().isEmpty());
+        EXPECT_FALSE(tabs->tabIcon(static_cast<int>(def.page)).isNull());
+        SubPageControl* sub = w.subPageControl(def.page);
+        if (sub != nullptr) {
+            const int own =
+                static_cast<int>(sub->captions().indexOf(QString::fromStdString(def.subPage)));
+            for (int k = 0; k < sub->count(); ++k) {
+                EXPECT_EQ(!sub->button(k)->icon().isNull(), k == own) << k;
+            }
+            sub->setCurrentIndex(own == 0 ? 1 : 0);
+        }
+
+        dialogs.events.clear();
+        press(CommandButton::WriteConfig);
+        EXPECT_EQ(dialogs.events, QStringList{c.box});
+        EXPECT_EQ(tabs->currentIndex(), static_cast<int>(def.page));
+        if (sub != nullptr) {
+            EXPECT_EQ(sub->captions().value(sub->currentIndex()).toStdString(), def.subPage);
+        }
+        EXPECT_EQ(w.focusWidget(), field);
+        EXPECT_EQ(field->selectedText(), c.bad);
+
+        field->setText(def.defaultText);
+        EXPECT_TRUE(w.fieldMarks().problem(c.setting).isEmpty());
+        EXPECT_EQ(field->toolTip(), hint);
+        EXPECT_TRUE(field->styleSheet().isEmpty());
+        for (int i = 0; i < tabs->count(); ++i) {
+            EXPECT_TRUE(tabs->tabIcon(i).isNull()) << i;
+        }
+    }
+
+    // "Save to file" refuses a number that is not a whole number, and leads to it too.
+    QTemporaryDir dir;
+    dialogs.fileAnswer = dir.filePath("veltromark.cfg");
+    auto* rate = w.findChild<QLineEdit*>("Weather_txrate");
+    rate->setText("5 min");
+    tabs->setCurrentIndex(0);
+    press(CommandButton::SaveToFile);
+    EXPECT_EQ(tabs->currentIndex(), static_cast<int>(Page::WeatherReports));
+    EXPECT_EQ(w.focusWidget(), rate);
+    EXPECT_FALSE(QFile::exists(dir.filePath("veltromark.cfg")));
+}
+
+// "Compare with file…" lists exactly the settings changed in the window, and a double click
+// on a row leads to that field.
+TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
+    QTemporaryDir dir;
+    dialogs.fileAnswer = dir.filePath("veltromark.cfg");
+    press(CommandButton::SaveToFile);
+    ASSERT_TRUE(QFile::exists(*dialogs.fileAnswer));
+
+    w.compareButton()->click();
+    EXPECT_EQ(dialogs.informations.value(0),
+              "The settings in the window and in veltromark.cfg are the same.");
+
+    w.form().setText("Txdelay", "300");
+    w.form().setIndex("Ptt", 1);
+    w.form().setText("Beacon2_message", " hello ");
+    QStringList rows;
+    w.pageControl()->setCurrentIndex(3);
+    dialogs.onModal = [&rows](QDialog* window) {
+        auto* list = window->findChild<QTreeWidget*>("CompareList");
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->topLevelItem(i);
+            rows << item->text(0) + ": " + item->text(1) + " | " + item->text(2);
+        }
+        window->show();
+        const QPoint ptt = list->visualItemRect(list->topLevelItem(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ptt);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, ptt);
+    };
+    w.compareButton()->click();
+    EXPECT_EQ(rows, (QStringList{
+                        "Radio \u203A TX delay [ms]: \"300\" | \"250\"",
+                        "Radio \u203A PTT: 2k2 resistor | separate output",
+                        "Beacons \u203A Message (empty fields are ignored) #2: \" hello \" | "
+                        "\"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
+                    }));
+    EXPECT_EQ(w.pageControl()->currentIndex(), static_cast<int>(Page::Radio));
+    EXPECT_EQ(w.focusWidget(), w.findChild<QWidget*>("Ptt"));
+}

@@ -6,8 +6,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <cmath>
 
+#include "app/limited_edits.h"
 #include "app/sub_page_control.h"
 #include "app_test_support.h"
 
@@ -18,6 +24,52 @@ bool isLeaf(const QWidget* w) {
     return qobject_cast<const QLabel*>(w) || qobject_cast<const QLineEdit*>(w) ||
            qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractButton*>(w) ||
            qobject_cast<const QPlainTextEdit*>(w);
+}
+
+// True when `edit` shows all of `text` without scrolling it: the cursor travels the text's
+// whole width from its first to its last character.
+bool showsWhole(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setCursorPosition(0);
+    edit->repaint();  // the field scrolls its text as it paints
+    const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    edit->setCursorPosition(static_cast<int>(text.size()));
+    edit->repaint();
+    const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    return end - start == edit->fontMetrics().horizontalAdvance(text) && end < edit->width();
+}
+
+// The longest text a field shows whole: as many "W" as a short field takes (calls, paths,
+// names), digits in longer fields up to the widest shown, and the longest item of a choice.
+void checkRoomForContent(QWidget* w, const QString& name) {
+    if (auto* edit = qobject_cast<LimitedLineEdit*>(w)) {
+        const int n = edit->maximumTyped();
+        const QString longest = n <= 7 ? QString(n, u'W') : QString(std::min(n, 40), u'0');
+        const QString was = edit->text();
+        EXPECT_TRUE(showsWhole(edit, longest))
+            << name.toStdString() << " " << longest.toStdString();
+        edit->setText(was);
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        int widest = 0;
+        for (int i = 0; i < combo->count(); ++i) {
+            widest = std::max(widest, combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+        }
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        const QRect text = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, combo);
+        EXPECT_GE(text.width(), widest) << name.toStdString();
+    } else if (auto* message = qobject_cast<MessageEdit*>(w)) {
+        // A full message of ordinary beacon text is in view whole, first line included.
+        const QString sample = QStringLiteral(
+            "!<statlat>/<statlong>>Veltromark U=<volt>V, "
+            "T=<temp>C. Club station, QRV 145.500 MHz, info@");
+        const QString was = message->toPlainText();
+        message->setPlainText(sample.left(message->maximumTyped()));
+        EXPECT_EQ(message->verticalScrollBar()->maximum(), 0) << name.toStdString();
+        message->setPlainText(was);
+    }
 }
 
 // Everything on the page now shown lies inside the window's page area, overlaps nothing
@@ -43,6 +95,7 @@ void checkShownPage(QWidget& window, QWidget& pageArea, const QString& where) {
         } else if (label) {
             EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name.toStdString();
         }
+        checkRoomForContent(w, name);
         if (auto* button = qobject_cast<QPushButton*>(w)) {
             EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()))
                 << name.toStdString();
@@ -81,6 +134,22 @@ TEST(Layout, EveryPageFitsWithoutOverlap) {
     }
     // The tabs fit in one row.
     EXPECT_LE(tabs->tabBar()->sizeHint().width(), tabs->width());
+
+    // A marked field's warning icon leaves the sub-page buttons as high as they were.
+    auto* aliases = tabs->widget(2)->findChild<SubPageControl*>();
+    const int high = aliases->button(1)->height();
+    w.form().setText("Alias1_ssid", "16");
+    QApplication::processEvents();
+    EXPECT_FALSE(aliases->button(1)->icon().isNull());
+    EXPECT_GE(high, aliases->button(1)->minimumSizeHint().height());
+
+    // The activity log shows whole lines: its text area is a whole number of lines high.
+    QPlainTextEdit* log = w.activityLog();
+    log->appendPlainText("Page read: 1/256");
+    const int line = static_cast<int>(log->document()->firstBlock().layout()->lineAt(0).height());
+    const int margins = 2 * static_cast<int>(std::ceil(log->document()->documentMargin()));
+    EXPECT_EQ((log->viewport()->height() - margins) % line, 0);
+    EXPECT_GE((log->viewport()->height() - margins) / line, 4);
 }
 
 TEST(Layout, WindowStaysCloseToTheReferenceSize) {

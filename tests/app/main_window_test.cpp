@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -105,11 +108,16 @@ TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
     };
     w.show();
     int previousRight = -1;
+    std::set<int> mnemonics;
     for (const Want& want : wants) {
         QPushButton* b = w.commandButton(want.id);
         ASSERT_NE(b, nullptr) << want.name;
         EXPECT_EQ(b->objectName(), want.name);
-        EXPECT_EQ(b->text(), want.caption);
+        // The caption as shown, with a keyboard mnemonic of its own.
+        EXPECT_EQ(QString(b->text()).remove('&'), want.caption);
+        const QKeySequence mnemonic = QKeySequence::mnemonic(b->text());
+        EXPECT_FALSE(mnemonic.isEmpty()) << want.name;
+        EXPECT_TRUE(mnemonics.insert(mnemonic[0].toCombined()).second) << want.name;
         EXPECT_EQ(b->toolTip(), want.hint);
         EXPECT_TRUE(b->isEnabled());
         EXPECT_TRUE(b->isVisible());

@@ -193,6 +193,64 @@ TEST_F(CliTest, EncodeRefusesWhatWriteConfigRefuses) {
     const CliRun write = cli({"write-config", "--simulate", bad});
     EXPECT_EQ(write.status, 1);
     EXPECT_EQ(write.err, QStringList{"Preamble len - range error (200 - 1000)."});
+
+    // "check" lists that problem and every other one, each at its place in the window.
+    QByteArray three = read(bad);
+    three.replace("Digi1_SSID=1", "Digi1_SSID=16")
+        .replace("Latitude=5223.08N", "Latitude=5223.08X");
+    CliTest::write(path("three.cfg"), three);
+    const CliRun check = cli({"check", path("three.cfg")});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, QStringList{});
+    EXPECT_EQ(QString::fromUtf8(check.out).split('\n', Qt::SkipEmptyParts),
+              (QStringList{"Radio \u203A Latitude: Our latitude - syntax error (ex. 5221.60N, "
+                           "format: DDMM.MM).",
+                           "Radio \u203A TX delay [ms]: Preamble len - range error (200 - 1000).",
+                           "Digipeater \u203A Simple aliases \u203A Ssid #1: Digipeater alias 1 - "
+                           "SSID range error (0 - 15)."}));
+    const CliRun clean = cli({"check", editedDefaults("clean.cfg", "TXdelay=250", "TXdelay=200")});
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.err, QStringList{});
+    EXPECT_EQ(clean.out, "");
+}
+
+// "diff" names exactly the settings that differ, each kind of value as the window shows it,
+// between files, images and the tracker alike.
+TEST_F(CliTest, DiffListsExactlyTheChangedSettings) {
+    ASSERT_EQ(cli({"defaults", path("a.cfg")}).status, 0);
+    ASSERT_EQ(cli({"encode", path("a.cfg"), path("a.bin")}).status, 0);
+    const CliRun same = cli({"diff", path("a.cfg"), path("a.bin")});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.out, "");
+
+    const struct {
+        QByteArray from;
+        QByteArray to;
+        QString line;  // "" when the value stays the same
+    } cases[] = {
+        {"Callsign=NOCALL", "Callsign=OK1ABC",
+         "Radio \u203A Callsign: \"NOCALL\" \u2192 \"OK1ABC\""},
+        {"\r\nSSID=0\r\n", "\r\nSSID=9\r\n", "Radio \u203A Station SSID: \"0\" \u2192 \"9\""},
+        {"TXdelay=250", "TXdelay=300", "Radio \u203A TX delay [ms]: \"250\" \u2192 \"300\""},
+        {"TXdelay=250", "TXdelay=0250", ""},  // the same number
+        {"PTT=0", "PTT=1", "Radio \u203A PTT: separate output \u2192 2k2 resistor"},
+        {"Digi1_alias=WIDE1", "Digi1_alias=",
+         "Digipeater \u203A Simple aliases \u203A Alias #1: "
+         "\"WIDE1\" \u2192 \"\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to.toStdString());
+        const QString edited = editedDefaults("b.cfg", c.from, c.to);
+        const CliRun run = cli({"diff", path("a.bin"), edited});
+        EXPECT_EQ(run.status, c.line.isEmpty() ? 0 : 1);
+        EXPECT_EQ(QString::fromUtf8(run.out), c.line.isEmpty() ? QString() : c.line + "\n");
+    }
+
+    // The tracker's own configuration against the start-up settings.
+    const CliRun tracker = cli({"diff", "tracker", path("a.cfg"), "--simulate"});
+    EXPECT_EQ(tracker.status, 1);
+    EXPECT_TRUE(QString::fromUtf8(tracker.out).startsWith("Radio \u203A Callsign: "))
+        << tracker.out.toStdString();
 }
 
 TEST_F(CliTest, ConfigurationFileRecognition) {

@@ -100,6 +100,61 @@ TEST(EncodeSettings, ReportsOnlyTheFirstFailingRuleInOrder) {
     EXPECT_EQ(encodeMessage(f, image), "");
 }
 
+// The field check and "Write config" share their rules: each broken value is found on its
+// own field, with the message "Write config" shows for it; all of them together are listed
+// in the order "Write config" meets them.
+TEST(CheckSettings, FindsEachBrokenValueOnItsFieldWithTheEncodersMessage) {
+    std::vector<SettingProblem> expected;
+    StartupForm all;
+    for (const Failure& f : kLadder) {
+        StartupForm one;
+        one.form.setText(f.setting, f.bad);
+        ConfigImage image{};
+        EXPECT_EQ(encodeMessage(one, image), f.message) << f.setting;
+        const std::vector<SettingProblem> problems = CheckSettings(one.form);
+        ASSERT_EQ(problems.size(), 1u) << f.setting;
+        EXPECT_EQ(problems[0].setting, f.setting);
+        EXPECT_EQ(problems[0].message, f.message);
+        const std::vector<SettingProblem> own = CheckSetting(one.form, f.setting);
+        ASSERT_EQ(own.size(), 1u) << f.setting;
+        EXPECT_EQ(own[0].message, f.message);
+        // The first value of each setting; the SSID beside an empty call is not looked at.
+        if ((expected.empty() || expected.back().setting != f.setting) &&
+            std::string_view(f.setting) != "Ssid") {
+            all.form.setText(f.setting, f.bad);
+            expected.push_back({f.setting, f.message});
+        }
+    }
+    const std::vector<SettingProblem> listed = CheckSettings(all.form);
+    ASSERT_EQ(listed.size(), expected.size());
+    for (size_t i = 0; i < listed.size(); ++i) {
+        EXPECT_EQ(listed[i].setting, expected[i].setting);
+        EXPECT_EQ(listed[i].message, expected[i].message);
+    }
+    EXPECT_TRUE(CheckSetting(all.form, "Position_path1").empty());  // its SSID is at fault
+}
+
+TEST(CheckSettings, NamesTheFieldOfANumberThatIsNotAWholeNumber) {
+    StartupForm f;
+    f.form.setText("Beacon2_txrate", "12a");
+    f.form.setText("Txdelay", "");
+    const std::vector<SettingProblem> problems = CheckSettings(f.form);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].setting, "Txdelay");
+    EXPECT_EQ(problems[0].message,
+              settingTitle(setting("Txdelay")) + ": '' is not a valid integer value.");
+    EXPECT_EQ(problems[1].setting, "Beacon2_txrate");
+    EXPECT_EQ(problems[1].message, "RF[min]: '12a' is not a valid integer value.");
+    ConfigImage image{};
+    try {
+        EncodeSettings(f.form, f.host, image);
+        FAIL() << "no ConversionError";
+    } catch (const ConversionError& e) {
+        EXPECT_EQ(e.message(), "'' is not a valid integer value.");  // the box's text as ever
+        EXPECT_EQ(e.setting(), "Txdelay");
+    }
+}
+
 TEST(EncodeSettings, AddressFieldsTakeSsid0To15AndIgnoreTheSsidOfAnEmptyCall) {
     struct Address {
         std::string call;

@@ -1,0 +1,44 @@
+#include "app/compare_window.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "settings/schema.h"
+
+CompareWindow::CompareWindow(const std::vector<SettingDifference>& differences,
+                             const QString& fileName, QWidget* parent)
+    : QDialog(parent), list_(new QTreeWidget(this)) {
+    setObjectName("CompareWindow");
+    setWindowTitle(QStringLiteral("Compare with %1").arg(fileName));
+    auto* layout = new QVBoxLayout(this);
+    auto* summary =
+        new QLabel(QStringLiteral("%1 settings differ. Double-click a row to go to its field.")
+                       .arg(differences.size()),
+                   this);
+    layout->addWidget(summary);
+
+    list_->setObjectName("CompareList");
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("In the window"),
+                            QStringLiteral("In %1").arg(fileName)});
+    for (const SettingDifference& d : differences) {
+        auto* row = new QTreeWidgetItem(list_, {settingPlace(setting(d.setting)), d.a, d.b});
+        row->setData(0, Qt::UserRole, QString::fromStdString(d.setting));
+    }
+    list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    layout->addWidget(list_, 1);
+    connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        const QString name = item->data(0, Qt::UserRole).toString();
+        accept();
+        emit settingChosen(name);
+    });
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(760, 420);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "image/compare.h"
+
+class QTreeWidget;
+
+// "Compare with file…": the settings whose values differ between the window and a
+// configuration file, one row each (where the setting is, the window's value, the file's).
+// A double click on a row closes the list and takes the user to that setting's field.
+class CompareWindow : public QDialog {
+    Q_OBJECT
+  public:
+    CompareWindow(const std::vector<SettingDifference>& differences, const QString& fileName,
+                  QWidget* parent = nullptr);
+
+    QTreeWidget* list() const { return list_; }
+
+  signals:
+    // The user asked to see this setting in the window.
+    void settingChosen(const QString& setting);
+
+  private:
+    QTreeWidget* list_;
+};

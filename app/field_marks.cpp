@@ -1,0 +1,121 @@
+#include "app/field_marks.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTabWidget>
+#include <vector>
+
+#include "app/sub_page_control.h"
+#include "app/widget_form.h"
+#include "image/encoder.h"
+#include "image/layout.h"
+
+namespace {
+
+const char* const kMarkedStyle = "border: 2px solid #d32f2f; border-radius: 2px;";
+
+QIcon warningIcon() {
+    return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+}
+
+}  // namespace
+
+FieldMarks::FieldMarks(WidgetForm& form, QTabWidget* pages,
+                       std::map<Page, SubPageControl*> subPages, QObject* parent)
+    : QObject(parent), form_(form), pages_(pages), subPages_(std::move(subPages)) {
+    for (const SettingDef& def : settings()) {
+        const ImageField* field = findImageField(def.name);
+        if (field != nullptr && field->setting == def.name && !field->ssidSetting.empty()) {
+            partners_[def.name] = field->ssidSetting;
+            partners_[field->ssidSetting] = def.name;
+        }
+    }
+}
+
+void FieldMarks::watch() {
+    for (const SettingDef& def : settings()) {
+        if (!def.isText()) {
+            continue;  // a choice holds no value that could be refused
+        }
+        QWidget* widget = form_.widget(def.name);
+        const auto changed = [this, name = def.name] {
+            check(name);
+            const auto partner = partners_.find(name);
+            if (partner != partners_.end()) {
+                check(partner->second);
+            }
+            updatePageIcons();
+        };
+        if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+            connect(line, &QLineEdit::textChanged, this, changed);
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+            connect(text, &QPlainTextEdit::textChanged, this, changed);
+        }
+        check(def.name);
+    }
+    updatePageIcons();
+}
+
+QString FieldMarks::problem(std::string_view setting) const {
+    const auto it = problems_.find(setting);
+    return it == problems_.end() ? QString() : it->second;
+}
+
+bool FieldMarks::marked(Page page, const std::string& subPage) const {
+    for (const auto& [name, message] : problems_) {
+        const SettingDef& def = setting(name);
+        if (def.page == page && (subPage.empty() || def.subPage == subPage)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void FieldMarks::check(const std::string& setting) {
+    const std::vector<SettingProblem> found = CheckSetting(form_, setting);
+    mark(setting, found.empty() ? QString() : found.front().message);
+}
+
+void FieldMarks::mark(const std::string& setting, const QString& message) {
+    const auto it = problems_.find(setting);
+    const QString before = it == problems_.end() ? QString() : it->second;
+    if (before == message) {
+        return;
+    }
+    QWidget* widget = form_.widget(setting);
+    if (message.isEmpty()) {
+        problems_.erase(it);
+        widget->setStyleSheet(QString());
+        widget->setToolTip(tooltips_[setting]);
+        tooltips_.erase(setting);
+        return;
+    }
+    if (before.isEmpty()) {
+        tooltips_[setting] = widget->toolTip();
+        widget->setStyleSheet(QString::fromLatin1(kMarkedStyle));
+    }
+    problems_[setting] = message;
+    widget->setToolTip(message);
+}
+
+void FieldMarks::updatePageIcons() {
+    for (int i = 0; i < pages_->count(); ++i) {
+        const auto page = static_cast<Page>(i);  // the tabs stand in the order of the pages
+        pages_->setTabIcon(i, marked(page) ? warningIcon() : QIcon());
+        const auto sub = subPages_.find(page);
+        if (sub == subPages_.end()) {
+            continue;
+        }
+        const QStringList captions = sub->second->captions();
+        for (int k = 0; k < captions.size(); ++k) {
+            // An icon no taller than the caption, so that the button keeps its height.
+            const int side = sub->second->button(k)->fontMetrics().ascent();
+            sub->second->button(k)->setIconSize(QSize(side, side));
+            sub->second->button(k)->setIcon(marked(page, captions[k].toStdString()) ? warningIcon()
+                                                                                    : QIcon());
+        }
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "settings/schema.h"
+
+class QTabWidget;
+class QWidget;
+class SubPageControl;
+class WidgetForm;
+
+// Marks the text fields whose value "Write config" would refuse: a red frame, and the
+// refusal's message as the tooltip while the value is wrong. The tab and the sub-page button
+// that hold a marked field carry a warning icon. A field is checked again whenever its text
+// changes, by the user or by the program (a file read, "Read config"), together with the
+// field it shares an address with (a call and its SSID).
+class FieldMarks : public QObject {
+    Q_OBJECT
+  public:
+    FieldMarks(WidgetForm& form, QTabWidget* pages, std::map<Page, SubPageControl*> subPages,
+               QObject* parent = nullptr);
+
+    // Checks every field now and watches their changes from here on.
+    void watch();
+
+    // The message a marked field shows; empty when the field is not marked.
+    QString problem(std::string_view setting) const;
+    // True when a field on `page` (and on `subPage`, when given) is marked.
+    bool marked(Page page, const std::string& subPage = {}) const;
+
+  private:
+    void check(const std::string& setting);
+    void mark(const std::string& setting, const QString& message);
+    void updatePageIcons();
+
+    WidgetForm& form_;
+    QTabWidget* pages_;
+    std::map<Page, SubPageControl*> subPages_;
+    std::map<std::string, std::string, std::less<>> partners_;  // call <-> SSID
+    std::map<std::string, QString, std::less<>> problems_;
+    std::map<std::string, QString, std::less<>> tooltips_;  // of marked fields, as they were
+};
