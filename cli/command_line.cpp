@@ -169,7 +169,7 @@ QString synopsis(const Subcommand& c) {
         parts << QStringLiteral("[--device PATH]");
     }
     if (c.device) {
-        parts << QStringLiteral("[--simulate]");
+        parts << QStringLiteral("[--simulate]") << QStringLiteral("[--simulate-fault FAULT]");
     }
     return parts.join(QLatin1Char(' '));
 }
@@ -203,8 +203,15 @@ QString toolHelp() {
         "  -h, --help   Show this help; COMMAND --help shows the help of a command.\n"
         "  --version    Show the version.\n\n"
         "Device commands work on the first tracker found, on the one at --device PATH (see\n"
-        "list), or on a simulated tracker with --simulate. The activity log, messages and\n"
-        "errors go to standard error.\n\n"
+        "list), or on a simulated tracker with --simulate. --simulate-fault=FAULT rehearses a\n"
+        "failure on the simulated tracker:\n"
+        "  unplug@N    the tracker is pulled out after exchange N\n"
+        "  noreply@N   no reply comes to exchange N\n"
+        "  badsum@N    the reply to exchange N has a wrong page sum\n"
+        "  noopen      the tracker is found but cannot be opened\n"
+        "Exchanges count from 1: in read-gps exchange N reads page N. The activity log,\n"
+        "messages and errors go to standard error. Output files are replaced only once\n"
+        "every one of them is completely written; a failed command leaves the old ones.\n\n"
         "Exit status: 0 success, 1 the operation refused or failed, 2 bad usage.\n");
     return text;
 }
@@ -237,6 +244,9 @@ QString commandHelp(const Subcommand& c) {
     for (const ValueOption& o : c.options) {
         width = std::max(width, static_cast<int>(qstrlen(o.name) + qstrlen(o.valueName) + 3));
     }
+    if (c.device) {
+        width = std::max(width, static_cast<int>(qstrlen("--simulate-fault FAULT")));
+    }
     if (!c.positionals.empty()) {
         text += QStringLiteral("\nArguments:\n");
         for (const Positional& p : c.positionals) {
@@ -256,6 +266,11 @@ QString commandHelp(const Subcommand& c) {
     if (c.device) {
         text += row(QStringLiteral("--simulate"),
                     QStringLiteral("Work on a simulated tracker instead of a real one."), width);
+        text += row(QStringLiteral("--simulate-fault FAULT"),
+                    QStringLiteral("The simulated tracker fails: unplug@N, noreply@N, badsum@N "
+                                   "(exchange N) or noopen; see %1 --help.")
+                        .arg(kProgram),
+                    width);
     }
     text += row(QStringLiteral("-h, --help"), QStringLiteral("Show this help."), width);
     return text;
@@ -282,9 +297,12 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption simulate(QStringLiteral("simulate"));
     const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("PATH"));
+    const QCommandLineOption simulateFault(QStringLiteral("simulate-fault"), QString(),
+                                           QStringLiteral("FAULT"));
     parser.addOption(help);
     if (command.device) {
         parser.addOption(simulate);
+        parser.addOption(simulateFault);
     }
     if (command.device && command.picksDevice) {
         parser.addOption(device);
@@ -320,13 +338,23 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
             host, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
             hint);
     }
-    Invocation invocation{host, given, {}, command.device && parser.isSet(simulate), {}, out};
+    Invocation invocation{host, given, {}, command.device && parser.isSet(simulate), {}, {}, out};
     if (command.device && command.picksDevice && parser.isSet(device)) {
         if (parser.value(device).isEmpty()) {
             return badUsage(
                 host, QStringLiteral("%1: --device needs a device path").arg(command.name), hint);
         }
         invocation.device = parser.value(device);
+    }
+    if (command.device && parser.isSet(simulateFault)) {
+        invocation.fault = parseSimulatedFault(parser.value(simulateFault));
+        if (!invocation.fault) {
+            return badUsage(host,
+                            QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N "
+                                           "or noopen)")
+                                .arg(command.name, parser.value(simulateFault)),
+                            hint);
+        }
     }
     for (const ValueOption& o : command.options) {
         if (!parser.isSet(o.name)) {

@@ -1,8 +1,8 @@
 #include "cli/commands.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -24,11 +24,37 @@
 #include "operations/nmea_log.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
+#include "settings/output_file.h"
 #include "settings/schema.h"
 #include "sim/simulated_tracker.h"
 
 QString complaint(const QString& text) {
     return QStringLiteral("veltromark-cli: ") + text;
+}
+
+std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
+    if (text == QLatin1String("noopen")) {
+        return SimulatedFault{SimulatedFault::NoOpen, 0};
+    }
+    const QStringList parts = text.split(QLatin1Char('@'));
+    if (parts.size() != 2) {
+        return std::nullopt;
+    }
+    bool number = false;
+    const int exchange = parts[1].toInt(&number);
+    if (!number || exchange < 1 || parts[1].startsWith(QLatin1Char('+'))) {
+        return std::nullopt;
+    }
+    static const std::map<QString, SimulatedFault::Kind> kinds = {
+        {QStringLiteral("unplug"), SimulatedFault::Unplug},
+        {QStringLiteral("noreply"), SimulatedFault::NoReply},
+        {QStringLiteral("badsum"), SimulatedFault::BadSum},
+    };
+    const auto kind = kinds.find(parts[0]);
+    if (kind == kinds.end()) {
+        return std::nullopt;
+    }
+    return SimulatedFault{kind->second, exchange};
 }
 
 namespace {
@@ -85,58 +111,76 @@ std::optional<QByteArray> readFile(CliHost& host, const QString& path, qint64 li
     return bytes;
 }
 
-bool openOutput(CliHost& host, QSaveFile& file) {
-    if (file.open(QIODevice::WriteOnly)) {
-        return true;
-    }
-    host.say(
-        complaint(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())));
+// Says why an output could not be written; false.
+bool cannotWrite(CliHost& host, const OutputFile& out) {
+    host.say(complaint(QStringLiteral("cannot write %1").arg(out.failure())));
     return false;
 }
 
-// Replaces the file only when everything was written, so a failure leaves the old one.
-bool commitOutput(CliHost& host, QSaveFile& file) {
-    if (file.commit()) {
-        return true;
-    }
-    host.say(
-        complaint(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())));
-    return false;
+// Writes `bytes` into `out`, which is not yet put in place.
+bool fill(CliHost& host, OutputFile& out, QByteArrayView bytes) {
+    return (out.open() && out.write(bytes)) || cannotWrite(host, out);
 }
 
+// Puts every output in place once all of them are complete; none when one fails.
+bool commitOutputs(CliHost& host, std::initializer_list<OutputFile*> outputs) {
+    const OutputFile* failed = commitAll(outputs);
+    return !failed || cannotWrite(host, *failed);
+}
+
+// One output on its own.
 bool writeFile(CliHost& host, const QString& path, QByteArrayView bytes) {
-    QSaveFile file(path);
-    if (!openOutput(host, file)) {
-        return false;
-    }
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
-    }
-    return commitOutput(host, file);
+    OutputFile out(path);
+    return fill(host, out, bytes) && commitOutputs(host, {&out});
 }
 
-// A GPX track of every valid record of a GPS memory image.
-bool writeGpx(CliHost& host, const QString& path, const std::uint8_t* memory, std::size_t size) {
-    QSaveFile file(path);
-    if (!openOutput(host, file)) {
-        return false;
+// A GPX track written a batch of records at a time: the XML goes to memory and from there,
+// checked, into the file.
+class GpxOutput {
+  public:
+    explicit GpxOutput(const QString& path) : path_(path), file_(path) {
+        buffer_.open(QIODevice::WriteOnly);
+        writer_ = std::make_unique<GpxTrackWriter>(&buffer_, QFileInfo(path).completeBaseName());
     }
-    GpxTrackWriter gpx(&file, QFileInfo(path).completeBaseName());
-    forEachGpsRecord(memory, size, [&gpx](const GpsRecord& r) { gpx.add(r); });
-    gpx.finish();
-    if (gpx.hasError()) {
-        file.cancelWriting();
+
+    OutputFile& file() { return file_; }
+
+    bool open(CliHost& host) { return file_.open() || cannotWrite(host, file_); }
+
+    // Adds the records of a piece of GPS memory.
+    bool add(CliHost& host, const std::uint8_t* memory, std::size_t size) {
+        forEachGpsRecord(memory, size, [this](const GpsRecord& r) { writer_->add(r); });
+        return drain(host);
     }
-    if (!commitOutput(host, file)) {
-        return false;
+
+    bool finish(CliHost& host) {
+        writer_->finish();
+        return drain(host);
     }
-    if (gpx.leftOut() > 0) {
-        host.say(complaint(QStringLiteral("%1: %2 records without a valid position left out")
-                               .arg(path)
-                               .arg(gpx.leftOut())));
+
+    // Said once the track is in place.
+    void reportLeftOut(CliHost& host) const {
+        if (writer_->leftOut() > 0) {
+            host.say(complaint(QStringLiteral("%1: %2 records without a valid position left out")
+                                   .arg(path_)
+                                   .arg(writer_->leftOut())));
+        }
     }
-    return true;
-}
+
+  private:
+    bool drain(CliHost& host) {
+        const bool ok = !writer_->hasError() && file_.write(bytes_);
+        bytes_.clear();
+        buffer_.seek(0);
+        return ok || cannotWrite(host, file_);
+    }
+
+    QString path_;
+    OutputFile file_;
+    QByteArray bytes_;
+    QBuffer buffer_{&bytes_};
+    std::unique_ptr<GpxTrackWriter> writer_;
+};
 
 // One line of the command's own result (a list of problems or differences) on standard
 // output.
@@ -164,29 +208,66 @@ bool loadConfiguration(CliHost& host, MemoryForm& form, const QString& path) {
     return importConfiguration(form, host, path);
 }
 
+// "Save to file" into `out`, not yet put in place. The window's error box names the file; the
+// reason, when there is one, follows it.
+bool prepareConfiguration(CliHost& host, const Form& form, OutputFile& out) {
+    if (prepareExport(form, host, out)) {
+        return true;
+    }
+    if (!out.reason().isEmpty()) {
+        host.say(complaint(out.failure()));
+    }
+    return false;
+}
+
+bool saveConfiguration(CliHost& host, const Form& form, const QString& path) {
+    OutputFile out(path);
+    return prepareConfiguration(host, form, out) && commitOutputs(host, {&out});
+}
+
 // --- The tracker.
 
-// The tracker at --device, else the first tracker found, or a simulated one.
+// The tracker at --device, else the first tracker found, or a simulated one, misbehaving
+// when asked to.
 class Tracker {
   public:
-    explicit Tracker(const Invocation& in) : Tracker(in.simulate, in.host) {
-        link_->choosePath(in.device.toStdString());
-    }
-    Tracker(bool simulate, CliHost& host) {
-        if (simulate) {
+    explicit Tracker(Invocation& in) {
+        if (in.simulate || in.fault) {
             auto sim = std::make_unique<SimulatedTracker>();
             sim->setErasePollsUntilDone(kSimulatedErasePolls);
-            host.setSleepDivisor(kSimulatedSleepDivisor);
+            in.host.setSleepDivisor(kSimulatedSleepDivisor);
+            if (in.fault) {
+                injectFault(*sim, *in.fault);
+            }
             transport_ = std::move(sim);
         } else {
             transport_ = std::make_unique<HidapiTransport>();
         }
         link_ = std::make_unique<DeviceLink>(*transport_);
+        link_->choosePath(in.device.toStdString());
     }
     DeviceLink& link() { return *link_; }
     HidTransport& transport() { return *transport_; }
 
   private:
+    static void injectFault(SimulatedTracker& sim, const SimulatedFault& fault) {
+        using Fault = SimulatedTracker::Fault;
+        switch (fault.kind) {
+            case SimulatedFault::Unplug:
+                sim.unplugAfterExchange(fault.exchange);
+                break;
+            case SimulatedFault::NoReply:
+                sim.injectFault({.fault = Fault::NoReply, .exchange = fault.exchange});
+                break;
+            case SimulatedFault::BadSum:
+                sim.injectFault({.fault = Fault::BadPageSum, .exchange = fault.exchange});
+                break;
+            case SimulatedFault::NoOpen:
+                sim.failOpen("permission denied");
+                break;
+        }
+    }
+
     std::unique_ptr<HidTransport> transport_;
     std::unique_ptr<DeviceLink> link_;
 };
@@ -199,7 +280,7 @@ int status(bool ok) {
 
 int runDefaults(Invocation& in) {
     const auto form = startupForm(in.host);
-    return status(exportConfiguration(*form, in.host, in.arguments[0]));
+    return status(saveConfiguration(in.host, *form, in.arguments[0]));
 }
 
 int runEncode(Invocation& in) {
@@ -280,7 +361,7 @@ int runDecode(Invocation& in) {
     if (!loadImage(in.host, *form, in.arguments[0])) {
         return kExitFailed;
     }
-    return status(exportConfiguration(*form, in.host, in.arguments[1]));
+    return status(saveConfiguration(in.host, *form, in.arguments[1]));
 }
 
 int runDiff(Invocation& in) {
@@ -312,21 +393,18 @@ int runNmea(Invocation& in) {
         return kExitFailed;
     }
 
-    // The dump streams through in whole blocks, into the log and the track at once.
-    QSaveFile log(in.arguments[1]);
-    if (!openOutput(in.host, log)) {
-        return kExitFailed;
+    // The dump streams through in whole blocks, into the log and the track at once; both are
+    // put in place only when both are complete.
+    OutputFile log(in.arguments[1]);
+    if (!log.open()) {
+        return status(cannotWrite(in.host, log));
     }
-    const QString gpxPath = in.option("gpx");
-    std::unique_ptr<QSaveFile> gpxFile;
-    std::unique_ptr<GpxTrackWriter> gpx;
-    if (!gpxPath.isEmpty()) {
-        gpxFile = std::make_unique<QSaveFile>(gpxPath);
-        if (!openOutput(in.host, *gpxFile)) {
+    std::unique_ptr<GpxOutput> gpx;
+    if (in.has("gpx")) {
+        gpx = std::make_unique<GpxOutput>(in.option("gpx"));
+        if (!gpx->open(in.host)) {
             return kExitFailed;
         }
-        gpx =
-            std::make_unique<GpxTrackWriter>(gpxFile.get(), QFileInfo(gpxPath).completeBaseName());
     }
     qint64 records = 0;
     while (!dump.atEnd()) {
@@ -334,39 +412,25 @@ int runNmea(Invocation& in) {
         if (dump.error() != QFileDevice::NoError) {
             in.host.say(
                 complaint(QStringLiteral("cannot read %1: %2").arg(path, dump.errorString())));
-            return kExitFailed;  // the outputs are discarded, old files stay
+            return kExitFailed;  // the outputs are dropped, old files stay
         }
         const auto* memory = reinterpret_cast<const std::uint8_t*>(chunk.constData());
         const auto size = static_cast<std::size_t>(chunk.size());
-        const QByteArray text = nmeaLog(memory, size);
-        if (log.write(text) != text.size()) {
-            log.cancelWriting();
-            break;
+        if (!log.write(nmeaLog(memory, size))) {
+            return status(cannotWrite(in.host, log));
         }
-        forEachGpsRecord(memory, size, [&](const GpsRecord& r) {
-            ++records;
-            if (gpx) {
-                gpx->add(r);
-            }
-        });
+        if (gpx && !gpx->add(in.host, memory, size)) {
+            return kExitFailed;
+        }
+        forEachGpsRecord(memory, size, [&records](const GpsRecord&) { ++records; });
     }
-    if (!commitOutput(in.host, log)) {
+    if ((gpx && !gpx->finish(in.host)) ||
+        !commitOutputs(in.host, {&log, gpx ? &gpx->file() : nullptr})) {
         return kExitFailed;
     }
     in.host.say(QStringLiteral("%1 records written to %2.").arg(records).arg(in.arguments[1]));
     if (gpx) {
-        gpx->finish();
-        if (gpx->hasError()) {
-            gpxFile->cancelWriting();
-        }
-        if (!commitOutput(in.host, *gpxFile)) {
-            return kExitFailed;
-        }
-        if (gpx->leftOut() > 0) {
-            in.host.say(complaint(QStringLiteral("%1: %2 records without a valid position left out")
-                                      .arg(gpxPath)
-                                      .arg(gpx->leftOut())));
-        }
+        gpx->reportLeftOut(in.host);
     }
     return kExitSuccess;
 }
@@ -379,14 +443,18 @@ int runReadConfig(Invocation& in) {
         return kExitFailed;
     }
     in.host.finish();
-    if (!exportConfiguration(*form, in.host, in.arguments[0])) {
+    OutputFile config(in.arguments[0]);
+    std::unique_ptr<OutputFile> image;
+    if (!prepareConfiguration(in.host, *form, config)) {
         return kExitFailed;
     }
-    if (in.has("image") && !writeFile(in.host, in.option("image"),
-                                      QByteArrayView(readImage.data(), readImage.size()))) {
-        return kExitFailed;
+    if (in.has("image")) {
+        image = std::make_unique<OutputFile>(in.option("image"));
+        if (!fill(in.host, *image, QByteArrayView(readImage.data(), readImage.size()))) {
+            return kExitFailed;
+        }
     }
-    return kExitSuccess;
+    return status(commitOutputs(in.host, {&config, image.get()}));
 }
 
 int runWriteConfig(Invocation& in) {
@@ -402,17 +470,34 @@ int runWriteConfig(Invocation& in) {
 int runReadGps(Invocation& in) {
     Tracker tracker(in);
     in.host.answerFileDialog(FileDialog::SaveGpsLog, in.arguments[0]);
+    // The dump and the track are made ready beside the log and put in place with it.
+    std::unique_ptr<OutputFile> dump;
+    std::unique_ptr<GpxOutput> gpx;
+    const auto extraOutputs = [&](const GpsBuffer& memory, std::vector<OutputFile*>& outputs) {
+        in.host.finish();
+        if (in.has("dump")) {
+            dump = std::make_unique<OutputFile>(in.option("dump"));
+            if (!fill(in.host, *dump, QByteArrayView(memory.data(), memory.size()))) {
+                return false;
+            }
+            outputs.push_back(dump.get());
+        }
+        if (in.has("gpx")) {
+            gpx = std::make_unique<GpxOutput>(in.option("gpx"));
+            if (!gpx->open(in.host) || !gpx->add(in.host, memory.data(), memory.size()) ||
+                !gpx->finish(in.host)) {
+                return false;
+            }
+            outputs.push_back(&gpx->file());
+        }
+        return true;
+    };
     GpsBuffer buffer;
-    if (!Button_read_memoryClick(in.host, tracker.link(), buffer)) {
+    if (!Button_read_memoryClick(in.host, tracker.link(), buffer, extraOutputs)) {
         return kExitFailed;
     }
-    in.host.finish();
-    if (in.has("dump") &&
-        !writeFile(in.host, in.option("dump"), QByteArrayView(buffer.data(), buffer.size()))) {
-        return kExitFailed;
-    }
-    if (in.has("gpx") && !writeGpx(in.host, in.option("gpx"), buffer.data(), buffer.size())) {
-        return kExitFailed;
+    if (gpx) {
+        gpx->reportLeftOut(in.host);
     }
     return kExitSuccess;
 }

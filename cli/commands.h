@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <optional>
 
 class CliHost;
 
@@ -15,13 +16,24 @@ enum ExitStatus : int {
     kExitBadUsage = 2,  // the command line was not understood
 };
 
+// A way for the simulated tracker to misbehave, as --simulate-fault names it: "unplug@N" (pulled
+// out after exchange N), "noreply@N" (no reply to exchange N), "badsum@N" (a wrong page sum in
+// the reply to exchange N), "noopen" (found but cannot be opened). Exchanges count from 1.
+struct SimulatedFault {
+    enum Kind { Unplug, NoReply, BadSum, NoOpen } kind;
+    int exchange = 0;
+};
+// Nothing when `text` names no fault.
+std::optional<SimulatedFault> parseSimulatedFault(const QString& text);
+
 // What the command line gave one command.
 struct Invocation {
     CliHost& host;
-    QStringList arguments;               // the positional arguments after the command's name
-    std::map<QString, QString> options;  // the options given with a value, by name
-    bool simulate = false;               // --simulate: a simulated tracker, not a real one
-    QString device;                      // --device PATH: that tracker, not the first
+    QStringList arguments;                // the positional arguments after the command's name
+    std::map<QString, QString> options;   // the options given with a value, by name
+    bool simulate = false;                // --simulate: a simulated tracker, not a real one
+    std::optional<SimulatedFault> fault;  // --simulate-fault: a simulated tracker misbehaving
+    QString device;                       // --device PATH: that tracker, not the first
     std::function<void(const QByteArray&)> out;  // standard output
 
     bool has(const QString& name) const { return options.count(name) > 0; }

@@ -1,7 +1,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <optional>
 
 #include "configfile/config_file.h"
@@ -10,6 +9,7 @@
 #include "settings/form.h"
 #include "settings/host.h"
 #include "settings/number.h"
+#include "settings/output_file.h"
 
 namespace {
 
@@ -46,43 +46,52 @@ void writeConfiguration(const Form& form, ProfileFile& file) {
     }
 }
 
-bool exportConfiguration(const Form& form, Host& host, const QString& path) {
-    const QFileInfo info(path);
-    const auto unableToWrite = [&] {
-        host.applicationError(QStringLiteral("Unable to write to %1.")
-                                  .arg(QDir::toNativeSeparators(info.absoluteFilePath())));
-        return false;
-    };
+namespace {
+
+// The error box of a configuration file that cannot be written.
+bool unableToWrite(Host& host, const OutputFile& out) {
+    host.applicationError(QStringLiteral("Unable to write to %1.").arg(out.path()));
+    return false;
+}
+
+}  // namespace
+
+bool prepareExport(const Form& form, Host& host, OutputFile& out) {
+    const QFileInfo info(out.path());
 
     // An existing file is updated: what it holds besides our entries stays.
     ProfileFile file;
     if (info.exists()) {
         if (!info.isFile() || !info.isWritable()) {
-            return unableToWrite();
+            return unableToWrite(host, out);
         }
-        QFile existing(path);
+        QFile existing(info.filePath());
         if (!existing.open(QIODevice::ReadOnly)) {
-            return unableToWrite();
+            return unableToWrite(host, out);
         }
         const QByteArray bytes = existing.readAll();
         if (existing.error() != QFileDevice::NoError) {
-            return unableToWrite();
+            return unableToWrite(host, out);
         }
         file = ProfileFile::fromBytes(bytes);
     }
 
-    // The new contents go to a temporary file beside the old one, which replaces it only when
-    // complete: a failure (or a ConversionError thrown below) leaves the old file as it was.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return unableToWrite();
+    if (!out.open()) {
+        return unableToWrite(host, out);
     }
-    writeConfiguration(form, file);
-    const QByteArray bytes = file.toBytes();
-    if (out.write(bytes) != bytes.size() || !out.commit()) {
-        return unableToWrite();
+    writeConfiguration(form, file);  // a ConversionError leaves the target as it was
+    if (!out.write(file.toBytes()) || !out.finish()) {
+        return unableToWrite(host, out);
     }
     return true;
+}
+
+bool exportConfiguration(const Form& form, Host& host, const QString& path) {
+    OutputFile out(path);
+    if (!prepareExport(form, host, out)) {
+        return false;
+    }
+    return out.commit() || unableToWrite(host, out);
 }
 
 void Button_save_to_fileClick(Form& form, Host& host) {

@@ -4,6 +4,7 @@
 
 class Form;
 class Host;
+class OutputFile;
 class ProfileFile;
 
 // Saving the settings to a configuration file and loading them from one. Neither touches the
@@ -21,6 +22,11 @@ void Button_save_to_fileClick(Form& form, Host& host);
 // - A file that cannot be read back or written shows "Unable to write to <full path>." in the
 //   application's error box and returns false.
 bool exportConfiguration(const Form& form, Host& host, const QString& path);
+
+// The same export made ready in `out` (not yet open) without replacing its target, for a
+// caller that puts several files in place together (see commitAll). On failure the error box
+// has been shown and `out` holds nothing.
+bool prepareExport(const Form& form, Host& host, OutputFile& out);
 
 // The entries of the key table written into `file`, in step order, as successive writes would
 // leave it. Throws ConversionError for a number field that is not a whole number.

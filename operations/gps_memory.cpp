@@ -1,11 +1,12 @@
 #include "operations/gps_memory.h"
 
-#include <QSaveFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <span>
 
 #include "operations/nmea_log.h"
 #include "operations/operation_support.h"
+#include "settings/output_file.h"
 
 namespace {
 
@@ -21,15 +22,16 @@ bool ReadGpsMemory(Host& host, DeviceLink& link, GpsBuffer& buffer) {
                          [&](int p) { return link.ReadGpsPage(p, pageOf(buffer, p)); });
 }
 
-bool Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer) {
+bool Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer,
+                             const GpsExtraOutputs& extraOutputs) {
     const std::optional<QString> path = host.chooseFile(FileDialog::SaveGpsLog);
     if (!path) {
         return false;
     }
-    // The new log goes to a temporary file beside the target; the target is replaced only by
-    // commit(), so a missing device or a failed download never empties an existing file.
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // The new log goes to a temporary file beside the target, which it replaces only once it
+    // is complete; a missing device never touches an existing file.
+    OutputFile log(*path);
+    if (!log.open()) {
         host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
         return false;
     }
@@ -47,17 +49,38 @@ bool Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer) {
 
     // Records of the pages read so far; pages never read are zero and hold none.
     host.progressStart(kGpsBlocks);
-    QByteArray log;
+    QByteArray text;
     for (int b = 0; b < kGpsBlocks; ++b) {
         host.progressStep();
         forEachGpsRecord(buffer.data() + b * kGpsBlockSize, kGpsBlockSize,
-                         [&log](const GpsRecord& r) { log.append(nmeaSentences(r)); });
+                         [&text](const GpsRecord& r) { text.append(nmeaSentences(r)); });
     }
-    if (file.write(log) != log.size() || !file.commit()) {
-        host.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(file.errorString()));
+
+    if (!complete) {
+        host.log("Tracker GPS memory read incomplete.");
+        // The track is still in the tracker: a part of it must not replace a whole one.
+        if (QFileInfo::exists(*path)) {
+            log.discard();
+            host.log(QStringLiteral("Existing log left as it was: %1.").arg(log.path()));
+            return false;
+        }
+    }
+
+    if (!log.write(text)) {
+        host.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(log.failure()));
         return false;
     }
-    host.log(complete ? "Tracker GPS memory read success." : "Tracker GPS memory read incomplete.");
+    std::vector<OutputFile*> outputs{&log};
+    if (complete && extraOutputs && !extraOutputs(buffer, outputs)) {
+        return false;  // it has said why; the log is dropped with the rest
+    }
+    if (const OutputFile* failed = commitAll(outputs)) {
+        host.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(failed->failure()));
+        return false;
+    }
+    if (complete) {
+        host.log("Tracker GPS memory read success.");
+    }
     return complete;
 }
 

@@ -1,0 +1,149 @@
+#include "settings/output_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+
+namespace {
+
+// The words for the failures a user can do something about; nothing for the others.
+QString plainReason(int errorNumber) {
+    switch (errorNumber) {
+        case EFBIG:
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return QStringLiteral(
+                "not enough room: the disk is full or the file is larger than "
+                "the system allows");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("permission denied");
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("the folder does not exist");
+        case EROFS:
+            return QStringLiteral("the disk is read-only");
+        case EISDIR:
+            return QStringLiteral("a folder has that name");
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const QString& path) : file_(path) {
+    // Writing straight to the target would give up what this class is for.
+    file_.setDirectWriteFallback(false);
+}
+
+OutputFile::~OutputFile() {
+    discard();
+}
+
+QString OutputFile::path() const {
+    return QDir::toNativeSeparators(QFileInfo(file_.fileName()).absoluteFilePath());
+}
+
+QString OutputFile::failure() const {
+    return QStringLiteral("%1: %2").arg(path(), reason_);
+}
+
+bool OutputFile::fail(int errorNumber) {
+    if (reason_.isEmpty()) {
+        reason_ = plainReason(errorNumber);
+    }
+    if (reason_.isEmpty()) {
+        const QString said = file_.errorString();
+        // Qt's fallback text names no reason at all.
+        reason_ = said.isEmpty() || said == QLatin1String("Unknown error")
+                      ? QStringLiteral("the file could not be written completely")
+                      : said;
+    }
+    discard();
+    return false;
+}
+
+bool OutputFile::open() {
+    errno = 0;
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return fail(errno);
+    }
+    return true;
+}
+
+bool OutputFile::write(QByteArrayView bytes) {
+    if (!reason_.isEmpty() || !file_.isOpen() || finished_) {
+        return false;
+    }
+    // An unbuffered write goes straight to the system, which may take only a part: the rest is
+    // offered again, so a failure shows as the system's error rather than a short count.
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = file_.write(bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            return fail(errno);
+        }
+        done += static_cast<qsizetype>(n);
+    }
+    return true;
+}
+
+bool OutputFile::finish() {
+    if (!reason_.isEmpty() || !file_.isOpen()) {
+        return false;
+    }
+    errno = 0;
+    if (!file_.flush() || file_.bytesToWrite() > 0 || file_.error() != QFileDevice::NoError) {
+        return fail(errno);
+    }
+    finished_ = true;
+    return true;
+}
+
+bool OutputFile::commit() {
+    if (!finished_ && !finish()) {
+        return false;
+    }
+    errno = 0;
+    if (!file_.commit()) {
+        return fail(errno);  // commit() has removed the temporary file
+    }
+    finished_ = false;
+    return true;
+}
+
+void OutputFile::discard() {
+    if (file_.isOpen()) {
+        file_.cancelWriting();
+        file_.commit();  // after cancelWriting() this only removes the temporary file
+    }
+    finished_ = false;
+}
+
+OutputFile* commitAll(std::span<OutputFile* const> files) {
+    for (OutputFile* file : files) {
+        if (file && !file->finish()) {
+            for (OutputFile* other : files) {
+                if (other) {
+                    other->discard();
+                }
+            }
+            return file;
+        }
+    }
+    for (OutputFile* file : files) {
+        if (file && !file->commit()) {
+            for (OutputFile* other : files) {
+                if (other) {
+                    other->discard();
+                }
+            }
+            return file;
+        }
+    }
+    return nullptr;
+}
