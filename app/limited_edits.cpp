@@ -2,19 +2,21 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QValidator>
 #include <algorithm>
 
-// Sees every change before QLineEdit takes it, user's and program's alike, and cuts only
-// the user's insertions.
+// Sees every change before QLineEdit takes it, the user's and the program's alike, and cuts
+// only the user's insertions. The two are told apart by the undo history: setText clears it,
+// and every edit of the user's is recorded in it before the field asks the validator. A text
+// that arrives with an empty history is therefore the program's (or an undo back to it), and
+// stays whole.
 class LimitedLineEdit::Limiter : public QValidator {
   public:
     explicit Limiter(LimitedLineEdit* edit) : QValidator(edit), edit_(edit) {}
 
     State validate(QString& input, int& pos) const override {
-        if (edit_->userEditing_) {
+        if (edit_->isUndoAvailable()) {
             input = limitInsertion(edit_->before_, input, pos, edit_->maximumTyped_);
         }
         return Acceptable;
@@ -28,13 +30,6 @@ LimitedLineEdit::LimitedLineEdit(int maximumTyped, QWidget* parent)
     : QLineEdit(parent), maximumTyped_(maximumTyped) {
     setValidator(new Limiter(this));
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { before_ = text; });
-}
-
-bool LimitedLineEdit::event(QEvent* event) {
-    // Typing, pasting, dropping, undoing and the context menu's actions all run inside the
-    // field's own event handling; the program's setText never does.
-    const QScopedValueRollback<bool> editing(userEditing_, true);
-    return QLineEdit::event(event);
 }
 
 QString LimitedLineEdit::limitInsertion(const QString& before, const QString& now, int& cursor,

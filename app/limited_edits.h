@@ -7,7 +7,11 @@
 // A one-line text field whose typing stops at a maximum length. Only what the user does is
 // limited: text the program sets with setText stays whole, however long. (QLineEdit's own
 // maxLength would cut such text.) A user's insertion that would pass the limit keeps as many
-// of its characters as fit; a field already longer than the limit accepts deletions only.
+// of its characters as fit; a field already longer than the limit accepts no growth, only
+// edits that keep or shorten its length.
+//
+// The limit is a validator, which the field consults on every change of its text, whatever
+// made it: typing, Ctrl+V, the context menu, a middle click, a drop, an input method, undo.
 class LimitedLineEdit : public QLineEdit {
     Q_OBJECT
   public:
@@ -21,16 +25,12 @@ class LimitedLineEdit : public QLineEdit {
     static QString limitInsertion(const QString& before, const QString& now, int& cursor,
                                   int maximum);
 
-  protected:
-    bool event(QEvent* event) override;
-
   private:
     class Limiter;
     friend class Limiter;
 
     int maximumTyped_;
-    bool userEditing_ = false;  // true while the field handles an input event
-    QString before_;            // the text before the change being validated
+    QString before_;  // the text before the change being validated
 };
 
 // The beacon message field: plain text on one logical line, wrapped over two visible lines,

@@ -10,12 +10,30 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QWheelEvent>
 #include <stdexcept>
 
 #include "app/limited_edits.h"
 #include "app/widget_form.h"
 
 namespace {
+
+// A choice that takes the mouse wheel only when it has the focus, as settings windows do: a
+// wheel turned to scroll past an unfocused choice must not change the setting (and run its
+// handler). The wheel does not give the focus either; a click or Tab does.
+class ChoiceBox : public QComboBox {
+  public:
+    explicit ChoiceBox(QWidget* parent) : QComboBox(parent) { setFocusPolicy(Qt::StrongFocus); }
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (!hasFocus()) {
+            event->ignore();  // on to the parent
+            return;
+        }
+        QComboBox::wheelEvent(event);
+    }
+};
 
 using layout::Field;
 using layout::Node;
@@ -147,7 +165,7 @@ QWidget* PageBuilder::control(std::string_view name, QWidget* owner) {
             edit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
             widget = edit;
         } else {
-            auto* combo = new QComboBox(owner);
+            auto* combo = new ChoiceBox(owner);
             combo->addItems(QStringList(s->items->items.begin(), s->items->items.end()));
             combo->setMaxVisibleItems(static_cast<int>(s->items->items.size()));
             if (s->kind == Kind::EditableChoice) {

@@ -76,7 +76,12 @@ void CliHost::finish() {
 
 void CliHost::writeLine(const QString& text) {
     clearStatus();
-    output_(text.toLocal8Bit() + '\n');
+    // The window's boxes separate lines with carriage returns as well, which a terminal takes
+    // as a return to the start of the line, so that a later line overwrites an earlier one.
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    output_(lines.toLocal8Bit() + '\n');
 }
 
 void CliHost::clearStatus() {

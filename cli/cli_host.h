@@ -61,7 +61,7 @@ class CliHost : public Host {
     std::optional<QByteArray> firmwareImage() override { return firmware_; }
 
   private:
-    // A line that stays.
+    // A line that stays; carriage returns in it (alone or before a line feed) end lines.
     void writeLine(const QString& text);
     // Redraws the updating line with `head` (a loop without page lines draws nothing), at most
     // every so often unless forced.

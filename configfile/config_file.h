@@ -35,9 +35,9 @@ void writeConfiguration(const Form& form, ProfileFile& file);
 // "Read from file": asks for a path and imports from it.
 void Button_read_from_fileClick(Form& form, Host& host);
 
-// Loads the configuration file at `path` into the form. A file that is missing, unreadable,
-// not a regular file or far too large to be a configuration file reads as empty. Returns false
-// (after telling the user) when the file is not a Veltromark configuration file; then no
+// Loads the configuration file at `path` into the form. A file that is missing, unreadable or
+// not a regular file reads as empty. Returns false (after telling the user) when the file is
+// not a Veltromark configuration file, or far too large (over 16 MiB) to be one; then no
 // setting changes.
 bool importConfiguration(Form& form, Host& host, const QString& path);
 

@@ -19,6 +19,12 @@ constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
 const QString kNotConfigurationFile = QStringLiteral(
     "Imported configuration file is not a Veltromark configuration file. \nOperation aborted.");
+QString tooLarge(qint64 size) {
+    return QStringLiteral(
+               "Imported configuration file is too large: %1 bytes, more than the 16 MiB a "
+               "configuration file may have. \nOperation aborted.")
+        .arg(size);
+}
 const QString kOtherVersion = QStringLiteral(
     "Imported configuration file version is different than your current application version. "
     "\nPlease double-check configuration fields after import. \nSome configuration fields my "
@@ -104,6 +110,11 @@ bool importConfiguration(Form& form, Host& host, const ProfileFile& file) {
 }
 
 bool importConfiguration(Form& form, Host& host, const QString& path) {
+    // Said for what it is, rather than as a file that is not a configuration file.
+    if (const QFileInfo info(path); info.isFile() && info.size() > kMaxFileSize) {
+        host.information(tooLarge(info.size()));
+        return false;
+    }
     return importConfiguration(form, host, readProfile(path));
 }
 

@@ -1,15 +1,20 @@
 #include "configfile/profile_file.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include "settings/number.h"
 
 namespace {
 
 const QByteArray kUtf8ByteOrderMark("\xEF\xBB\xBF");
+const QByteArray kUtf16LeByteOrderMark("\xFF\xFE");
 
+// Blanks around names and values: what the C library counts as white space on a line, and the
+// end-of-file mark 0x1A that old editors leave behind.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 QByteArrayView trimmed(QByteArrayView text) {
@@ -43,13 +48,14 @@ std::string folded(std::string_view name) {
     return folded(QByteArrayView(name.data(), static_cast<qsizetype>(name.size())));
 }
 
-// The name of a section header line, or nothing when the line is not one.
+// The name of a section header line, or nothing when the line is not one. The name runs to
+// the last "]" of the line.
 std::optional<QByteArrayView> sectionName(QByteArrayView line) {
     const QByteArrayView text = trimmed(line);
     if (text.isEmpty() || text[0] != '[') {
         return std::nullopt;
     }
-    const qsizetype close = text.indexOf(']', 1);
+    const qsizetype close = text.lastIndexOf(']');
     if (close < 0) {
         return std::nullopt;
     }
@@ -71,12 +77,19 @@ QString leftCharacters(const QString& text, int limit) {
 
 ProfileFile::ProfileFile() : sections_(1) {}
 
-ProfileFile ProfileFile::fromBytes(const QByteArray& bytes) {
+ProfileFile ProfileFile::fromBytes(const QByteArray& input) {
     ProfileFile file;
+    QByteArray bytes = input;
     qsizetype pos = 0;
     if (bytes.startsWith(kUtf8ByteOrderMark)) {
         file.byteOrderMark_ = kUtf8ByteOrderMark;
         pos = kUtf8ByteOrderMark.size();
+    } else if (bytes.startsWith(kUtf16LeByteOrderMark)) {
+        // Held as 8-bit text like any other file, and written back in UTF-16 (toBytes).
+        file.byteOrderMark_ = kUtf16LeByteOrderMark;
+        QStringDecoder decode(QStringConverter::Utf16LE);
+        bytes = QString(decode(QByteArrayView(input).sliced(kUtf16LeByteOrderMark.size())))
+                    .toLocal8Bit();
     }
     while (pos < bytes.size()) {
         qsizetype end = pos;
@@ -93,6 +106,9 @@ ProfileFile ProfileFile::fromBytes(const QByteArray& bytes) {
     return file;
 }
 
+// Every line that is neither blank nor a section header is an entry: the key runs to the first
+// "=", or over the whole line when it holds none. Such a bare key has no value, so it reads as
+// missing, and as the first entry of its key it hides any later one.
 void ProfileFile::addLine(QByteArray line) {
     if (const std::optional<QByteArrayView> name = sectionName(line)) {
         byName_[folded(*name)].push_back(sections_.size());
@@ -103,23 +119,27 @@ void ProfileFile::addLine(QByteArray line) {
         return;
     }
     Section& current = sections_.back();
-    const qsizetype equals = line.indexOf('=');
-    if (equals >= 0) {
-        current.entries.try_emplace(folded(trimmed(QByteArrayView(line).first(equals))),
-                                    current.lines.size());
+    if (!isBlankLine(line)) {
+        const qsizetype equals = line.indexOf('=');
+        const QByteArrayView key = QByteArrayView(line).first(equals >= 0 ? equals : line.size());
+        current.entries.try_emplace(folded(trimmed(key)), current.lines.size());
     }
     current.lines.push_back(std::move(line));
 }
 
 QByteArray ProfileFile::toBytes() const {
-    QByteArray out = byteOrderMark_;
+    QByteArray out;
     for (const Section& section : sections_) {
         for (const QByteArray& line : section.lines) {
             out += line;
             out += "\r\n";
         }
     }
-    return out;
+    if (byteOrderMark_ == kUtf16LeByteOrderMark) {
+        QStringEncoder encode(QStringConverter::Utf16LE);
+        return byteOrderMark_ + QByteArray(encode(QString::fromLocal8Bit(out)));
+    }
+    return byteOrderMark_ + out;
 }
 
 std::optional<ProfileFile::Position> ProfileFile::find(std::string_view section,
@@ -144,7 +164,11 @@ std::optional<QString> ProfileFile::value(std::string_view section, std::string_
         return std::nullopt;
     }
     const QByteArray& line = sections_[at->section].lines[at->line];
-    QByteArrayView text = trimmed(QByteArrayView(line).sliced(line.indexOf('=') + 1));
+    const qsizetype equals = line.indexOf('=');
+    if (equals < 0) {
+        return std::nullopt;  // a bare key
+    }
+    QByteArrayView text = trimmed(QByteArrayView(line).sliced(equals + 1));
     if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
         text.back() == text.front()) {
         text = text.sliced(1, text.size() - 2);
@@ -174,9 +198,23 @@ void ProfileFile::writeText(std::string_view section, std::string_view key, cons
 
     if (const std::optional<Position> at = find(section, key)) {
         QByteArray& line = sections_[at->section].lines[at->line];
-        qsizetype valueStart = line.indexOf('=') + 1;
-        while (valueStart < line.size() && isBlank(line[valueStart])) {
-            ++valueStart;
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0) {  // a bare key gets its "="
+            qsizetype end = line.size();
+            while (end > 0 && isBlank(line[end - 1])) {
+                --end;
+            }
+            line.truncate(end);
+            line += '=' + encoded;
+            return;
+        }
+        // The blanks between "=" and the old value stay, unless the new value brings blanks of
+        // its own: keeping both would add more on every write of the same value.
+        qsizetype valueStart = equals + 1;
+        if (encoded.isEmpty() || !isBlank(encoded.front())) {
+            while (valueStart < line.size() && isBlank(line[valueStart])) {
+                ++valueStart;
+            }
         }
         line.truncate(valueStart);
         line += encoded;

@@ -20,11 +20,13 @@
 // not have to change byte for byte.
 //
 // Reading:
+// - Blanks are spaces, tabs, vertical tabs, form feeds and the end-of-file mark 0x1A.
 // - A line whose first non-blank character is "[" and that holds a "]" starts a section; the
-//   name is what stands between them, without surrounding blanks. Any other line holding "="
-//   is an entry: the key is the text before the first "=", without surrounding blanks, and the
-//   value the text after it. Every other line (blank lines, comments, junk) is kept and
-//   otherwise ignored.
+//   name is what stands between the "[" and the last "]" of the line, without surrounding
+//   blanks. A "[" line without "]" starts nothing. Any other line that is not blank is an
+//   entry: the key is the text before the first "=", without surrounding blanks, and the value
+//   the text after it. A line without "=" is a key without a value (comments and junk too; their
+//   keys are unlike any real one): it reads as missing and hides later entries of its key.
 // - Section and key names match without regard to ASCII letter case. The first matching entry
 //   in file order wins, also when a section occurs more than once: the occurrences read as one
 //   section.
@@ -32,11 +34,14 @@
 //   that encloses it. At most kMaxValueLength characters of it are read.
 // - Lines end in CR LF, LF or a lone CR. A UTF-8 byte order mark at the start is skipped (and
 //   kept). The text is in the system's 8-bit encoding (UTF-8 on Linux); bytes that are not
-//   valid text read as replacement characters.
+//   valid text read as replacement characters. A file that starts with the UTF-16LE byte order
+//   mark is UTF-16LE text, and is written back so.
 //
 // Writing (one entry at a time; each write leaves the file as the Windows function would):
 // - An existing entry (the first match, as for reading) gets the new value in place; its key
-//   spelling and the blanks before the old value are kept.
+//   spelling and the blanks before the old value are kept, unless the new value itself begins
+//   with a blank (so writing the same value again changes nothing). A bare key gets "=" and the
+//   value.
 // - A key new to its section is added after the last line of the section's first occurrence
 //   that is not blank, so blank lines separating sections stay where they are.
 // - A section new to the file is added at its end.

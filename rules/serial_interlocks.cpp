@@ -31,6 +31,7 @@ struct Rule {
     const char* reason;  // %1 this port, %2 the other port
 };
 
+// An other port with no role chosen (-1) matches no rule, not even "is not GPS".
 const Rule kRules[] = {
     {WeatherStation, [](int q, bool) { return q == WeatherStation; }, None,
      "Weather station can be selected on one port only."},
@@ -44,9 +45,17 @@ const Rule kRules[] = {
     {Gps, [](int q, bool) { return q == Gps; }, None, "GPS can be selected on one port only."},
     {Kiss, [](int q, bool) { return q == Kiss; }, None,
      "KISS packet output can be selected on one port only."},
-    {GpsPassthrough, [](int q, bool) { return q != Gps; }, Gps,
+    {GpsPassthrough, [](int q, bool) { return q >= 0 && q != Gps; }, Gps,
      "GPS passthrough function on port %1 needs a GPS connected to port %2."},
 };
+
+// The reason with %1 and %2 filled in; a reason may hold either, both or neither (QString::arg
+// would complain of a missing placeholder on stderr).
+QString reasonFor(const char* reason, int thisPort, int otherPort) {
+    return QString(reason)
+        .replace(QLatin1String("%1"), QString::number(thisPort))
+        .replace(QLatin1String("%2"), QString::number(otherPort));
+}
 
 QString roleName(int role) {
     return role == Gps ? "GPS" : "None";
@@ -69,8 +78,7 @@ void runRules(Form& form, Host& host, int thisPort, int otherPort) {
     int p = form.index(thisName);
     if ((p == SerialConsole || p == Kiss) && ws23xx && form.index(otherName) == WeatherStation) {
         form.setIndex(thisName, None);
-        host.information(
-            message(thisPort, None, QString(kRxOnlyReason).arg(thisPort).arg(otherPort)));
+        host.information(message(thisPort, None, reasonFor(kRxOnlyReason, thisPort, otherPort)));
         p = None;
     }
 
@@ -78,8 +86,8 @@ void runRules(Form& form, Host& host, int thisPort, int otherPort) {
     for (const Rule& rule : kRules) {
         if (rule.thisRole == p && rule.applies(q, ws23xx)) {
             form.setIndex(otherName, rule.newOtherRole);
-            host.information(message(otherPort, rule.newOtherRole,
-                                     QString(rule.reason).arg(thisPort).arg(otherPort)));
+            host.information(
+                message(otherPort, rule.newOtherRole, reasonFor(rule.reason, thisPort, otherPort)));
             return;
         }
     }

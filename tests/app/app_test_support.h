@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -10,12 +13,40 @@
 #include "app/dialog_provider.h"
 #include "app/main_window.h"
 
-// One QApplication for the whole test program (offscreen).
+// The offscreen platform warns of every keyboard grab, raise and size hint it cannot pass on
+// to a window system there is none of. These say nothing about the program and would bury what
+// does on stderr; every other message goes through.
+inline QtMessageHandler& handlerBeforeTests() {
+    static QtMessageHandler handler = nullptr;
+    return handler;
+}
+
+inline void quietOffscreenMessages(QtMsgType type, const QMessageLogContext& context,
+                                   const QString& text) {
+    if (text.startsWith(QLatin1String("This plugin does not support"))) {
+        return;
+    }
+    if (const QtMessageHandler next = handlerBeforeTests(); next != nullptr) {
+        next(type, context, text);
+    } else {
+        fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    }
+}
+
+// One QApplication for the whole test program (offscreen), with a runtime folder of its own
+// when the environment gives none (as on CI), so that Qt need not warn of its absence.
 inline QApplication& testApplication() {
     static int argc = 1;
     static char name[] = "app_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = [] {
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            static QTemporaryDir runtime;
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        }
+        handlerBeforeTests() = qInstallMessageHandler(quietOffscreenMessages);
+        return new QApplication(argc, argv);
+    }();
     return *app;
 }
 

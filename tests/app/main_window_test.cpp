@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "app/limited_edits.h"
 #include "app/sub_page_control.h"
@@ -375,6 +376,42 @@ TEST_F(MainWindowTest, UserPicksRunHandlersProgramChangesDoNot) {
                           "selected on one port only."});
     EXPECT_EQ(port1->currentIndex(), 0);
     EXPECT_EQ(port2->currentIndex(), 1);
+}
+
+// Two notches of the wheel over a choice, as when scrolling past it.
+void wheelDown(QComboBox* combo, int notches) {
+    const QPointF at(combo->width() / 2.0, combo->height() / 2.0);
+    for (int i = 0; i < notches; ++i) {
+        QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo, &event);
+    }
+}
+
+TEST_F(MainWindowTest, WheelChangesOnlyTheFocusedChoice) {
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    for (const char* name : {"Serial1_mode", "Serial2_mode", "Weather_stationtype"}) {
+        SCOPED_TRACE(name);
+        auto* combo = control<QComboBox>(name);
+        // The wheel gives no focus (a click or Tab does) ...
+        EXPECT_NE(combo->focusPolicy() & Qt::WheelFocus, Qt::WheelFocus);
+        EXPECT_TRUE(combo->focusPolicy() & Qt::TabFocus);
+        // ... and changes nothing without it.
+        const int before = combo->currentIndex();
+        wheelDown(combo, 2);
+        EXPECT_EQ(combo->currentIndex(), before);
+        EXPECT_TRUE(dialogs.events.isEmpty());
+
+        combo->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(combo->hasFocus());
+        wheelDown(combo, 1);
+        EXPECT_EQ(combo->currentIndex(), before + 1);
+        EXPECT_EQ(w.form().index(name), before + 1);
+        w.form().setIndex(name, before);
+        combo->clearFocus();
+    }
 }
 
 TEST_F(MainWindowTest, EncodingPickSwitchesTheMicEAndTimeChoices) {

@@ -61,12 +61,14 @@ TEST(CliHost, PlainOutputIsTheLogLineByLine) {
     t.host.log("Veltromark found, vid: Vid_0483, pid: A04D");
     t.loop("Page read", 3, 3);
     t.host.information("Uncompatible firmware version:\nDevice: 1.06");
+    t.host.information("RS-232 port 2 changed to None.\rReason:\r\nGPS only once.\r");
     t.host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
     t.host.applicationError("'x' is not a valid integer value.");
     EXPECT_EQ(t.bytes,
               "Veltromark found, vid: Vid_0483, pid: A04D\n"
               "Page read: 1/3\nPage read: 2/3\nPage read error: 3/3\n"
               "Uncompatible firmware version:\nDevice: 1.06\n"
+              "RS-232 port 2 changed to None.\nReason:\nGPS only once.\n\n"
               "Blad otwarcia pliku: Nie mozna otworzyc pliku docelowego.\n"
               "'x' is not a valid integer value.\n");
 }

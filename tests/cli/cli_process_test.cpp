@@ -272,6 +272,23 @@ TEST_F(CliTest, ConfigurationFileRecognition) {
               "Imported configuration file is not a Veltromark configuration file. \nOperation "
               "aborted.");
 
+    // Roles in conflict: the port's message, on lines of their own and nothing besides.
+    const QString twoConsoles = editedDefaults("consoles.cfg", "Serial2=4", "Serial2=2");
+    const CliRun corrected = cli({"encode", twoConsoles, path("consoles.bin")});
+    EXPECT_EQ(corrected.status, 0);
+    EXPECT_EQ(corrected.errRaw,
+              "RS-232 port 1 changed to None.\nReason:\nSerial console can be selected on one "
+              "port only.\n");
+
+    // Far too large: said so, with the size.
+    write(path("big.cfg"), QByteArray(16 * 1024 * 1024 + 1, ' '));
+    const CliRun big = cli({"encode", path("big.cfg"), path("big.bin")});
+    EXPECT_EQ(big.status, 1);
+    EXPECT_EQ(big.err.join('\n'),
+              "Imported configuration file is too large: 16777217 bytes, more than the 16 MiB a "
+              "configuration file may have. \nOperation aborted.");
+    EXPECT_FALSE(QFile::exists(path("big.bin")));
+
     const CliRun missing = cli({"encode", path("none.cfg"), path("none.bin")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err,

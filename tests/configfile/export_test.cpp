@@ -149,6 +149,11 @@ TEST_P(ExportValue, IsWrittenAs) {
     const QString key = QString(c.wantLine).section('=', 0, 0);
     EXPECT_EQ(lineOf(lines, c.section, key), c.wantLine);
     EXPECT_EQ(lines.size(), 10 + 228);
+
+    // Exported again onto the file it wrote, byte for byte the same.
+    const QByteArray first = readBytes(path());
+    exported();
+    EXPECT_EQ(readBytes(path()), first);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,6 +165,16 @@ INSTANTIATE_TEST_SUITE_P(
                   "StoreMinspeed=7"},
         ValueCase{"text with blanks at its ends", "Callsign", "  SP3 ", 0, "Radio",
                   "Callsign=  SP3 "},
+        ValueCase{"text with a leading blank and brackets", "Teleanalog2_coefa", " ][I:n", 0,
+                  "Telemetry", "Teleanalog2_coefa= ][I:n"},
+        ValueCase{"text with a leading tab", "Callsign", "\tSP3", 0, "Radio", "Callsign=\tSP3"},
+        ValueCase{"text of blanks only", "Callsign", "   ", 0, "Radio", "Callsign=   "},
+        ValueCase{"text with trailing blanks", "Position_status_text", "on air  ", 0,
+                  "PositionReports", "Status=on air  "},
+        ValueCase{"quoted text", "Position_status_text", " \"quoted\" ", 0, "PositionReports",
+                  "Status= \"quoted\" "},
+        ValueCase{"text with equals signs", "Beacon2_message", "=a=b= ", 0, "Beacons",
+                  "Beacon2_msg==a=b= "},
         ValueCase{"text longer than the field", "Callsign", "ABCDEFGHIJ", 0, "Radio",
                   "Callsign=ABCDEFGHIJ"},
         ValueCase{"empty text", "Callsign", "", 0, "Radio", "Callsign="},

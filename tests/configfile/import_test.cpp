@@ -117,8 +117,20 @@ TEST_F(Import, WhatIsNotAConfigurationFileChangesNothing) {
 }
 
 TEST_F(Import, FarTooLargeFileIsNotRead) {
-    EXPECT_FALSE(importBytes(kHeader + QByteArray(17 * 1024 * 1024, '\n')));
-    EXPECT_EQ(host.informations, QStringList{kNotConfigurationFile});
+    constexpr int kLimit = 16 * 1024 * 1024;
+    // A file of exactly the limit is read (padded with one long comment line).
+    const QByteArray head = kHeader + "[Radio]\r\nCallsign=SP3BIG\r\n;";
+    EXPECT_TRUE(importBytes(head + QByteArray(kLimit - head.size(), 'x')));
+    EXPECT_EQ(form.text("Callsign"), "SP3BIG");
+    EXPECT_EQ(host.informations, QStringList());
+
+    // One byte more is refused for its size.
+    form.setText("Callsign", "NOCALL");
+    EXPECT_FALSE(importBytes(head + QByteArray(kLimit + 1 - head.size(), 'x')));
+    EXPECT_EQ(host.informations,
+              QStringList{"Imported configuration file is too large: 16777217 bytes, more than "
+                          "the 16 MiB a configuration file may have. \nOperation aborted."});
+    EXPECT_EQ(form.text("Callsign"), "NOCALL");
 }
 
 TEST_F(Import, HeaderKeysAreFoundInAnyLetterCase) {
@@ -341,7 +353,26 @@ INSTANTIATE_TEST_SUITE_P(
                    {kPort1RxOnly},
                    None,
                    Wx},
-        SerialCase{"no station before or after", Wx, None, Kiss, Wx, None, {}, Kiss, Wx}));
+        SerialCase{"no station before or after", Wx, None, Kiss, Wx, None, {}, Kiss, Wx},
+        // A role outside the list leaves the port without one, which no rule judges.
+        SerialCase{"no role on port 1 beside passthrough",
+                   Gps,
+                   None,
+                   -7,
+                   Passthrough,
+                   None,
+                   {},
+                   -1,
+                   Passthrough},
+        SerialCase{"passthrough beside no role on port 2",
+                   Gps,
+                   None,
+                   Passthrough,
+                   99,
+                   None,
+                   {},
+                   Passthrough,
+                   -1}));
 
 // Export then import gives the controls back, whatever they held before the import.
 TEST_F(Import, RoundTripGivesTheSameControls) {
@@ -474,7 +505,7 @@ TEST_F(Import, ExportOntoHandWrittenFileUpdatesItInPlace) {
                            "Consecutive_packets=0",
                            "",
                            "[PositionReports]",
-                           "Status =   spaced out  ",
+                           "Status =  spaced out  ",
                            "SymbolCode=  -",
                            "ReportMode=2"}));
     EXPECT_TRUE(lines.contains("Latitude = 5000.00N"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringEncoder>
 #include <climits>
 #include <optional>
 
@@ -18,6 +19,12 @@ struct ReadCase {
 
 void PrintTo(const ReadCase& c, std::ostream* os) {
     *os << c.what;
+}
+
+// The text as a UTF-16LE file with its byte order mark.
+QByteArray utf16le(const QString& text) {
+    QStringEncoder encode(QStringConverter::Utf16LE);
+    return "\xFF\xFE" + QByteArray(encode(text));
 }
 
 class ProfileRead : public ::testing::TestWithParam<ReadCase> {};
@@ -58,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "R", "k", "2"},
         ReadCase{"first occurrence wins across a repeated section", "[R]\r\nk=1\r\n[R]\r\nk=2\r\n",
                  "R", "k", "1"},
-        ReadCase{"a line without equals sign is no entry", "[R]\r\nk\r\n", "R", "k", std::nullopt},
+        ReadCase{"a line without equals sign has no value", "[R]\r\nk\r\n", "R", "k", std::nullopt},
         ReadCase{"a comment is no entry", "[R]\r\n;k=1\r\n#k=2\r\n", "R", "k", std::nullopt},
         ReadCase{"entries before the first section belong to none", "k=1\r\n[R]\r\n", "R", "k",
                  std::nullopt},
@@ -73,7 +80,43 @@ INSTANTIATE_TEST_SUITE_P(
                  QString::fromUtf8("a\xFF\xFE")},
         ReadCase{"blanks inside a key name count", "[R]\r\nCall sign=1\r\n", "R", "Callsign",
                  std::nullopt},
-        ReadCase{"empty file", "", "R", "k", std::nullopt}));
+        ReadCase{"empty file", "", "R", "k", std::nullopt},
+        // The Windows reader's answers.
+        ReadCase{"end-of-file marks around a value",
+                 "[R]\r\nk=\x1A x \x1A"
+                 "\r\n",
+                 "R", "k", "x"},
+        ReadCase{"vertical tabs and form feeds around a value", "[R]\r\nk=\v\fx\f\v\r\n", "R", "k",
+                 "x"},
+        ReadCase{"end-of-file marks around a key",
+                 "[R]\r\n\x1A"
+                 "k\x1A=1\r\n",
+                 "R", "k", "1"},
+        ReadCase{"end-of-file mark inside a value kept",
+                 "[R]\r\nk=a\x1A"
+                 "b\r\n",
+                 "R", "k",
+                 "a\x1A"
+                 "b"},
+        ReadCase{"a bare key hides a later entry", "[R]\r\nk\r\nk=1\r\n", "R", "k", std::nullopt},
+        ReadCase{"a bare key in other case and blanks hides", "[R]\r\n  K \t\r\nk=1\r\n", "R", "k",
+                 std::nullopt},
+        ReadCase{"a later bare key hides nothing", "[R]\r\nk=1\r\nk\r\n", "R", "k", "1"},
+        ReadCase{"a bare key of another section hides nothing", "[S]\r\nk\r\n[R]\r\nk=1\r\n", "R",
+                 "k", "1"},
+        ReadCase{"a bare key in a repeated section hides", "[R]\r\nk\r\n[R]\r\nk=1\r\n", "R", "k",
+                 std::nullopt},
+        ReadCase{"a section name runs to the last bracket", "[R]x]\r\nk=1\r\n", "R]x", "k", "1"},
+        ReadCase{"not to the first bracket", "[R]x]\r\nk=1\r\n", "R", "k", std::nullopt},
+        ReadCase{"brackets in a comment after the name", "[R] ; [note]\r\nk=1\r\n", "R", "k",
+                 std::nullopt},
+        ReadCase{"an unclosed bracket with equals starts no section", "[R]\r\n[S=2\r\nk=1\r\n", "R",
+                 "k", "1"},
+        ReadCase{"UTF-16LE with byte order mark", utf16le("[R]\r\nk=1\r\n"), "R", "k", "1"},
+        ReadCase{"UTF-16LE text", utf16le(QString::fromUtf8("[R]\nk= Zażółć \n")), "R", "k",
+                 QString::fromUtf8("Zażółć")},
+        ReadCase{"UTF-16LE line feeds only, names in other case", utf16le("[r]\nOther=2\nK=1"), "R",
+                 "k", "1"}));
 
 TEST(ProfileRead, FallbacksOnlyForMissingEntries) {
     const ProfileFile file = ProfileFile::fromBytes("[R]\r\nempty=\r\nn= 0x1F \r\nbad=12a\r\n");
@@ -148,6 +191,29 @@ TEST(ProfileWrite, ExistingEntryChangesWhereItStands) {
     EXPECT_EQ(text(file), "[radio]\r\nCALLSIGN \t=  NEW\r\nnext=1\r\n");
     file.writeText("Radio", "Callsign", "");
     EXPECT_EQ(file.value("Radio", "Callsign"), "");
+
+    // A value that begins with a blank replaces the blanks before the old one, and writing it
+    // again changes nothing.
+    for (int i = 0; i < 2; ++i) {
+        file.writeText("Radio", "Callsign", " ][I:n");
+        EXPECT_EQ(text(file), "[radio]\r\nCALLSIGN \t= ][I:n\r\nnext=1\r\n");
+    }
+}
+
+TEST(ProfileWrite, BareKeyGetsItsValue) {
+    ProfileFile file = ProfileFile::fromBytes("[R]\n  Key \t\nKey=old\n");
+    file.writeText("R", "key", "new");
+    EXPECT_EQ(text(file), "[R]\r\n  Key=new\r\nKey=old\r\n");
+    EXPECT_EQ(file.value("R", "key"), "new");
+}
+
+TEST(ProfileWrite, Utf16FileStaysUtf16) {
+    const QByteArray original = utf16le(QString::fromUtf8("[R]\r\nk=1\r\n"));
+    ProfileFile file = ProfileFile::fromBytes(original);
+    EXPECT_EQ(file.toBytes(), original);
+    file.writeText("R", "k", "2");
+    file.writeText("R", "n", QString::fromUtf8("Zażółć"));
+    EXPECT_EQ(file.toBytes(), utf16le(QString::fromUtf8("[R]\r\nk=2\r\nn=Zażółć\r\n")));
 }
 
 TEST(ProfileWrite, NewKeyGoesBeforeTheBlankLinesEndingItsSection) {
