@@ -40,6 +40,26 @@ done
 dpkg-deb --ctrl-tarfile "$deb" | tar -tvf - ./postinst | grep -q '^-rwxr-xr-x' ||
     fail "postinst is missing or not executable"
 
+echo "== postinst with udev, with a failing udev, without udev"
+# A stand-in udevadm that logs its arguments and exits with the status it is given.
+mkdir "$root/control" "$root/udev" "$root/no-udev"
+dpkg-deb -e "$deb" "$root/control"
+printf '#!/bin/sh\necho "$*" >> "%s/calls"\nexit "$(/bin/cat "%s/status")"\n' "$root" "$root" \
+    > "$root/udev/udevadm"
+chmod +x "$root/udev/udevadm"
+postinst() {  # postinst FOLDER-ON-PATH UDEVADM-STATUS
+    echo "$2" > "$root/status"
+    : > "$root/calls"
+    PATH="$root/$1" /bin/sh "$root/control/postinst" configure ||
+        fail "postinst configure failed ($1, udevadm exit status $2)"
+}
+postinst udev 0
+[ "$(cat "$root/calls")" = $'control --reload-rules\ntrigger --subsystem-match=hidraw' ] ||
+    fail "postinst did not reload the rules and trigger hidraw: $(cat "$root/calls")"
+postinst udev 1
+postinst no-udev 0
+[ ! -s "$root/calls" ] || fail "postinst ran udevadm while it was not on the path"
+
 echo "== the unpacked programs"
 # No display: both must answer from their command line alone.
 for program in veltromark veltromark-cli; do
