@@ -41,23 +41,25 @@ dpkg-deb --ctrl-tarfile "$deb" | tar -tvf - ./postinst | grep -q '^-rwxr-xr-x' |
     fail "postinst is missing or not executable"
 
 echo "== postinst with udev, with a failing udev, without udev"
-# A stand-in udevadm that logs its arguments and exits with the status it is given.
+# A stand-in udevadm that logs its arguments and fails when its first one is the
+# subcommand named in $root/failing.
 mkdir "$root/control" "$root/udev" "$root/no-udev"
 dpkg-deb -e "$deb" "$root/control"
-printf '#!/bin/sh\necho "$*" >> "%s/calls"\nexit "$(/bin/cat "%s/status")"\n' "$root" "$root" \
-    > "$root/udev/udevadm"
+printf '#!/bin/sh\necho "$*" >> "%s/calls"\n[ "$1" != "$(/bin/cat "%s/failing")" ]\n' \
+    "$root" "$root" > "$root/udev/udevadm"
 chmod +x "$root/udev/udevadm"
-postinst() {  # postinst FOLDER-ON-PATH UDEVADM-STATUS
-    echo "$2" > "$root/status"
+postinst() {  # postinst FOLDER-ON-PATH FAILING-SUBCOMMAND
+    echo "$2" > "$root/failing"
     : > "$root/calls"
     PATH="$root/$1" /bin/sh "$root/control/postinst" configure ||
-        fail "postinst configure failed ($1, udevadm exit status $2)"
+        fail "postinst configure failed ($1, failing udevadm $2)"
 }
-postinst udev 0
+postinst udev none
 [ "$(cat "$root/calls")" = $'control --reload-rules\ntrigger --subsystem-match=hidraw' ] ||
     fail "postinst did not reload the rules and trigger hidraw: $(cat "$root/calls")"
-postinst udev 1
-postinst no-udev 0
+postinst udev control
+postinst udev trigger
+postinst no-udev none
 [ ! -s "$root/calls" ] || fail "postinst ran udevadm while it was not on the path"
 
 echo "== the unpacked programs"
