@@ -55,7 +55,7 @@ fi
 
 cat <<'EOF'
 # bash completion for veltromark-cli: commands, options and file arguments.
-# Made from the tool's own --help at build time by cli/make-bash-completion.sh.
+# Made from the tool's own --help at build time by packaging/make-bash-completion.sh.
 
 # Files with extension $1 (and folders), or any file when $1 is *.
 _veltromark_cli_files() {
