@@ -6,11 +6,15 @@
 
 #include "app/device_commands.h"
 #include "app/main_window.h"
+#include "app/program_options.h"
 #include "app/startup.h"
 #include "operations/firmware_resource.h"
 #include "sim/simulated_tracker.h"
 
 int main(int argc, char** argv) {
+    if (const auto status = answerCommandLine(argc, argv, QStringLiteral("veltromark-demo"))) {
+        return *status;
+    }
     QApplication application(argc, argv);
     SimulatedTracker tracker;
     tracker.setLatency(std::chrono::milliseconds(1));

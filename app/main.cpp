@@ -2,11 +2,15 @@
 
 #include "app/device_commands.h"
 #include "app/main_window.h"
+#include "app/program_options.h"
 #include "app/startup.h"
 #include "device/hidapi_transport.h"
 #include "operations/firmware_resource.h"
 
 int main(int argc, char** argv) {
+    if (const auto status = answerCommandLine(argc, argv, QStringLiteral("veltromark"))) {
+        return *status;
+    }
     QApplication application(argc, argv);
     HidapiTransport transport;
     DeviceSession session(transport);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the configurator need.
+# Installs the Debian packages that building, running and testing the configurator need;
+# with --package, also those that build and check its Debian package (scripts/package.sh).
 # Does nothing when everything is already there; uses sudo only when not run as root.
 set -euo pipefail
 
@@ -14,6 +15,9 @@ packages=(
     xvfb xauth
     umockdev libumockdev-dev  # the emulated tracker on hidraw (tests/usb)
 )
+if [ "${1:-}" = "--package" ]; then
+    packages+=(dpkg-dev file help2man lintian desktop-file-utils appstream)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
