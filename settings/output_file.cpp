@@ -125,25 +125,22 @@ void OutputFile::discard() {
 }
 
 OutputFile* commitAll(std::span<OutputFile* const> files) {
-    for (OutputFile* file : files) {
-        if (file && !file->finish()) {
-            for (OutputFile* other : files) {
-                if (other) {
-                    other->discard();
+    // Runs `step` on every file; at the first that fails, every file is discarded.
+    const auto everyOne = [files](bool (OutputFile::*step)()) -> OutputFile* {
+        for (OutputFile* file : files) {
+            if (file && !(file->*step)()) {
+                for (OutputFile* other : files) {
+                    if (other) {
+                        other->discard();
+                    }
                 }
+                return file;
             }
-            return file;
         }
+        return nullptr;
+    };
+    if (OutputFile* failed = everyOne(&OutputFile::finish)) {
+        return failed;
     }
-    for (OutputFile* file : files) {
-        if (file && !file->commit()) {
-            for (OutputFile* other : files) {
-                if (other) {
-                    other->discard();
-                }
-            }
-            return file;
-        }
-    }
-    return nullptr;
+    return everyOne(&OutputFile::commit);
 }
