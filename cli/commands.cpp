@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "cli/cli_host.h"
-#include "cli/gpx_track.h"
 #include "configfile/config_file.h"
 #include "device/device_link.h"
 #include "device/gps_record.h"
@@ -20,6 +19,7 @@
 #include "operations/firmware_resource.h"
 #include "operations/firmware_upload.h"
 #include "operations/gps_memory.h"
+#include "operations/gpx_track.h"
 #include "operations/nmea_log.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
@@ -30,6 +30,9 @@ QString complaint(const QString& text) {
 }
 
 namespace {
+
+// The name GPX files written by this tool carry as their creator.
+const QString kGpxCreator = QStringLiteral("veltromark-cli");
 
 // A simulated tracker finishes its erase at this poll, so that a simulated run shows the
 // waiting line without taking seconds.
@@ -119,7 +122,7 @@ bool writeGpx(CliHost& host, const QString& path, const std::uint8_t* memory, st
     if (!openOutput(host, file)) {
         return false;
     }
-    GpxTrackWriter gpx(&file, QFileInfo(path).completeBaseName());
+    GpxTrackWriter gpx(&file, QFileInfo(path).completeBaseName(), kGpxCreator);
     forEachGpsRecord(memory, size, [&gpx](const GpsRecord& r) { gpx.add(r); });
     gpx.finish();
     if (gpx.hasError()) {
@@ -264,8 +267,8 @@ int runNmea(Invocation& in) {
         if (!openOutput(in.host, *gpxFile)) {
             return kExitFailed;
         }
-        gpx =
-            std::make_unique<GpxTrackWriter>(gpxFile.get(), QFileInfo(gpxPath).completeBaseName());
+        gpx = std::make_unique<GpxTrackWriter>(gpxFile.get(), QFileInfo(gpxPath).completeBaseName(),
+                                               kGpxCreator);
     }
     qint64 records = 0;
     while (!dump.atEnd()) {
