@@ -70,7 +70,7 @@ const CommandGroupDef kCommandGroups[] = {
 
 MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
                        QWidget* parent)
-    : QWidget(parent), dialogs_(std::move(dialogs)) {
+    : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(programFolder) {
     setObjectName("TForm1");
     // A fixed frame: minimize and close, no maximize.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -112,6 +112,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     root->addWidget(progress_);
 
     QList<QPushButton*> commandButtons(buttons_.begin(), buttons_.end());
+    commandButtons << trackButton_;
     host_ = std::make_unique<WidgetHost>(this, log_, progress_, commandButtons, *dialogs_,
                                          std::move(programFolder));
 
@@ -148,6 +149,16 @@ QWidget* MainWindow::buildCommandGroups() {
             inner->addWidget(button);
             buttons_[static_cast<size_t>(def.id)] = button;
             connect(button, &QPushButton::clicked, this, [this, id = def.id] { runCommand(id); });
+        }
+        if (g == 2) {
+            trackButton_ = new QPushButton(QStringLiteral("Track…"), box);
+            trackButton_->setObjectName("Button_track_view");
+            trackButton_->setToolTip(
+                "Shows the track of the GPS memory: the last download, a "
+                "GPS log file or a memory dump.");
+            trackButton_->setAutoDefault(false);
+            allowNarrowing(trackButton_);
+            inner->addWidget(trackButton_);
         }
         layout->addWidget(box, kCommandGroups[g].width);
     }

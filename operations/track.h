@@ -33,6 +33,8 @@ struct TrackSample {
     double elevation = 0;  // metres
     double speed = 0;      // knots
     std::optional<std::int64_t> time;  // seconds since 1970-01-01 UTC, when the record has one
+
+    bool operator==(const TrackSample&) const = default;
 };
 
 // The points of the records that have a valid position, in record order; `leftOut` counts the
