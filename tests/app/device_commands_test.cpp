@@ -36,7 +36,11 @@ class DeviceCommandsTest : public ::testing::Test {
         return lines;
     }
 
+    // The seven command buttons and "Track…".
     bool allButtonsEnabled(bool enabled) const {
+        if (w.trackButton()->isEnabled() != enabled) {
+            return false;
+        }
         for (int i = 0; i < kCommandButtons; ++i) {
             if (w.commandButton(static_cast<CommandButton>(i))->isEnabled() != enabled) {
                 return false;
