@@ -20,5 +20,6 @@ struct DeviceSession {
 };
 
 // Attaches the seven operations to the window's command buttons: the four device operations
-// on `session`, and saving and reading configuration files.
+// on `session`, and saving and reading configuration files. "Track…" opens the track view of
+// the session's GPS buffer, and a complete GPS download offers it at its end.
 void attachCommands(MainWindow& window, DeviceSession& session);

@@ -38,12 +38,31 @@ FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder)
             // The log replaces the chosen file's contents, so the user confirms that.
             return {QStringLiteral("Veltromark GPS log files (*.log)"),
                     QStringLiteral("veltromark_gpsdata.log"), logFolder, true, true};
+        case FileDialog::OpenGpsLog:
+            return {QStringLiteral("Veltromark GPS log files (*.log)"), QString(), logFolder, false,
+                    false};
+        case FileDialog::OpenGpsDump:
+            return {QStringLiteral("GPS memory dumps (*.bin)"), QString(), logFolder, false, false};
+        case FileDialog::SaveTrackImage:
+            return {QStringLiteral("PNG images (*.png)"), QStringLiteral("veltromark_track.png"),
+                    logFolder, true, true};
+        case FileDialog::SaveGpxTrack:
+            return {QStringLiteral("GPX tracks (*.gpx)"), QStringLiteral("veltromark_track.gpx"),
+                    logFolder, true, true};
     }
     return {};
 }
 
 void QtDialogProvider::information(QWidget* parent, const QString& title, const QString& text) {
     showBox(parent, QMessageBox::Information, title, text);
+}
+
+bool QtDialogProvider::question(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, displayText(text),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtDialogProvider::error(QWidget* parent, const QString& title, const QString& text) {

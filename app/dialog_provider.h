@@ -32,6 +32,8 @@ class DialogProvider {
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     // A box with an error icon, the given title and one OK button.
     virtual void error(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A box with a question icon and Yes and No buttons; true when the user chose Yes.
+    virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
     // A file dialog; the chosen path, or nothing when the user cancels.
     virtual std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                               const FileDialogSetup& setup) = 0;
@@ -45,6 +47,7 @@ class QtDialogProvider : public DialogProvider {
   public:
     void information(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& title, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                       const FileDialogSetup& setup) override;
     void showModal(QDialog* window) override;

@@ -80,7 +80,7 @@ const CommandGroupDef kCommandGroups[] = {
 
 MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
                        QWidget* parent)
-    : QWidget(parent), dialogs_(std::move(dialogs)) {
+    : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(programFolder) {
     setObjectName("TForm1");
     // A fixed frame: minimize and close, no maximize.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -127,6 +127,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     root->addWidget(progress_);
 
     QList<QPushButton*> commandButtons(buttons_.begin(), buttons_.end());
+    commandButtons << trackButton_;
     host_ = std::make_unique<WidgetHost>(this, log_, progress_, commandButtons, *dialogs_,
                                          std::move(programFolder));
 
@@ -175,6 +176,16 @@ QWidget* MainWindow::buildCommandGroups() {
             allowNarrowing(compare_);
             inner->addWidget(compare_);
             connect(compare_, &QPushButton::clicked, this, &MainWindow::compareWithFile);
+        }
+        if (g == 2) {
+            trackButton_ = new QPushButton(QStringLiteral("&Track\u2026"), box);
+            trackButton_->setObjectName("Button_track_view");
+            trackButton_->setToolTip(
+                "Shows the track of the GPS memory: the last download, a "
+                "GPS log file or a memory dump.");
+            trackButton_->setAutoDefault(false);
+            allowNarrowing(trackButton_);
+            inner->addWidget(trackButton_);
         }
         layout->addWidget(box, kCommandGroups[g].width);
     }

@@ -62,6 +62,11 @@ class MainWindow : public QWidget {
     // attached a button does nothing when pressed.
     void setCommand(CommandButton button, Operation command);
     QPushButton* commandButton(CommandButton button) const;
+    // "Track…" beside Read and Erase: opens the track view. It is disabled with the command
+    // buttons while an operation runs, so that the view never shows a download half done.
+    QPushButton* trackButton() const { return trackButton_; }
+    // The folder of the executable, which holds the `config` and `logs` folders.
+    const QString& programFolder() const { return programFolder_; }
 
     // The window that "Special strings" shows modally (created after this window).
     void setSpecialStringsWindow(QDialog* window) { specialStrings_ = window; }
@@ -105,7 +110,9 @@ class MainWindow : public QWidget {
     std::unique_ptr<DialogProvider> dialogs_;
     WidgetForm form_;
     std::unique_ptr<WidgetHost> host_;
+    QString programFolder_;
     std::array<QPushButton*, kCommandButtons> buttons_{};
+    QPushButton* trackButton_ = nullptr;
     std::array<Operation, kCommandButtons> commands_;
     QTabWidget* pages_ = nullptr;
     std::map<Page, SubPageControl*> subPages_;

@@ -29,6 +29,7 @@ class BenchDialogs : public DialogProvider {
     explicit BenchDialogs(QString path) : path_(std::move(path)) {}
     void information(QWidget*, const QString&, const QString&) override {}
     void error(QWidget*, const QString&, const QString&) override {}
+    bool question(QWidget*, const QString&, const QString&) override { return false; }
     std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
         return path_;
     }

@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "cli/cli_host.h"
-#include "cli/gpx_track.h"
 #include "configfile/config_file.h"
 #include "device/device_link.h"
 #include "device/gps_record.h"
@@ -21,6 +20,7 @@
 #include "operations/firmware_resource.h"
 #include "operations/firmware_upload.h"
 #include "operations/gps_memory.h"
+#include "operations/gpx_track.h"
 #include "operations/nmea_log.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
@@ -58,6 +58,9 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
 }
 
 namespace {
+
+// The name GPX files written by this tool carry as their creator.
+const QString kGpxCreator = QStringLiteral("veltromark-cli");
 
 // A simulated tracker finishes its erase at this poll, so that a simulated run shows the
 // waiting line without taking seconds.
@@ -140,7 +143,8 @@ class GpxOutput {
   public:
     explicit GpxOutput(const QString& path) : path_(path), file_(path) {
         buffer_.open(QIODevice::WriteOnly);
-        writer_ = std::make_unique<GpxTrackWriter>(&buffer_, QFileInfo(path).completeBaseName());
+        writer_ = std::make_unique<GpxTrackWriter>(&buffer_, QFileInfo(path).completeBaseName(),
+                                                   kGpxCreator);
     }
 
     OutputFile& file() { return file_; }

@@ -22,6 +22,8 @@ struct GpsRecord {
     std::uint16_t speed;     // hundredths of a knot
     std::uint16_t course;    // hundredths of a degree
     std::uint16_t altitude;  // tenths of a metre
+
+    bool operator==(const GpsRecord&) const = default;
 };
 
 using GpsSlot = std::array<std::uint8_t, kGpsRecordSize>;

@@ -5,11 +5,15 @@
 #include <cstdint>
 #include <optional>
 
-// The three file dialogs of the main window.
+// The file dialogs of the program: three of the main window, four of the track view.
 enum class FileDialog {
-    SaveConfig,  // "Save to file": *.cfg, default name "veltromark.cfg"
-    OpenConfig,  // "Read from file": *.cfg
-    SaveGpsLog,  // GPS memory "Read": *.log, default name "veltromark_gpsdata.log"
+    SaveConfig,      // "Save to file": *.cfg, default name "veltromark.cfg"
+    OpenConfig,      // "Read from file": *.cfg
+    SaveGpsLog,      // GPS memory "Read": *.log, default name "veltromark_gpsdata.log"
+    OpenGpsLog,      // track view: an NMEA log, *.log
+    OpenGpsDump,     // track view: a raw GPS memory dump, *.bin
+    SaveTrackImage,  // track view: the view as *.png
+    SaveGpxTrack,    // track view: the track as *.gpx
 };
 
 // Everything an operation does to the user and the machine: the activity log, the progress

@@ -70,6 +70,11 @@ class RecordingDialogs : public DialogProvider {
         errors << title + ": " + text;
         events << "error: " + title + ": " + text;
     }
+    bool question(QWidget*, const QString& title, const QString& text) override {
+        questions << title + ": " + text;
+        events << "question: " + title + ": " + text;
+        return questionAnswer;
+    }
     std::optional<QString> chooseFile(QWidget*, FileDialog dialog,
                                       const FileDialogSetup& setup) override {
         fileRequests.push_back({dialog, setup});
@@ -87,6 +92,8 @@ class RecordingDialogs : public DialogProvider {
     std::function<void(QDialog*)> onModal;  // runs while a modal window is up
     QStringList informations;
     QStringList errors;
+    QStringList questions;
+    bool questionAnswer = false;
     QStringList events;
     std::vector<FileRequest> fileRequests;
     std::optional<QString> fileAnswer;

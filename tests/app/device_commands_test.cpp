@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -15,6 +17,7 @@
 #include "app/device_commands.h"
 #include "app/field_marks.h"
 #include "app/sub_page_control.h"
+#include "app/track_view_window.h"
 #include "app_test_support.h"
 #include "operations/firmware_resource.h"
 #include "sim/simulated_tracker.h"
@@ -40,7 +43,11 @@ class DeviceCommandsTest : public ::testing::Test {
         return lines;
     }
 
+    // The seven command buttons and "Track…".
     bool allButtonsEnabled(bool enabled) const {
+        if (w.trackButton()->isEnabled() != enabled) {
+            return false;
+        }
         for (int i = 0; i < kCommandButtons; ++i) {
             if (w.commandButton(static_cast<CommandButton>(i))->isEnabled() != enabled) {
                 return false;
@@ -135,6 +142,55 @@ TEST_F(DeviceCommandsTest, GpsDownloadThroughTheWindowKeepsEveryLineInOrder) {
     QFile log(path);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().startsWith("$GPRMC,"));
+}
+
+// After a download the track view offers itself and shows the drive; the log the download
+// wrote and a dump of the same memory show the same points, and both exports write files.
+TEST_F(DeviceCommandsTest, TrackViewAfterADownloadShowsTheSameDriveFromEachInput) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath("track.log");
+    dialogs.fileAnswer = log;
+    dialogs.questionAnswer = true;
+    press(CommandButton::ReadMemory);
+    EXPECT_EQ(logLines().last(), "Tracker GPS memory read success.");
+    EXPECT_EQ(dialogs.events,
+              QStringList{"question: Tracker GPS memory: Show the track of the download?"});
+    auto* view = w.findChild<TrackViewWindow*>("TrackView");
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    const std::vector<TrackSample> downloaded = view->track().samples;
+    EXPECT_EQ(downloaded.size(), 300u);
+    EXPECT_TRUE(view->summary().startsWith("Last download: 300 points, "));
+    EXPECT_TRUE(view->summary().endsWith("14.06.2024 08:30:00 – 14.06.2024 08:54:55 UTC"));
+
+    const QString dump = dir.filePath("memory.bin");
+    QFile dumpFile(dump);
+    ASSERT_TRUE(dumpFile.open(QIODevice::WriteOnly));
+    dumpFile.write(reinterpret_cast<const char*>(tracker.gpsMemory().data()),
+                   static_cast<qint64>(tracker.gpsMemory().size()));
+    dumpFile.close();
+    const struct {
+        TrackViewWindow::Action action;
+        QString path;
+    } inputs[] = {{TrackViewWindow::Action::OpenLog, log},
+                  {TrackViewWindow::Action::OpenDump, dump}};
+    for (const auto& input : inputs) {
+        view->showLastDownload();
+        dialogs.fileAnswer = input.path;
+        view->button(input.action)->click();
+        EXPECT_TRUE(view->summary().startsWith(QFileInfo(input.path).fileName() + ": 300 points"));
+        EXPECT_TRUE(view->track().samples == downloaded) << input.path.toStdString();
+    }
+
+    dialogs.fileAnswer = dir.filePath("view.png");
+    view->button(TrackViewWindow::Action::SavePng)->click();
+    EXPECT_EQ(QImage(dir.filePath("view.png")).size(), view->content()->size());
+    dialogs.fileAnswer = dir.filePath("drive.gpx");
+    view->button(TrackViewWindow::Action::SaveGpx)->click();
+    QFile gpx(dir.filePath("drive.gpx"));
+    ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
+    EXPECT_EQ(gpx.readAll().count("<trkpt "), 300);
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
 }
 
 TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {

@@ -31,6 +31,11 @@ TEST(FileDialogs, SetupOfEachDialog) {
          false},
         {FileDialog::SaveGpsLog, "Veltromark GPS log files (*.log)", "veltromark_gpsdata.log",
          "/opt/vm/logs", true, true},
+        {FileDialog::OpenGpsLog, "Veltromark GPS log files (*.log)", "", "/opt/vm/logs", false,
+         false},
+        {FileDialog::OpenGpsDump, "GPS memory dumps (*.bin)", "", "/opt/vm/logs", false, false},
+        {FileDialog::SaveTrackImage, "PNG images (*.png)", "veltromark_track.png", "/opt/vm/logs",
+         true, true},
     };
     for (const SetupCase& c : cases) {
         const FileDialogSetup s = fileDialogSetup(c.dialog, "/opt/vm");

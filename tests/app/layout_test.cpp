@@ -155,7 +155,9 @@ TEST(Layout, EveryPageFitsWithoutOverlap) {
 TEST(Layout, WindowStaysCloseToTheReferenceSize) {
     TestWindow t;
     // A wider default font may need more room than the 734 x 416 reference, but not much.
-    EXPECT_LE(t.window->width(), 734 * 5 / 4);
+    // The command row carries two buttons more than the reference ("Compare with file…" and
+    // "Track…"), so it may be a little wider still; it stays within a 1,024-pixel screen.
+    EXPECT_LE(t.window->width(), 734 * 13 / 10);
     EXPECT_LE(t.window->height(), 416 * 5 / 4);
 }
 

@@ -1,17 +1,22 @@
-// Renders the main window once per page and sub-page, and the splash and special strings
-// windows, into PNG files in the folder given as the only argument, for looking at the
-// layout by eye. Built on request only (target vm_render_pages).
+// Renders the main window once per page and sub-page, the splash and special strings
+// windows, and the track view after a GPS download from the simulated tracker, into PNG files
+// in the folder given as the only argument, for looking at the layout by eye. Built on request
+// only (target vm_render_pages).
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QTabWidget>
 #include <cstdio>
 
 #include "app/beacon_strings_window.h"
+#include "app/device_commands.h"
 #include "app/main_window.h"
 #include "app/splash_screen.h"
 #include "app/sub_page_control.h"
+#include "app/track_view_window.h"
+#include "sim/simulated_tracker.h"
 
 namespace {
 
@@ -19,9 +24,16 @@ class NoDialogs : public DialogProvider {
   public:
     void information(QWidget*, const QString&, const QString&) override {}
     void error(QWidget*, const QString&, const QString&) override {}
-    std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
+    // Yes to every question; the GPS log goes to `gpsLog` when one is given.
+    bool question(QWidget*, const QString&, const QString&) override { return true; }
+    std::optional<QString> chooseFile(QWidget*, FileDialog dialog,
+                                      const FileDialogSetup&) override {
+        if (dialog == FileDialog::SaveGpsLog && !gpsLog.isEmpty()) {
+            return gpsLog;
+        }
         return std::nullopt;
     }
+    QString gpsLog;
     void showModal(QDialog*) override {}
 };
 
@@ -66,5 +78,20 @@ int main(int argc, char** argv) {
     strings.show();
     std::printf("special strings %dx%d\n", strings.width(), strings.height());
     save(strings, out.filePath("special-strings.png"));
+
+    auto dialogs = std::make_unique<NoDialogs>();
+    dialogs->gpsLog = out.filePath("track.log");
+    MainWindow downloader(std::move(dialogs));
+    SimulatedTracker tracker;
+    DeviceSession session(tracker);
+    attachCommands(downloader, session);
+    downloader.show();
+    downloader.commandButton(CommandButton::ReadMemory)->click();
+    if (auto* view = downloader.findChild<TrackViewWindow*>("TrackView")) {
+        QApplication::processEvents();
+        std::printf("track view %dx%d: %s\n", view->width(), view->height(),
+                    qPrintable(view->summary()));
+        save(*view, out.filePath("track-view.png"));
+    }
     return 0;
 }

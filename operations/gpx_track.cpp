@@ -1,4 +1,4 @@
-#include "cli/gpx_track.h"
+#include "operations/gpx_track.h"
 
 #include <QTimeZone>
 #include <cstdlib>
@@ -48,14 +48,15 @@ std::optional<TrackPoint> trackPoint(const GpsRecord& record) {
                       fixTime(record.date, record.time)};
 }
 
-GpxTrackWriter::GpxTrackWriter(QIODevice* out, const QString& trackName) : xml_(out) {
+GpxTrackWriter::GpxTrackWriter(QIODevice* out, const QString& trackName, const QString& creator)
+    : xml_(out) {
     xml_.setAutoFormatting(true);
     xml_.setAutoFormattingIndent(1);
     xml_.writeStartDocument();
     xml_.writeStartElement("gpx");
     xml_.writeDefaultNamespace(kGpxNamespace);
     xml_.writeAttribute("version", "1.1");
-    xml_.writeAttribute("creator", "veltromark-cli");
+    xml_.writeAttribute("creator", creator);
     xml_.writeStartElement("trk");
     xml_.writeTextElement("name", trackName);
     xml_.writeStartElement("trkseg");

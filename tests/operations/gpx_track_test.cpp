@@ -4,7 +4,7 @@
 #include <QXmlStreamReader>
 #include <climits>
 
-#include "cli/gpx_track.h"
+#include "operations/gpx_track.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ TEST(TrackPoint, PositionsOffTheGlobeAreLeftOut) {
 TEST(GpxTrackWriter, WritesAGpx11Track) {
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    GpxTrackWriter gpx(&out, "drive & back");
+    GpxTrackWriter gpx(&out, "drive & back", "veltromark-cli");
     EXPECT_TRUE(gpx.add({52135000, 21004500, 123519, 230394, 1234, 8450, 1105}));
     EXPECT_FALSE(gpx.add({90000001, 0, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(gpx.add({-3351234, -7012345, 5, 0, 0, 0, 0}));

@@ -28,8 +28,8 @@ std::optional<TrackPoint> trackPoint(const GpsRecord& record);
 // of any size streams through.
 class GpxTrackWriter {
   public:
-    // Writes everything up to the first point.
-    GpxTrackWriter(QIODevice* out, const QString& trackName);
+    // Writes everything up to the first point; `creator` names the program that wrote it.
+    GpxTrackWriter(QIODevice* out, const QString& trackName, const QString& creator);
 
     // Adds the record's point; false (and nothing written) when it has no valid position.
     bool add(const GpsRecord& record);

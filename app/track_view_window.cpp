@@ -1,0 +1,413 @@
+#include "app/track_view_window.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTimeZone>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
+
+#include "app/dialog_provider.h"
+#include "operations/gpx_track.h"
+
+namespace {
+
+constexpr auto kTitle = "Track view";
+// An NMEA log of a full memory is about 3 MB; a file far larger is not one.
+constexpr qint64 kLargestLog = 64 * 1024 * 1024;
+
+const QColor kBackground(250, 250, 246);
+const QColor kInk(60, 60, 60);
+const QColor kFrame(190, 190, 185);
+
+QColor speedColour(double speed, double top) {
+    return QColor::fromHsv(speedHue(speed, top), 230, 215);
+}
+
+QString utcText(std::int64_t seconds, const QString& format) {
+    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(format);
+}
+
+QString lengthText(double metres) {
+    return metres < 1000 ? QStringLiteral("%1 m").arg(metres, 0, 'f', 0)
+                         : QStringLiteral("%1 km").arg(metres / 1000, 0, 'f', 1);
+}
+
+// The track on a flat map, to scale, north up.
+class TrackMap : public QWidget {
+  public:
+    TrackMap(const Track& track, QWidget* parent) : QWidget(parent), track_(track) {
+        setMinimumSize(320, 240);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillRect(rect(), kBackground);
+        const std::vector<TrackSample>& s = track_.samples;
+        if (s.empty()) {
+            p.setPen(kInk);
+            p.drawText(rect(), Qt::AlignCenter, QStringLiteral("No points to show"));
+            return;
+        }
+        const TrackProjection projection(s);
+        const QRectF area = QRectF(rect()).adjusted(28, 34, -28, -40);
+        const double ppm = projection.pixelsPerMetre(area.width(), area.height());
+        const double left = area.left() + (area.width() - projection.width() * ppm) / 2;
+        const double bottom = area.bottom() - (area.height() - projection.height() * ppm) / 2;
+        const auto at = [&](const TrackSample& sample) {
+            const PlanePoint q = projection.project(sample);
+            return QPointF(left + q.east * ppm, bottom - q.north * ppm);
+        };
+
+        const double gap = gapSeconds(s);
+        const double top = topSpeed(s);
+        QPen pen(kInk, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (i == 0 || isGap(s[i - 1], s[i], gap)) {
+                // Where a stretch of track begins, so that a lone point still shows.
+                p.setPen(Qt::NoPen);
+                p.setBrush(speedColour(s[i].speed, top));
+                p.drawEllipse(at(s[i]), 3.0, 3.0);
+                continue;
+            }
+            pen.setColor(speedColour((s[i - 1].speed + s[i].speed) / 2, top));
+            p.setPen(pen);
+            p.drawLine(at(s[i - 1]), at(s[i]));
+        }
+        // Start and end.
+        p.setBrush(Qt::white);
+        p.setPen(QPen(kInk, 2));
+        p.drawEllipse(at(s.front()), 5.0, 5.0);
+        p.setBrush(kInk);
+        p.drawRect(QRectF(at(s.back()) - QPointF(4, 4), QSizeF(8, 8)));
+
+        drawScaleBar(p, 1 / ppm);
+        drawNorth(p);
+        drawLegend(p, top);
+    }
+
+  private:
+    void drawScaleBar(QPainter& p, double metresPerPixel) {
+        const ScaleBar bar = chooseScaleBar(metresPerPixel, 140);
+        const QPointF origin(16, height() - 14);
+        p.setPen(QPen(kInk, 2));
+        p.drawLine(origin, origin + QPointF(bar.pixels, 0));
+        p.drawLine(origin + QPointF(0, -5), origin);
+        p.drawLine(origin + QPointF(bar.pixels, -5), origin + QPointF(bar.pixels, 0));
+        p.drawText(origin + QPointF(0, -8), bar.caption);
+    }
+
+    void drawNorth(QPainter& p) {
+        const QPointF tip(width() - 22, 12);
+        QPainterPath arrow;
+        arrow.moveTo(tip);
+        arrow.lineTo(tip + QPointF(7, 20));
+        arrow.lineTo(tip + QPointF(0, 15));
+        arrow.lineTo(tip + QPointF(-7, 20));
+        arrow.closeSubpath();
+        p.setPen(Qt::NoPen);
+        p.setBrush(kInk);
+        p.drawPath(arrow);
+        p.setPen(kInk);
+        p.drawText(QRectF(tip.x() - 10, tip.y() + 20, 20, 16), Qt::AlignCenter, "N");
+    }
+
+    void drawLegend(QPainter& p, double top) {
+        const QRectF band(16, 14, 120, 8);
+        QLinearGradient gradient(band.topLeft(), band.topRight());
+        for (int step = 0; step <= 4; ++step) {
+            gradient.setColorAt(step / 4.0, speedColour(top * step / 4.0, top));
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(gradient);
+        p.drawRect(band);
+        p.setPen(kInk);
+        p.drawText(QPointF(band.right() + 6, band.bottom()),
+                   QStringLiteral("0 – %1 kn").arg(top, 0, 'f', 0));
+    }
+
+    const Track& track_;
+};
+
+// Speed and altitude over time, one above the other.
+class TrackProfiles : public QWidget {
+  public:
+    TrackProfiles(const Track& track, QWidget* parent) : QWidget(parent), track_(track) {
+        setMinimumSize(320, 180);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillRect(rect(), kBackground);
+        std::vector<const TrackSample*> timed;
+        for (const TrackSample& sample : track_.samples) {
+            if (sample.time) {
+                timed.push_back(&sample);
+            }
+        }
+        p.setPen(kInk);
+        if (timed.empty()) {
+            p.drawText(rect(), Qt::AlignCenter, QStringLiteral("No times to plot"));
+            return;
+        }
+        const auto [first, last] = std::minmax_element(
+            timed.begin(), timed.end(), [](auto* a, auto* b) { return *a->time < *b->time; });
+        const std::int64_t start = *(*first)->time;
+        const std::int64_t end = std::max(*(*last)->time, start + 1);
+
+        const double half = height() / 2.0;
+        plot(p, QRectF(0, 0, width(), half), QStringLiteral("Speed [kn]"), timed, start, end,
+             QColor(200, 70, 40), [](const TrackSample& s) { return s.speed; });
+        plot(p, QRectF(0, half, width(), half), QStringLiteral("Altitude [m]"), timed, start, end,
+             QColor(40, 110, 170), [](const TrackSample& s) { return s.elevation; });
+
+        const bool oneDay = end - start < 86400;
+        const QString format = oneDay ? QStringLiteral("HH:mm") : QStringLiteral("dd.MM. HH:mm");
+        const QRectF axis(56, height() - 16, width() - 72, 16);
+        p.setPen(kInk);
+        p.drawText(axis, Qt::AlignLeft | Qt::AlignVCenter, utcText(start, format));
+        p.drawText(axis, Qt::AlignRight | Qt::AlignVCenter, utcText(end, format) + " UTC");
+    }
+
+  private:
+    void plot(QPainter& p, const QRectF& box, const QString& title,
+              const std::vector<const TrackSample*>& timed, std::int64_t start, std::int64_t end,
+              const QColor& colour, const std::function<double(const TrackSample&)>& value) {
+        const QRectF area = box.adjusted(56, 18, -16, -20);
+        double low = value(*timed.front());
+        double high = low;
+        for (const TrackSample* s : timed) {
+            low = std::min(low, value(*s));
+            high = std::max(high, value(*s));
+        }
+        if (high - low < 1) {
+            high = low + 1;
+        }
+        p.setPen(kFrame);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(area);
+        p.setPen(kInk);
+        p.drawText(QPointF(area.left(), box.top() + 13), title);
+        const QRectF labels(box.left(), area.top() - 8, 50, area.height() + 16);
+        p.drawText(labels, Qt::AlignRight | Qt::AlignTop, QString::number(high, 'f', 0));
+        p.drawText(labels, Qt::AlignRight | Qt::AlignBottom, QString::number(low, 'f', 0));
+
+        const double gap = gapSeconds(track_.samples);
+        const auto at = [&](const TrackSample& s) {
+            return QPointF(
+                area.left() + area.width() * double(*s.time - start) / double(end - start),
+                area.bottom() - area.height() * (value(s) - low) / (high - low));
+        };
+        QPainterPath path;
+        for (std::size_t i = 0; i < timed.size(); ++i) {
+            if (i == 0 || isGap(*timed[i - 1], *timed[i], gap)) {
+                path.moveTo(at(*timed[i]));
+            } else {
+                path.lineTo(at(*timed[i]));
+            }
+        }
+        p.setPen(QPen(colour, 1.5));
+        p.drawPath(path);
+    }
+
+    const Track& track_;
+};
+
+}  // namespace
+
+TrackViewWindow::TrackViewWindow(DialogProvider& dialogs, QString programFolder,
+                                 const std::vector<std::uint8_t>& lastDownload, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      dialogs_(dialogs),
+      programFolder_(std::move(programFolder)),
+      lastDownload_(lastDownload) {
+    setObjectName("TrackView");
+    setWindowTitle(kTitle);
+    resize(760, 700);
+
+    auto* root = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    const struct {
+        Action action;
+        const char* name;
+        const char* caption;
+        void (TrackViewWindow::*run)();
+    } actions[] = {
+        {Action::LastDownload, "Button_track_last", "Last download",
+         &TrackViewWindow::showLastDownload},
+        {Action::OpenLog, "Button_track_open_log", "Open log…", &TrackViewWindow::openLog},
+        {Action::OpenDump, "Button_track_open_dump", "Open dump…", &TrackViewWindow::openDump},
+        {Action::SavePng, "Button_track_save_png", "Save PNG…", &TrackViewWindow::savePng},
+        {Action::SaveGpx, "Button_track_save_gpx", "Save GPX…", &TrackViewWindow::saveGpx},
+    };
+    for (const auto& a : actions) {
+        auto* button = new QPushButton(a.caption, this);
+        button->setObjectName(a.name);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, run = a.run] { (this->*run)(); });
+        row->addWidget(button);
+        buttons_.push_back(button);
+        if (a.action == Action::OpenDump) {
+            row->addStretch(1);
+        }
+    }
+    root->addLayout(row);
+
+    summary_ = new QLabel(this);
+    summary_->setObjectName("TrackSummary");
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    root->addWidget(summary_);
+
+    content_ = new QWidget(this);
+    auto* stack = new QVBoxLayout(content_);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    map_ = new TrackMap(track_, content_);
+    profiles_ = new TrackProfiles(track_, content_);
+    stack->addWidget(map_, 3);
+    stack->addWidget(profiles_, 2);
+    root->addWidget(content_, 1);
+}
+
+QPushButton* TrackViewWindow::button(Action action) const {
+    return buttons_[static_cast<std::size_t>(action)];
+}
+
+void TrackViewWindow::showLastDownload() {
+    display(QStringLiteral("Last download"), gpsRecords(lastDownload_.data(), lastDownload_.size()),
+            0);
+}
+
+void TrackViewWindow::display(const QString& source, std::vector<GpsRecord> records,
+                              int skippedLines) {
+    source_ = source;
+    records_ = std::move(records);
+    skippedLines_ = skippedLines;
+    track_ = buildTrack(records_);
+    summary_->setText(summary());
+    content_->update();
+}
+
+QString TrackViewWindow::summary() const {
+    QStringList parts;
+    const std::vector<TrackSample>& s = track_.samples;
+    parts << (s.empty() ? QStringLiteral("no points to show")
+                        : QStringLiteral("%1 points").arg(s.size()));
+    if (track_.leftOut > 0) {
+        parts << QStringLiteral("%1 left out (no valid position)").arg(track_.leftOut);
+    }
+    if (skippedLines_ > 0) {
+        parts << QStringLiteral("%1 lines not read").arg(skippedLines_);
+    }
+    if (!s.empty()) {
+        parts << lengthText(trackLength(s, TrackProjection(s), gapSeconds(s)));
+        std::optional<std::int64_t> first;
+        std::optional<std::int64_t> last;
+        for (const TrackSample& sample : s) {
+            if (sample.time) {
+                first = std::min(first.value_or(*sample.time), *sample.time);
+                last = std::max(last.value_or(*sample.time), *sample.time);
+            }
+        }
+        if (first) {
+            parts << utcText(*first, "dd.MM.yyyy HH:mm:ss") + " – " +
+                         utcText(*last, "dd.MM.yyyy HH:mm:ss") + " UTC";
+        }
+    }
+    return source_ + ": " + parts.join(", ");
+}
+
+std::optional<QString> TrackViewWindow::chooseFile(FileDialog dialog) {
+    return dialogs_.chooseFile(this, dialog, fileDialogSetup(dialog, programFolder_));
+}
+
+void TrackViewWindow::fail(const QString& text) {
+    dialogs_.error(this, kTitle, text);
+}
+
+void TrackViewWindow::openLog() {
+    const std::optional<QString> path = chooseFile(FileDialog::OpenGpsLog);
+    if (!path) {
+        return;
+    }
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("Cannot open %1: %2.").arg(*path, file.errorString()));
+        return;
+    }
+    if (file.size() > kLargestLog) {
+        fail(QStringLiteral("%1 is too large for a GPS log.").arg(*path));
+        return;
+    }
+    NmeaReadResult result = readNmeaLog(file.readAll());
+    display(QFileInfo(*path).fileName(), std::move(result.records), result.skippedLines);
+}
+
+void TrackViewWindow::openDump() {
+    const std::optional<QString> path = chooseFile(FileDialog::OpenGpsDump);
+    if (!path) {
+        return;
+    }
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("Cannot open %1: %2.").arg(*path, file.errorString()));
+        return;
+    }
+    if (file.size() > static_cast<qint64>(kGpsMemorySize)) {
+        fail(QStringLiteral("%1 is larger than the GPS memory (%2 bytes): not a memory dump.")
+                 .arg(*path)
+                 .arg(kGpsMemorySize));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    display(QFileInfo(*path).fileName(),
+            gpsRecords(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                       static_cast<std::size_t>(bytes.size())),
+            0);
+}
+
+void TrackViewWindow::savePng() {
+    const std::optional<QString> path = chooseFile(FileDialog::SaveTrackImage);
+    if (!path) {
+        return;
+    }
+    QSaveFile file(*path);
+    if (!file.open(QIODevice::WriteOnly) || !content_->grab().save(&file, "PNG") || !file.flush() ||
+        !file.commit()) {
+        fail(QStringLiteral("Cannot save %1: %2.").arg(*path, file.errorString()));
+    }
+}
+
+void TrackViewWindow::saveGpx() {
+    const std::optional<QString> path = chooseFile(FileDialog::SaveGpxTrack);
+    if (!path) {
+        return;
+    }
+    QSaveFile file(*path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        fail(QStringLiteral("Cannot save %1: %2.").arg(*path, file.errorString()));
+        return;
+    }
+    GpxTrackWriter gpx(&file, QFileInfo(*path).completeBaseName(), QStringLiteral("veltromark"));
+    for (const GpsRecord& record : records_) {
+        gpx.add(record);
+    }
+    gpx.finish();
+    // The writer's error and a failing flush both mean the file on disk would be short.
+    if (gpx.hasError() || !file.flush() || !file.commit()) {
+        file.cancelWriting();
+        fail(QStringLiteral("Cannot save %1: %2.").arg(*path, file.errorString()));
+    }
+}
