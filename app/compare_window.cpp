@@ -3,8 +3,10 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "settings/schema.h"
 
@@ -31,6 +33,11 @@ CompareWindow::CompareWindow(const std::vector<SettingDifference>& differences,
     }
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(list_, 1);
+    // Wide enough for every column, so that both values show without scrolling sideways.
+    int columns = 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < list_->columnCount(); ++c) {
+        columns += std::max(list_->sizeHintForColumn(c), list_->header()->sectionSizeHint(c));
+    }
     connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const QString name = item->data(0, Qt::UserRole).toString();
         accept();
@@ -40,5 +47,6 @@ CompareWindow::CompareWindow(const std::vector<SettingDifference>& differences,
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(760, 420);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::clamp(columns + margins.left() + margins.right(), 560, 1200), 420);
 }
