@@ -36,7 +36,8 @@ CompareWindow::CompareWindow(const std::vector<SettingDifference>& differences,
     // Wide enough for every column, so that both values show without scrolling sideways.
     int columns = 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < list_->columnCount(); ++c) {
-        columns += std::max(list_->sizeHintForColumn(c), list_->header()->sectionSizeHint(c));
+        list_->resizeColumnToContents(c);
+        columns += list_->columnWidth(c);
     }
     connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const QString name = item->data(0, Qt::UserRole).toString();
