@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing the configurator need.
 # Does nothing when everything is already there; uses sudo only when not run as root.
+#   scripts/install-deps.sh            the Linux build and its tests
+#   scripts/install-deps.sh --windows  also the Windows cross-build (scripts/build-windows.sh)
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,14 @@ packages=(
     xvfb xauth
     umockdev libumockdev-dev  # the emulated tracker on hidraw (tests/usb)
 )
+if [ "${1:-}" = "--windows" ]; then
+    packages+=(
+        g++-mingw-w64-x86-64-posix ninja-build
+        dpkg-dev          # unpacks Debian's source packages
+        wine64            # runs the tests and the programs
+        nsis zip
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
