@@ -11,6 +11,7 @@
 #include "sim/simulated_tracker.h"
 
 int main(int argc, char** argv) {
+    chooseTextRenderer();
     QApplication application(argc, argv);
     SimulatedTracker tracker;
     tracker.setLatency(std::chrono::milliseconds(1));

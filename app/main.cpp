@@ -7,6 +7,7 @@
 #include "operations/firmware_resource.h"
 
 int main(int argc, char** argv) {
+    chooseTextRenderer();
     QApplication application(argc, argv);
     HidapiTransport transport;
     DeviceSession session(transport);
