@@ -81,6 +81,27 @@ echo "command line: $passes passed, $failures failed"
 [ "$failures" = 0 ] || exit 1
 [ "${1:-}" = "--smoke" ] && exit 0
 
-# Every test under Wine: ctest starts each through the cross-compiling emulator.
+# Every test under Wine: ctest starts each through the cross-compiling emulator, the widget
+# tests on the offscreen platform. Left to Linux, and listed on every run:
+#  - two widget tests that wait on a modal message box or on a window closing during an
+#    operation: under Wine's offscreen platform the box never becomes the active modal
+#    widget, and the test would wait until its timeout;
+#  - the owner-only permissions of a replaced file: POSIX permission bits, which Windows
+#    does not have;
+#  - five configuration-file cases with text outside ASCII: the files are read and written
+#    in the system's 8-bit code page, UTF-8 on Linux but Windows-1252 on Windows (an open
+#    question of the file format, not of the build).
+left_to_linux=(
+    'QtDialogs\.InformationAndErrorBoxes'
+    'DeviceCommandsTest\.ClosingDuringAnOperationWaitsForItsEnd'
+    'Export\.ReplacedFileKeepsItsPermissions'
+    'ProfileRead\.ValuesAreCutAt2047Characters'
+    'ProfileWrite\.WrittenTextReadsBackTrimmedAndUnquoted'
+    'Rules/ImportValue\.Gives/text the device would refuse'
+    'Rules/ProfileRead\.FindsTheValue/UTF-8 text'
+    'Rules/ProfileRead\.FindsTheValue/bytes that are no text'
+)
+exclude=$(IFS='|'; echo "^(${left_to_linux[*]})\$")
+echo "left to the Linux run: ${#left_to_linux[@]} tests"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$win_build" --output-on-failure --parallel 2 --timeout 300
+ctest --test-dir "$win_build" --output-on-failure --parallel 2 --timeout 120 -E "$exclude"
