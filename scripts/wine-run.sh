@@ -23,9 +23,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         fi
     ) 9> "$WINEPREFIX.lock"
 fi
+# A server that stays up a minute after the last program, started apart from the program:
+# a server that the program started would inherit its output and keep the reader (ctest,
+# the test listing) waiting until the server ends. Exits with 2 when one runs already.
+/usr/lib/wine/wineserver -p 60 < /dev/null > /dev/null 2>&1 || true
 if [ "${1:-}" = "--prepare" ]; then
-    # A server that stays up while tests start one program after another.
-    /usr/lib/wine/wineserver -p 60 2> /dev/null || true  # (2 when one runs already)
     exit 0
 fi
 # The test list that CMake reads to register the tests: Windows ends its lines with CR LF,

@@ -2,7 +2,8 @@
 ; and an uninstaller that Windows lists under installed programs.
 ; makensis -DVERSION=1.07 -DSTAGE=<folder with the two .exe> -DOUTFILE=<setup.exe> veltromark.nsi
 
-Unicode true
+; A 64-bit installer, like the programs it carries.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define TITLE "Veltromark Configurator"

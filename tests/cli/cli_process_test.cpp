@@ -36,7 +36,9 @@ class CliTest : public ::testing::Test {
         run.errRaw = process.readAllStandardError();
         QString errText = QString::fromLocal8Bit(run.errRaw);
 #ifdef Q_OS_WIN
-        errText.replace(QLatin1String("\r\n"), QLatin1String("\n"));  // a text stream there
+        // Both are text streams there: lines end in CR LF.
+        run.out.replace("\r\n", "\n");
+        errText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 #endif
         run.err = errText.split('\n');
         if (run.err.last().isEmpty()) {
