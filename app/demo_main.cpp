@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     if (const auto status = answerCommandLine(argc, argv, QStringLiteral("veltromark-demo"))) {
         return *status;
     }
+    chooseTextRenderer();
     QApplication application(argc, argv);
     SimulatedTracker tracker;
     tracker.setLatency(std::chrono::milliseconds(1));

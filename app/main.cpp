@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     if (const auto status = answerCommandLine(argc, argv, QStringLiteral("veltromark"))) {
         return *status;
     }
+    chooseTextRenderer();
     QApplication application(argc, argv);
     HidapiTransport transport;
     DeviceSession session(transport);

@@ -37,6 +37,14 @@ void centreOnScreen(QWidget& window) {
 
 }  // namespace
 
+void chooseTextRenderer() {
+#ifdef Q_OS_WIN
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=directwrite");
+    }
+#endif
+}
+
 std::unique_ptr<MainWindow> startUp(StartupOptions options) {
     // 1. The application title: the task bar's text.
     QApplication::setApplicationName(kApplicationTitle);

@@ -31,6 +31,11 @@ inline constexpr int kSplashMilliseconds = 1500;
 // child. A QApplication must exist.
 std::unique_ptr<MainWindow> startUp(StartupOptions options);
 
+// Called before the QApplication is made. On Windows, text is drawn with DirectWrite,
+// Windows' own text renderer: with Qt's default GDI font engine, Wine leaves the text of the
+// line edits unpainted. A platform given with -platform or QT_QPA_PLATFORM is kept.
+void chooseTextRenderer();
+
 // startUp, then shows the main window and runs the message loop; returns its exit code.
 // An exception that escapes is shown in an error box titled with the application title and
 // ends the program with exit code 1.

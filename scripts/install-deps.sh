@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the configurator need;
-# with --package, also those that build and check its Debian package (scripts/package.sh).
+# Installs the Debian packages that building, running and testing the configurator need.
 # Does nothing when everything is already there; uses sudo only when not run as root.
+#   scripts/install-deps.sh            the Linux build and its tests
+#   scripts/install-deps.sh --package  also the Debian package's build and checks
+#   scripts/install-deps.sh --windows  also the Windows cross-build (scripts/build-windows.sh)
 set -euo pipefail
 
 packages=(
@@ -15,9 +17,21 @@ packages=(
     xvfb xauth
     umockdev libumockdev-dev  # the emulated tracker on hidraw (tests/usb)
 )
-if [ "${1:-}" = "--package" ]; then
-    packages+=(dpkg-dev file help2man lintian desktop-file-utils appstream)
-fi
+for option in "$@"; do
+    case "$option" in
+        --package)
+            packages+=(dpkg-dev file help2man lintian desktop-file-utils appstream)
+            ;;
+        --windows)
+            packages+=(
+                g++-mingw-w64-x86-64-posix ninja-build
+                dpkg-dev          # unpacks Debian's source packages
+                wine64            # runs the tests and the programs
+                nsis zip
+            )
+            ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -34,14 +34,22 @@ class CliTest : public ::testing::Test {
         run.status = process.exitCode();
         run.out = process.readAllStandardOutput();
         run.errRaw = process.readAllStandardError();
-        run.err = QString::fromLocal8Bit(run.errRaw).split('\n');
+        QString errText = QString::fromLocal8Bit(run.errRaw);
+#ifdef Q_OS_WIN
+        // Both are text streams there: lines end in CR LF.
+        run.out.replace("\r\n", "\n");
+        errText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+#endif
+        run.err = errText.split('\n');
         if (run.err.last().isEmpty()) {
             run.err.removeLast();
         }
         return run;
     }
 
-    QString path(const char* name) const { return dir.filePath(name); }
+    QString path(const char* name) const {
+        return dir.filePath(name);
+    }
 
     QByteArray read(const QString& file) const {
         QFile f(file);
