@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
@@ -112,8 +113,16 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     // number of lines high, so that no line shows cut in half.
     log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The height of a line as the log lays it out, which is not always the font's line
+    // spacing (some font engines give a negative leading, or fractional heights).
+    QTextLayout probe(QStringLiteral("Page read: 1/256"), log_->font());
+    probe.beginLayout();
+    QTextLine probeLine = probe.createLine();
+    probeLine.setLineWidth(1000);
+    const qreal line = probeLine.height();
+    probe.endLayout();
     const int margin = static_cast<int>(std::ceil(log_->document()->documentMargin()));
-    log_->setFixedHeight(kLogLines * log_->fontMetrics().lineSpacing() + 2 * margin +
+    log_->setFixedHeight(static_cast<int>(std::ceil(kLogLines * line)) + 2 * margin +
                          2 * log_->frameWidth());
     body->addWidget(log_);
     root->addLayout(body, 1);

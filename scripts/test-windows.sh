@@ -88,7 +88,9 @@ echo "command line: $passes passed, $failures failed"
 #    widget, and the test would wait until its timeout;
 #  - the owner-only permissions of a replaced file: POSIX permission bits, which Windows
 #    does not have;
-#  - five configuration-file cases with text outside ASCII: the files are read and written
+#  - the wheel over a choice: it needs the window to become the active one, which it never
+#    does on Wine's offscreen platform (as the modal boxes above);
+#  - seven configuration-file cases with text outside ASCII: the files are read and written
 #    in the system's 8-bit code page, UTF-8 on Linux but Windows-1252 on Windows (an open
 #    question of the file format, not of the build).
 left_to_linux=(
@@ -100,6 +102,9 @@ left_to_linux=(
     'Rules/ImportValue\.Gives/text the device would refuse'
     'Rules/ProfileRead\.FindsTheValue/UTF-8 text'
     'Rules/ProfileRead\.FindsTheValue/bytes that are no text'
+    'Rules/ProfileRead\.FindsTheValue/UTF-16LE text'
+    'ProfileWrite\.Utf16FileStaysUtf16'
+    'MainWindowTest\.WheelChangesOnlyTheFocusedChoice'
 )
 exclude=$(IFS='|'; echo "^(${left_to_linux[*]})\$")
 echo "left to the Linux run: ${#left_to_linux[@]} tests"

@@ -38,6 +38,7 @@ class CliTest : public ::testing::Test {
 #ifdef Q_OS_WIN
         // Both are text streams there: lines end in CR LF.
         run.out.replace("\r\n", "\n");
+        run.errRaw.replace("\r\n", "\n");
         errText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 #endif
         run.err = errText.split('\n');
