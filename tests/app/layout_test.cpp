@@ -149,7 +149,9 @@ TEST(Layout, EveryPageFitsWithoutOverlap) {
     const qreal line = log->document()->firstBlock().layout()->lineAt(0).height();
     const int margins = 2 * static_cast<int>(std::ceil(log->document()->documentMargin()));
     const qreal lines = (log->viewport()->height() - margins) / line;
-    EXPECT_GE(lines, 4.0);
+    EXPECT_GE(lines, 4.0) << "line " << line << ", log " << log->height() << ", viewport "
+                          << log->viewport()->height() << ", frame " << log->frameWidth()
+                          << ", font line spacing " << log->fontMetrics().lineSpacing();
     EXPECT_LT(lines - std::floor(lines), 1.0 / line);  // what is left is under one pixel
 }
 
