@@ -1,5 +1,6 @@
 #include "app/track_view_window.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +10,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimeZone>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,6 +17,7 @@
 
 #include "app/dialog_provider.h"
 #include "operations/gpx_track.h"
+#include "settings/output_file.h"
 
 namespace {
 
@@ -383,11 +384,11 @@ void TrackViewWindow::savePng() {
     if (!path) {
         return;
     }
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || !content_->grab().save(&file, "PNG") || !file.flush() ||
-        !file.commit()) {
-        fail(QStringLiteral("Cannot save %1: %2.").arg(*path, file.errorString()));
-    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    content_->grab().save(&buffer, "PNG");
+    save(*path, png);
 }
 
 void TrackViewWindow::saveGpx() {
@@ -395,19 +396,23 @@ void TrackViewWindow::saveGpx() {
     if (!path) {
         return;
     }
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        fail(QStringLiteral("Cannot save %1: %2.").arg(*path, file.errorString()));
-        return;
-    }
-    GpxTrackWriter gpx(&file, QFileInfo(*path).completeBaseName(), QStringLiteral("veltromark"));
+    QByteArray gpx;
+    QBuffer buffer(&gpx);
+    buffer.open(QIODevice::WriteOnly);
+    GpxTrackWriter writer(&buffer, QFileInfo(*path).completeBaseName(),
+                          QStringLiteral("veltromark"));
     for (const GpsRecord& record : records_) {
-        gpx.add(record);
+        writer.add(record);
     }
-    gpx.finish();
-    // The writer's error and a failing flush both mean the file on disk would be short.
-    if (gpx.hasError() || !file.flush() || !file.commit()) {
-        file.cancelWriting();
-        fail(QStringLiteral("Cannot save %1: %2.").arg(*path, file.errorString()));
+    writer.finish();
+    save(*path, gpx);
+}
+
+void TrackViewWindow::save(const QString& path, const QByteArray& bytes) {
+    // Checked to the last byte and put in place only when complete, as every file the
+    // program writes.
+    OutputFile out(path);
+    if (bytes.isEmpty() || !out.open() || !out.write(bytes) || commitAll({&out}) != nullptr) {
+        fail(QStringLiteral("Cannot save %1.").arg(bytes.isEmpty() ? path : out.failure()));
     }
 }

@@ -41,6 +41,8 @@ class TrackViewWindow : public QWidget {
     void openDump();
     void savePng();
     void saveGpx();
+    // Writes `bytes` to `path` through OutputFile; an empty result or a failed write is said.
+    void save(const QString& path, const QByteArray& bytes);
     std::optional<QString> chooseFile(FileDialog dialog);
     void fail(const QString& text);
 
