@@ -25,15 +25,7 @@ QIcon warningIcon() {
 
 FieldMarks::FieldMarks(WidgetForm& form, QTabWidget* pages,
                        std::map<Page, SubPageControl*> subPages, QObject* parent)
-    : QObject(parent), form_(form), pages_(pages), subPages_(std::move(subPages)) {
-    for (const SettingDef& def : settings()) {
-        const ImageField* field = findImageField(def.name);
-        if (field != nullptr && field->setting == def.name && !field->ssidSetting.empty()) {
-            partners_[def.name] = field->ssidSetting;
-            partners_[field->ssidSetting] = def.name;
-        }
-    }
-}
+    : QObject(parent), form_(form), pages_(pages), subPages_(std::move(subPages)) {}
 
 void FieldMarks::watch() {
     for (const SettingDef& def : settings()) {
@@ -43,9 +35,8 @@ void FieldMarks::watch() {
         QWidget* widget = form_.widget(def.name);
         const auto changed = [this, name = def.name] {
             check(name);
-            const auto partner = partners_.find(name);
-            if (partner != partners_.end()) {
-                check(partner->second);
+            if (const std::string* partner = addressPartner(name)) {
+                check(*partner);
             }
             updatePageIcons();
         };

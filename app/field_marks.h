@@ -40,7 +40,6 @@ class FieldMarks : public QObject {
     WidgetForm& form_;
     QTabWidget* pages_;
     std::map<Page, SubPageControl*> subPages_;
-    std::map<std::string, std::string, std::less<>> partners_;  // call <-> SSID
     std::map<std::string, QString, std::less<>> problems_;
     std::map<std::string, QString, std::less<>> tooltips_;  // of marked fields, as they were
 };

@@ -1,6 +1,5 @@
 #include "image/compare.h"
 
-#include <map>
 #include <optional>
 
 #include "image/layout.h"
@@ -16,22 +15,6 @@ bool isNumber(const ImageField* field) {
             field->encoding == Encoding::U8Number);
 }
 
-// The call whose SSID `setting` is, or nullptr.
-const std::string* callOfSsid(std::string_view setting) {
-    static const std::map<std::string, std::string, std::less<>> calls = [] {
-        std::map<std::string, std::string, std::less<>> map;
-        for (const SettingDef& def : settings()) {
-            const ImageField* field = findImageField(def.name);
-            if (field != nullptr && field->setting == def.name && !field->ssidSetting.empty()) {
-                map[field->ssidSetting] = def.name;
-            }
-        }
-        return map;
-    }();
-    const auto it = calls.find(setting);
-    return it == calls.end() ? nullptr : &it->second;
-}
-
 // Two values are the same when the image stores them alike: numbers by their value, and the
 // SSID beside an empty call not at all.
 bool sameValue(const Form& a, const Form& b, const SettingDef& def) {
@@ -43,11 +26,13 @@ bool sameValue(const Form& a, const Form& b, const SettingDef& def) {
     if (left == right) {
         return true;
     }
-    const std::string* call = callOfSsid(def.name);
-    if (call != nullptr && a.text(*call).isEmpty() && b.text(*call).isEmpty()) {
+    const ImageField* field = findImageField(def.name);
+    const bool ssid =
+        field != nullptr && field->encoding == Encoding::Address && field->ssidSetting == def.name;
+    if (ssid && a.text(field->setting).isEmpty() && b.text(field->setting).isEmpty()) {
         return true;
     }
-    if (call != nullptr || isNumber(findImageField(def.name))) {
+    if (ssid || isNumber(field)) {
         const std::optional<std::int32_t> l = parseWholeNumber(left);
         const std::optional<std::int32_t> r = parseWholeNumber(right);
         return l && r && *l == *r;

@@ -255,3 +255,11 @@ const ImageField& imageField(std::string_view setting) {
     }
     return *field;
 }
+
+const std::string* addressPartner(std::string_view setting) {
+    const ImageField* field = findImageField(setting);
+    if (field == nullptr || field->encoding != Encoding::Address) {
+        return nullptr;
+    }
+    return field->setting == setting ? &field->ssidSetting : &field->setting;
+}

@@ -70,5 +70,9 @@ const std::vector<ImageField>& imageLayout();
 // setting), or nullptr.
 const ImageField* findImageField(std::string_view setting);
 
+// The other setting of an address field: the SSID beside a call, the call beside an SSID;
+// nullptr for a setting that is not part of an address.
+const std::string* addressPartner(std::string_view setting);
+
 // The same; throws std::out_of_range for a name that no field stores.
 const ImageField& imageField(std::string_view setting);
