@@ -33,7 +33,7 @@ class LimitedLineEdit : public QLineEdit {
     QString before_;  // the text before the change being validated
 };
 
-// The beacon message field: plain text on one logical line, wrapped over two visible lines,
+// The beacon message field: plain text on one logical line, wrapped over three visible lines,
 // at most `maximumTyped` characters typed (text set with setPlainText stays whole). Enter
 // inserts nothing, and pasted or dropped line breaks become blanks.
 class MessageEdit : public QPlainTextEdit {
