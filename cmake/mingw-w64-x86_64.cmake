@@ -14,3 +14,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# No interprocedural register allocation. With it, GCC lets a caller keep values in registers
+# that the callee it compiled is known not to touch. A template instantiated both here and in
+# Qt (std::mt19937's refill, used by QRandomGenerator) is a COMDAT: the linker keeps one copy,
+# which need not be the one the caller was compiled against, and the caller's registers are
+# then clobbered (seen as a crash in QSaveFile::open at -O2). Every library and the program
+# are built without it, so no caller relies on how a callee was compiled.
+set(CMAKE_C_FLAGS_INIT "-fno-ipa-ra")
+set(CMAKE_CXX_FLAGS_INIT "-fno-ipa-ra")

@@ -21,7 +21,7 @@ case $build_dir in /*) ;; *) build_dir=$root/$build_dir ;; esac
 jobs=${JOBS:-2}
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 # Bump when a library's build flags change: every library is then built anew.
-recipe=1
+recipe=2
 
 mode=all
 case "${1:-}" in
