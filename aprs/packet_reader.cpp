@@ -60,8 +60,8 @@ struct Reader {
             const int a = number(stamp.substr(0, 2));
             const int b = number(stamp.substr(2, 2));
             const int c = number(stamp.substr(4, 2));
-            const bool dayHourMinute = (stamp[6] == 'z' || stamp[6] == '/') && a >= 1 &&
-                                       a <= 31 && b <= 23 && c <= 59;
+            const bool dayHourMinute =
+                (stamp[6] == 'z' || stamp[6] == '/') && a >= 1 && a <= 31 && b <= 23 && c <= 59;
             const bool hourMinuteSecond = stamp[6] == 'h' && a <= 23 && b <= 59 && c <= 59;
             if (dayHourMinute || hourMinuteSecond) {
                 return true;
@@ -202,8 +202,9 @@ void readObject(Reader& r) {
     const Text name = r.take(9);
     const Text state = r.take(1);
     if (name.size() < 9 || (state != "*" && state != "_")) {
-        r.fail(QStringLiteral("the object does not parse: its name must be 9 characters "
-                              "followed by * (live) or _ (killed)"));
+        r.fail(
+            QStringLiteral("the object does not parse: its name must be 9 characters "
+                           "followed by * (live) or _ (killed)"));
         return;
     }
     r.out.name = toQString(name).trimmed();
@@ -215,8 +216,9 @@ void readObject(Reader& r) {
 void readItem(Reader& r) {
     const std::size_t end = r.rest.find_first_of("!_");
     if (end == Text::npos || end < 3 || end > 9) {
-        r.fail(QStringLiteral("the item does not parse: its name must be 3 to 9 characters "
-                              "followed by ! (live) or _ (killed)"));
+        r.fail(
+            QStringLiteral("the item does not parse: its name must be 3 to 9 characters "
+                           "followed by ! (live) or _ (killed)"));
         return;
     }
     r.out.name = toQString(r.take(end));
@@ -229,8 +231,9 @@ void readItem(Reader& r) {
 void readMessage(Reader& r) {
     const Text addressee = r.take(9);
     if (addressee.size() < 9 || r.take(1) != ":") {
-        r.fail(QStringLiteral("the message does not parse: its addressee must be 9 characters "
-                              "between two colons"));
+        r.fail(
+            QStringLiteral("the message does not parse: its addressee must be 9 characters "
+                           "between two colons"));
         return;
     }
     r.out.name = toQString(addressee).trimmed();
@@ -249,8 +252,9 @@ void readTelemetry(Reader& r) {
         ok = fields[6][i] == QLatin1Char('0') || fields[6][i] == QLatin1Char('1');
     }
     if (!ok) {
-        r.fail(QStringLiteral("the telemetry does not parse: it must be T#sequence, five "
-                              "values and eight bits, separated by commas"));
+        r.fail(
+            QStringLiteral("the telemetry does not parse: it must be T#sequence, five "
+                           "values and eight bits, separated by commas"));
         return;
     }
     r.out.name = fields[0];
@@ -294,9 +298,9 @@ bool validAddress(Text address) {
     }
     const std::size_t dash = address.find('-');
     const Text call = address.substr(0, dash);
-    if (call.empty() || call.size() > 6 ||
-        !std::all_of(call.begin(), call.end(),
-                     [](char c) { return isDigit(c) || (c >= 'A' && c <= 'Z'); })) {
+    if (call.empty() || call.size() > 6 || !std::all_of(call.begin(), call.end(), [](char c) {
+            return isDigit(c) || (c >= 'A' && c <= 'Z');
+        })) {
         return false;
     }
     if (dash == Text::npos) {
@@ -319,8 +323,9 @@ PacketReading readInformationField(const QString& field) {
                    .arg(kMaxInformationField));
     }
     if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c < ' ' || c > '~'; })) {
-        r.fail(QStringLiteral("the information field holds a character that is not printable "
-                              "ASCII"));
+        r.fail(
+            QStringLiteral("the information field holds a character that is not printable "
+                           "ASCII"));
     }
     if (bytes.isEmpty()) {
         r.fail(QStringLiteral("the information field is empty"));
@@ -439,13 +444,13 @@ QString positionText(const AprsPosition& position) {
 }
 
 QStringList describeReading(const PacketReading& reading) {
-    QString head = reading.dataType.isEmpty() ? kindName(reading.kind)
-                                              : kindName(reading.kind) + QStringLiteral(" (") +
-                                                    reading.dataType + u')';
+    QString head = reading.dataType.isEmpty()
+                       ? kindName(reading.kind)
+                       : kindName(reading.kind) + QStringLiteral(" (") + reading.dataType + u')';
     if (!reading.name.isEmpty()) {
-        head += (reading.kind == PacketKind::Message ? QStringLiteral(" to ")
-                                                     : QStringLiteral(" ")) +
-                u'"' + reading.name + u'"';
+        head +=
+            (reading.kind == PacketKind::Message ? QStringLiteral(" to ") : QStringLiteral(" ")) +
+            u'"' + reading.name + u'"';
     }
     if (reading.position) {
         head += (reading.position->compressed ? QStringLiteral(", compressed, at ")

@@ -54,7 +54,8 @@ DecoderOutput decodeAprs(const QString& packet) {
             const auto m = position.match(line.mid(blue.size()));
             if (m.hasMatch()) {
                 const auto minutes = [&m](int at) {
-                    const double value = m.captured(at + 1).toInt() * 60 + m.captured(at + 2).toDouble();
+                    const double value =
+                        m.captured(at + 1).toInt() * 60 + m.captured(at + 2).toDouble();
                     return m.captured(at) == u'N' || m.captured(at) == u'E' ? value : -value;
                 };
                 out.latitudeMinutes = minutes(1);
@@ -93,9 +94,9 @@ QString decoderKind(PacketKind kind) {
 
 struct Row {
     const char* what;
-    QString message;                                  // beacon 1's message
+    QString message;                                   // beacon 1's message
     std::vector<std::pair<const char*, QString>> set;  // other settings changed
-    QString problem;  // part of the problem the reader must report; empty for a good beacon
+    QString problem;       // part of the problem the reader must report; empty for a good beacon
     QString decoderError;  // part of decode_aprs's error line; empty when it says none
 };
 
@@ -117,7 +118,10 @@ const Row kRows[] = {
     {"message", ":NOCALL-1 :Hello{1", {}, "", ""},
     {"telemetry", "T#005,199,000,255,073,123,01101001", {}, "", ""},
     // Problems.
-    {"misspelt placeholder", "/<gpsdate>z<gpslat>/<gpslon>>x", {}, "unknown placeholder <gpslon>",
+    {"misspelt placeholder",
+     "/<gpsdate>z<gpslat>/<gpslon>>x",
+     {},
+     "unknown placeholder <gpslon>",
      "Invalid character in longitude"},
     {"no z", "/<gpsdate><gpslat>/<gpslong>>x", {}, "time stamp", "Invalid character in latitude"},
     {"bad table", "!<statlat>:<statlong>>x", {}, "symbol table \":\"", "Symbol table identifier"},
@@ -126,12 +130,22 @@ const Row kRows[] = {
     {"stream switch", "!<statlat>/<statlong>|x", {}, "symbol \"/|\" does not exist", ""},
     // An unassigned code: decode_aprs shows "was originally undefined" and reads on.
     {"unassigned", "!<statlat>/<statlong>Dx", {}, "symbol \"/D\" does not exist", ""},
-    {"minutes 60", "!<statlat>/<statlong>>x", {{"Latitude", "5260.00N"}}, "latitude", "tens of minutes"},
+    {"minutes 60",
+     "!<statlat>/<statlong>>x",
+     {{"Latitude", "5260.00N"}},
+     "latitude",
+     "tens of minutes"},
     // The reference allows 256 bytes; decode_aprs reads 270 without a word.
     {"too long", kLong, {}, "256", ""},
-    {"path SSID 16", "!<statlat>/<statlong>>x", {{"Beacon1_path1_ssid", "16"}}, "path element",
+    {"path SSID 16",
+     "!<statlat>/<statlong>>x",
+     {{"Beacon1_path1_ssid", "16"}},
+     "path element",
      "SSID out of range"},
-    {"destination SSID", "!<statlat>/<statlong>>x", {{"Beacon1_dest_ssid", "x"}}, "destination",
+    {"destination SSID",
+     "!<statlat>/<statlong>>x",
+     {{"Beacon1_dest_ssid", "x"}},
+     "destination",
      "must be digits"},
     {"long source", "!<statlat>/<statlong>>x", {{"Callsign", "NOCALL1"}}, "source", "too long"},
 };
