@@ -139,8 +139,10 @@ std::vector<BeaconReport> readBeacons(const Form& form, const SampleValues& samp
             beacon.notes = QStringList{QStringLiteral("nothing is sent: the message is empty")};
         } else {
             beacon.reading = readPacket(beacon.packet);
-            for (const QString& name : unknown) {
-                beacon.reading.problems << QStringLiteral("unknown placeholder ") + name;
+            // A misspelt placeholder first: what it spoils comes after.
+            for (qsizetype i = 0; i < unknown.size(); ++i) {
+                beacon.reading.problems.insert(i,
+                                               QStringLiteral("unknown placeholder ") + unknown[i]);
             }
         }
         beacons.push_back(beacon);
