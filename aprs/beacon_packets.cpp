@@ -34,27 +34,32 @@ QString dayHourMinute(int day, int hour, int minute) {
 
 using Placeholders = std::map<QString, std::function<QString()>>;
 
+// The functions hold `form` and `samples` by reference: the table lives no longer than they.
 Placeholders placeholders(const Form& form, const SampleValues& samples) {
     const auto statLat = [&form] { return form.text("Latitude"); };
     const auto statLong = [&form] { return form.text("Longitude"); };
-    const std::optional<GpsFix>& gps = samples.gps;
+    const std::optional<GpsFix>* gps = &samples.gps;
     return {
         {QStringLiteral("statlat"), statLat},
         {QStringLiteral("statlong"), statLong},
         {QStringLiteral("gpslat"),
-         [&] { return gps ? gpsCoordinate(gps->latitude, 2, 'N', 'S') : statLat(); }},
+         [gps, statLat] {
+             return *gps ? gpsCoordinate((*gps)->latitude, 2, 'N', 'S') : statLat();
+         }},
         {QStringLiteral("gpslong"),
-         [&] { return gps ? gpsCoordinate(gps->longitude, 3, 'E', 'W') : statLong(); }},
+         [gps, statLong] {
+             return *gps ? gpsCoordinate((*gps)->longitude, 3, 'E', 'W') : statLong();
+         }},
         {QStringLiteral("gpsdate"),
-         [&] {
-             if (gps) {
-                 return dayHourMinute(gps->date / 10000, gps->time / 10000, gps->time / 100 % 100);
+         [gps, &samples] {
+             if (const std::optional<GpsFix>& fix = *gps) {
+                 return dayHourMinute(fix->date / 10000, fix->time / 10000, fix->time / 100 % 100);
              }
              const QDateTime now = samples.utcNow.toUTC();
              return dayHourMinute(now.date().day(), now.time().hour(), now.time().minute());
          }},
-        {QStringLiteral("volt"), [&] { return samples.volt; }},
-        {QStringLiteral("temp"), [&] { return samples.temp; }},
+        {QStringLiteral("volt"), [&samples] { return samples.volt; }},
+        {QStringLiteral("temp"), [&samples] { return samples.temp; }},
     };
 }
 
