@@ -82,6 +82,19 @@ const std::vector<Subcommand>& commands() {
          {},
          true,
          runDiff},
+        {"beacons",
+         "Show each beacon's packet and what a receiver reads in it.",
+         "Loads a configuration file, a configuration image or (with the word \"tracker\") the "
+         "tracker's configuration onto the start-up settings, as diff does, and builds each "
+         "beacon's packet as the tracker sends it, its placeholders filled with sample values: "
+         "the station position, the last GPS record of --gps (else the station position and "
+         "the time now), 12.6 V and 21 degrees. Each packet is followed by its reading (kind, "
+         "position, symbol, comment) or its problems. The exit status is 1 when a beacon has a "
+         "problem.",
+         {{"CONFIG", "A configuration file, an image or \"tracker\"."}},
+         {{"gps", "IN.bin", "Take the GPS samples from the last record of this GPS memory dump."}},
+         true,
+         runBeacons},
         {"decode",
          "Decode a configuration image into a configuration file.",
          "Checks an 8192-byte configuration image (checksum, end marker, version) and decodes "

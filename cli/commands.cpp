@@ -1,12 +1,14 @@
 #include "cli/commands.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <memory>
 #include <optional>
 
+#include "aprs/beacon_packets.h"
 #include "cli/cli_host.h"
 #include "configfile/config_file.h"
 #include "device/device_link.h"
@@ -380,6 +382,35 @@ int runDiff(Invocation& in) {
                           QStringLiteral(" \u2192 ") + d.b);
     }
     return differences.empty() ? kExitSuccess : kExitFailed;
+}
+
+int runBeacons(Invocation& in) {
+    const auto form = startupForm(in.host);
+    if (!loadSide(in, *form, in.arguments[0])) {
+        return kExitFailed;
+    }
+    SampleValues samples;
+    samples.utcNow = QDateTime::currentDateTimeUtc();
+    if (in.has("gps")) {
+        // The last record of the dump, as the last record of a download.
+        const std::optional<QByteArray> dump =
+            readFile(in.host, in.option("gps"), static_cast<qint64>(kGpsMemorySize));
+        if (!dump) {
+            return kExitFailed;
+        }
+        forEachGpsRecord(reinterpret_cast<const std::uint8_t*>(dump->constData()),
+                         static_cast<std::size_t>(dump->size()), [&samples](const GpsRecord& r) {
+                             samples.gps = GpsFix{r.latitude, r.longitude, r.time, r.date};
+                         });
+    }
+    bool problems = false;
+    for (const BeaconReport& beacon : readBeacons(*form, samples)) {
+        for (const QString& line : describeBeacon(beacon)) {
+            printLine(in, line);
+        }
+        problems = problems || !beacon.reading.ok();
+    }
+    return problems ? kExitFailed : kExitSuccess;
 }
 
 int runNmea(Invocation& in) {

@@ -51,6 +51,7 @@ int runEncode(Invocation& in);          // encode IN.cfg OUT.bin
 int runDecode(Invocation& in);          // decode IN.bin OUT.cfg
 int runCheck(Invocation& in);           // check IN.cfg
 int runDiff(Invocation& in);            // diff A B
+int runBeacons(Invocation& in);         // beacons FILE|IMAGE|tracker [--gps IN.bin]
 int runNmea(Invocation& in);            // nmea IN.bin OUT.log [--gpx OUT.gpx]
 int runReadConfig(Invocation& in);      // read-config OUT.cfg [--image OUT.bin]
 int runWriteConfig(Invocation& in);     // write-config IN.cfg

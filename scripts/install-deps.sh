@@ -16,6 +16,7 @@ packages=(
     clang libclang-rt-14-dev  # the libFuzzer build (-DVELTROMARK_FUZZ=ON)
     xvfb xauth
     umockdev libumockdev-dev  # the emulated tracker on hidraw (tests/usb)
+    direwolf                  # decode_aprs, which checks the APRS reader (tests/aprs); tests only
 )
 for option in "$@"; do
     case "$option" in

@@ -262,6 +262,29 @@ TEST_F(CliTest, DiffListsExactlyTheChangedSettings) {
         << tracker.out.toStdString();
 }
 
+// "beacons" prints each beacon's packet and its reading, and exits 1 when one has a problem;
+// with --gps the GPS samples are the dump's last record.
+TEST_F(CliTest, BeaconsShowEachPacketAndItsProblems) {
+    const QString start = editedDefaults("start.cfg", "TXdelay=250", "TXdelay=250");
+    const CliRun run = cli({"beacons", start});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(QString::fromUtf8(run.out).count("NOCALL>APVQ05,WIDE1-1,WIDE2-1:"), 4);
+    const CliRun noZ = cli({"beacons", editedDefaults("noz.cfg", "<gpsdate>z", "<gpsdate>")});
+    EXPECT_EQ(noZ.status, 1);
+    EXPECT_TRUE(noZ.out.contains("  problem: the position does not parse: the time stamp"));
+
+    QByteArray dump(2 * kGpsBlockSize, '\xFF');
+    for (const GpsRecord& r : {GpsRecord{1, 1, 1, 10101, 0, 0, 0},
+                               GpsRecord{52135000, -21004500, 123519, 230394, 0, 0, 0}}) {
+        const GpsSlot slot = encodeGpsSlot(r);
+        dump.replace(r.time == 1 ? 0 : kGpsBlockSize, slot.size(),
+                     QByteArray(reinterpret_cast<const char*>(slot.data()), slot.size()));
+    }
+    write(path("gps.bin"), dump);
+    const CliRun gps = cli({"beacons", start, "--gps", path("gps.bin")});
+    EXPECT_TRUE(gps.out.contains(":/231235z5213.50N/02100.45W>")) << gps.out.toStdString();
+}
+
 TEST_F(CliTest, ConfigurationFileRecognition) {
     // Another version: the box is said and the import goes on.
     const QString older = editedDefaults("older.cfg", "Version=v1.07", "Version=v1.06");
