@@ -16,6 +16,21 @@
 namespace {
 
 const char* const kMarkedStyle = "border: 2px solid #d32f2f; border-radius: 2px;";
+const char* const kWarnedStyle = "border: 2px dashed #f9a825; border-radius: 2px;";
+
+// A warning for text that the tracker takes but that may not reach others as typed: APRS
+// carries ASCII, and receivers read the upper half of the 8-bit range each their own way.
+QString outsideAsciiWarning(const SettingDef& def, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80 && c.unicode() <= 0xFF) {
+            return QStringLiteral(
+                       "%1 - \"%2\" is not ASCII: APRS carries ASCII, so other "
+                       "stations may show it differently.")
+                .arg(settingTitle(def), c);
+        }
+    }
+    return {};
+}
 
 QIcon warningIcon() {
     return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
@@ -67,29 +82,43 @@ bool FieldMarks::marked(Page page, const std::string& subPage) const {
 
 void FieldMarks::check(const std::string& setting) {
     const std::vector<SettingProblem> found = CheckSetting(form_, setting);
-    mark(setting, found.empty() ? QString() : found.front().message);
+    if (!found.empty()) {
+        mark(setting, found.front().message, true);
+    } else {
+        mark(setting, outsideAsciiWarning(::setting(setting), form_.text(setting)), false);
+    }
 }
 
-void FieldMarks::mark(const std::string& setting, const QString& message) {
-    const auto it = problems_.find(setting);
-    const QString before = it == problems_.end() ? QString() : it->second;
-    if (before == message) {
-        return;
-    }
+void FieldMarks::mark(const std::string& setting, const QString& message, bool refused) {
+    auto& kept = refused ? problems_ : warnings_;
+    auto& other = refused ? warnings_ : problems_;
+    other.erase(setting);
+    const auto it = kept.find(setting);
+    const QString before = it == kept.end() ? QString() : it->second;
     QWidget* widget = form_.widget(setting);
     if (message.isEmpty()) {
-        problems_.erase(it);
-        widget->setStyleSheet(QString());
-        widget->setToolTip(tooltips_[setting]);
-        tooltips_.erase(setting);
+        if (it != kept.end()) {
+            kept.erase(it);
+        }
+        if (tooltips_.count(setting) != 0 && !problems_.count(setting) &&
+            !warnings_.count(setting)) {
+            widget->setStyleSheet(QString());
+            widget->setToolTip(tooltips_[setting]);
+            tooltips_.erase(setting);
+        }
         return;
     }
-    if (before.isEmpty()) {
+    if (tooltips_.count(setting) == 0) {
         tooltips_[setting] = widget->toolTip();
-        widget->setStyleSheet(QString::fromLatin1(kMarkedStyle));
     }
-    problems_[setting] = message;
+    widget->setStyleSheet(QString::fromLatin1(refused ? kMarkedStyle : kWarnedStyle));
+    kept[setting] = message;
     widget->setToolTip(message);
+}
+
+QString FieldMarks::warning(std::string_view setting) const {
+    const auto it = warnings_.find(setting);
+    return it == warnings_.end() ? QString() : it->second;
 }
 
 void FieldMarks::updatePageIcons() {

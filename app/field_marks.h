@@ -17,7 +17,9 @@ class WidgetForm;
 // refusal's message as the tooltip while the value is wrong. The tab and the sub-page button
 // that hold a marked field carry a warning icon. A field is checked again whenever its text
 // changes, by the user or by the program (a file read, "Read config"), together with the
-// field it shares an address with (a call and its SSID).
+// field it shares an address with (a call and its SSID). A text the tracker takes but that
+// may not reach other stations as typed (outside ASCII) gets a warning: a dashed amber frame
+// and its tooltip, no icon.
 class FieldMarks : public QObject {
     Q_OBJECT
   public:
@@ -29,17 +31,20 @@ class FieldMarks : public QObject {
 
     // The message a marked field shows; empty when the field is not marked.
     QString problem(std::string_view setting) const;
+    // The warning a field shows; empty when it has none.
+    QString warning(std::string_view setting) const;
     // True when a field on `page` (and on `subPage`, when given) is marked.
     bool marked(Page page, const std::string& subPage = {}) const;
 
   private:
     void check(const std::string& setting);
-    void mark(const std::string& setting, const QString& message);
+    void mark(const std::string& setting, const QString& message, bool refused);
     void updatePageIcons();
 
     WidgetForm& form_;
     QTabWidget* pages_;
     std::map<Page, SubPageControl*> subPages_;
     std::map<std::string, QString, std::less<>> problems_;
+    std::map<std::string, QString, std::less<>> warnings_;
     std::map<std::string, QString, std::less<>> tooltips_;  // of marked fields, as they were
 };

@@ -114,10 +114,13 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // The height of a line as the log lays it out, which is not always the font's line
-    // spacing (some font engines give a negative leading, or fractional heights).
+    // spacing (some font engines give a negative leading, or fractional heights). The log
+    // counts a positive leading into each line (DirectWrite's fonts have one), so the probe
+    // does too.
     QTextLayout probe(QStringLiteral("Page read: 1/256"), log_->font());
     probe.beginLayout();
     QTextLine probeLine = probe.createLine();
+    probeLine.setLeadingIncluded(true);
     probeLine.setLineWidth(1000);
     const qreal line = probeLine.height();
     probe.endLayout();

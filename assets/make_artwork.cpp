@@ -3,6 +3,7 @@
 //   splash.jpg          254 x 254, progressive JPEG (written with libjpeg)
 //   veltromark-64.png   application icon, 64 x 64
 //   veltromark-128.png  application icon, 128 x 128
+//   veltromark.ico      the Windows icon: 16, 24, 32, 48, 64, 128 and 256 pixels
 //
 // Built on request only (target vm_make_artwork); its output is committed under assets/.
 //   cmake --build build --target vm_make_artwork && build/app/vm_make_artwork assets
@@ -13,6 +14,8 @@
 
 #include <jpeglib.h>
 
+#include <QBuffer>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -181,6 +184,45 @@ bool writeProgressiveJpeg(const QImage& image, const char* path, int quality) {
     return std::fclose(file) == 0;
 }
 
+// An ICO file whose images are PNG streams, as Windows reads them since Vista. Written here:
+// Qt's ICO writer stores one image per file.
+bool writeIco(const QString& path, const std::vector<int>& sizes) {
+    QByteArray header;
+    QByteArray images;
+    const auto u16 = [](QByteArray& out, int v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>((v >> 8) & 0xFF);
+    };
+    const auto u32 = [&u16](QByteArray& out, int v) {
+        u16(out, v & 0xFFFF);
+        u16(out, (v >> 16) & 0xFFFF);
+    };
+    u16(header, 0);  // reserved
+    u16(header, 1);  // an icon
+    u16(header, static_cast<int>(sizes.size()));
+    int offset = 6 + 16 * static_cast<int>(sizes.size());
+    for (const int size : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!drawIcon(size).save(&buffer, "PNG")) {
+            return false;
+        }
+        header += static_cast<char>(size >= 256 ? 0 : size);  // 0 stands for 256
+        header += static_cast<char>(size >= 256 ? 0 : size);
+        header += '\0';  // no palette
+        header += '\0';
+        u16(header, 1);   // planes
+        u16(header, 32);  // bits per pixel
+        u32(header, static_cast<int>(png.size()));
+        u32(header, offset);
+        offset += static_cast<int>(png.size());
+        images += png;
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(header + images) == offset && file.flush();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -201,6 +243,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
+    }
+    const QString ico = folder + "/veltromark.ico";
+    if (!writeIco(ico, {16, 24, 32, 48, 64, 128, 256})) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(ico));
+        return 1;
     }
     return 0;
 }

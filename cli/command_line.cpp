@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "configfile/key_table.h"
 #include "settings/number.h"
+#include "version.h"
 
 namespace {
 
@@ -423,8 +424,8 @@ int runCli(const QStringList& arguments, CliHost& host,
             return kExitSuccess;
         }
         if (options == QStringList{"--version"}) {
-            out(QStringLiteral("%1 %2\n")
-                    .arg(kProgram, QLatin1String(kConfigVersion))
+            out(QStringLiteral("%1 v%2\n")
+                    .arg(kProgram, QLatin1String(kProgramVersion))
                     .toLocal8Bit());
             return kExitSuccess;
         }

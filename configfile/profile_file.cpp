@@ -10,6 +10,26 @@ namespace {
 
 const QByteArray kUtf8ByteOrderMark("\xEF\xBB\xBF");
 const QByteArray kUtf16LeByteOrderMark("\xFF\xFE");
+const QByteArray kUtf16BeByteOrderMark("\xFE\xFF");
+
+// Windows-1252 for 0x80 to 0x9F; the rest of its upper half is Latin-1. The five bytes it
+// leaves undefined map to the control characters of the same number, as Windows maps them.
+// Our own table: the static Qt of the Windows build has no ICU, so no codec by name.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString fromWindows1252(QByteArrayView bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += QChar(byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80]
+                                                  : static_cast<char16_t>(byte));
+    }
+    return text;
+}
 
 // Blanks around names and values: what the C library counts as white space on a line, and the
 // end-of-file mark 0x1A that old editors leave behind.
@@ -84,12 +104,16 @@ ProfileFile ProfileFile::fromBytes(const QByteArray& input) {
     if (bytes.startsWith(kUtf8ByteOrderMark)) {
         file.byteOrderMark_ = kUtf8ByteOrderMark;
         pos = kUtf8ByteOrderMark.size();
-    } else if (bytes.startsWith(kUtf16LeByteOrderMark)) {
-        // Held as 8-bit text like any other file, and written back in UTF-16 (toBytes).
-        file.byteOrderMark_ = kUtf16LeByteOrderMark;
-        QStringDecoder decode(QStringConverter::Utf16LE);
-        bytes = QString(decode(QByteArrayView(input).sliced(kUtf16LeByteOrderMark.size())))
-                    .toLocal8Bit();
+    } else if (bytes.startsWith(kUtf16LeByteOrderMark) || bytes.startsWith(kUtf16BeByteOrderMark)) {
+        // Held as UTF-8 like any other file, and written back in UTF-16 (toBytes).
+        file.byteOrderMark_ = bytes.first(2);
+        QStringDecoder decode(file.byteOrderMark_ == kUtf16LeByteOrderMark
+                                  ? QStringConverter::Utf16LE
+                                  : QStringConverter::Utf16BE);
+        bytes = QString(decode(QByteArrayView(input).sliced(2))).toUtf8();
+    } else if (!QByteArrayView(bytes).isValidUtf8()) {
+        // Not UTF-8, so an 8-bit file as older Windows installs wrote them.
+        file.windows1252_ = true;
     }
     while (pos < bytes.size()) {
         qsizetype end = pos;
@@ -135,9 +159,10 @@ QByteArray ProfileFile::toBytes() const {
             out += "\r\n";
         }
     }
-    if (byteOrderMark_ == kUtf16LeByteOrderMark) {
-        QStringEncoder encode(QStringConverter::Utf16LE);
-        return byteOrderMark_ + QByteArray(encode(QString::fromLocal8Bit(out)));
+    if (byteOrderMark_ == kUtf16LeByteOrderMark || byteOrderMark_ == kUtf16BeByteOrderMark) {
+        QStringEncoder encode(byteOrderMark_ == kUtf16LeByteOrderMark ? QStringConverter::Utf16LE
+                                                                      : QStringConverter::Utf16BE);
+        return byteOrderMark_ + QByteArray(encode(QString::fromUtf8(out)));
     }
     return byteOrderMark_ + out;
 }
@@ -173,7 +198,8 @@ std::optional<QString> ProfileFile::value(std::string_view section, std::string_
         text.back() == text.front()) {
         text = text.sliced(1, text.size() - 2);
     }
-    return leftCharacters(QString::fromLocal8Bit(text), kMaxValueLength);
+    return leftCharacters(windows1252_ ? fromWindows1252(text) : QString::fromUtf8(text),
+                          kMaxValueLength);
 }
 
 QString ProfileFile::readText(std::string_view section, std::string_view key,
@@ -194,7 +220,17 @@ void ProfileFile::writeText(std::string_view section, std::string_view key, cons
     QString oneLine = text;
     oneLine.remove(u'\r');
     oneLine.remove(u'\n');
-    const QByteArray encoded = oneLine.toLocal8Bit();
+    const QByteArray encoded = oneLine.toUtf8();
+    if (windows1252_ && encoded.size() != oneLine.size()) {
+        // Text outside ASCII is written in UTF-8, so the whole file becomes UTF-8: one file,
+        // one encoding, read the same on every system.
+        for (Section& each : sections_) {
+            for (QByteArray& line : each.lines) {
+                line = fromWindows1252(line).toUtf8();
+            }
+        }
+        windows1252_ = false;
+    }
 
     if (const std::optional<Position> at = find(section, key)) {
         QByteArray& line = sections_[at->section].lines[at->line];

@@ -33,9 +33,9 @@
 // - A value loses the blanks at its ends and then one pair of matching quotation marks (" or ')
 //   that encloses it. At most kMaxValueLength characters of it are read.
 // - Lines end in CR LF, LF or a lone CR. A UTF-8 byte order mark at the start is skipped (and
-//   kept). The text is in the system's 8-bit encoding (UTF-8 on Linux); bytes that are not
-//   valid text read as replacement characters. A file that starts with the UTF-16LE byte order
-//   mark is UTF-16LE text, and is written back so.
+//   kept). A file that is valid UTF-8 is UTF-8 text, on every system; any other file is
+//   Windows-1252, as older Windows installs wrote them. A file that starts with a UTF-16 byte
+//   order mark (either byte order) is UTF-16 text, and is written back so.
 //
 // Writing (one entry at a time; each write leaves the file as the Windows function would):
 // - An existing entry (the first match, as for reading) gets the new value in place; its key
@@ -47,6 +47,8 @@
 // - A section new to the file is added at its end.
 // - A value is one line: carriage returns and line feeds are removed from it.
 // - toBytes() ends every line in CR LF, the last one included.
+// - Text outside ASCII is written in UTF-8; a Windows-1252 file that gets such a value is
+//   turned into UTF-8 as a whole.
 class ProfileFile {
   public:
     static constexpr int kMaxValueLength = 2047;
@@ -88,6 +90,7 @@ class ProfileFile {
     std::optional<Position> find(std::string_view section, std::string_view key) const;
 
     QByteArray byteOrderMark_;
+    bool windows1252_ = false;
     std::vector<Section> sections_;  // sections_[0] holds the lines before the first header
     // Folded section name to the indexes of its occurrences in `sections_`, in file order.
     std::unordered_map<std::string, std::vector<std::size_t>> byName_;

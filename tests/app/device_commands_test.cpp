@@ -298,6 +298,18 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
         }
     }
 
+    // Text outside ASCII that the image takes is a warning only: dashed, no page icon.
+    auto* message = w.findChild<QWidget*>("Position_status_text");
+    ASSERT_NE(message, nullptr);
+    w.form().setText("Position_status_text", QString::fromUtf8("Caf\u00e9"));
+    EXPECT_TRUE(w.fieldMarks().problem("Position_status_text").isEmpty());
+    EXPECT_EQ(message->toolTip(), w.fieldMarks().warning("Position_status_text"));
+    EXPECT_TRUE(message->styleSheet().contains("dashed"));
+    EXPECT_TRUE(tabs->tabIcon(static_cast<int>(setting("Position_status_text").page)).isNull());
+    w.form().setText("Position_status_text", "Cafe");
+    EXPECT_TRUE(w.fieldMarks().warning("Position_status_text").isEmpty());
+    EXPECT_TRUE(message->styleSheet().isEmpty());
+
     // "Save to file" refuses a number that is not a whole number, and leads to it too.
     QTemporaryDir dir;
     dialogs.fileAnswer = dir.filePath("veltromark.cfg");

@@ -76,8 +76,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"byte order mark skipped", "\xEF\xBB\xBF[R]\r\nk=1\r\n", "R", "k", "1"},
         ReadCase{"UTF-8 text", "[R]\r\nk=Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\r\n", "R", "k",
                  QString::fromUtf8("Zażółć")},
-        ReadCase{"bytes that are no text", "[R]\r\nk=a\xFF\xFE\r\n", "R", "k",
-                 QString::fromUtf8("a\xFF\xFE")},
+        ReadCase{"not UTF-8: Windows-1252", "[R]\r\nk=Caf\xE9 \x80\x81\xFF\r\n", "R", "k",
+                 QString::fromUtf8("Café €\u0081ÿ")},
+        ReadCase{"UTF-8 with its mark, bad bytes and all", "\xEF\xBB\xBF[R]\r\nk=\xE9\r\n", "R",
+                 "k", QString(QChar::ReplacementCharacter)},
+        ReadCase{"UTF-16 big-endian", QByteArray("\xFE\xFF\0[\0R\0]\0\n\0k\0=\x01\x7C", 16), "R",
+                 "k", QString::fromUtf8("ż")},
         ReadCase{"blanks inside a key name count", "[R]\r\nCall sign=1\r\n", "R", "Callsign",
                  std::nullopt},
         ReadCase{"empty file", "", "R", "k", std::nullopt},
@@ -214,6 +218,17 @@ TEST(ProfileWrite, Utf16FileStaysUtf16) {
     file.writeText("R", "k", "2");
     file.writeText("R", "n", QString::fromUtf8("Zażółć"));
     EXPECT_EQ(file.toBytes(), utf16le(QString::fromUtf8("[R]\r\nk=2\r\nn=Zażółć\r\n")));
+}
+
+TEST(ProfileWrite, Windows1252FileTurnsUtf8OnlyForTextOutsideAscii) {
+    const QByteArray original = "; Caf\xE9\r\n[R]\r\nk=\x80\r\n";
+    ProfileFile file = ProfileFile::fromBytes(original);
+    file.writeText("R", "a", "plain");
+    EXPECT_EQ(file.toBytes(), "; Caf\xE9\r\n[R]\r\nk=\x80\r\na=plain\r\n");
+    file.writeText("R", "b", QString::fromUtf8("ż"));
+    EXPECT_EQ(file.toBytes(),
+              "; Caf\xC3\xA9\r\n[R]\r\nk=\xE2\x82\xAC\r\na=plain\r\nb=\xC5\xBC\r\n");
+    EXPECT_EQ(ProfileFile::fromBytes(file.toBytes()).value("R", "k"), QString::fromUtf8("€"));
 }
 
 TEST(ProfileWrite, NewKeyGoesBeforeTheBlankLinesEndingItsSection) {
