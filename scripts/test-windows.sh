@@ -94,26 +94,12 @@ echo "command line: $passes passed, $failures failed"
 #  - the owner-only permissions of a replaced file: POSIX permission bits, which Windows
 #    does not have;
 #  - the wheel over a choice: it needs the window to become the active one, which it never
-#    does on Wine's offscreen platform (as the modal boxes above);
-#  - the page layout check: with Wine's DirectWrite fonts a line laid out before the window
-#    is shown measures 11 pixels and the same line in the shown activity log 14, so the log
-#    shows three lines and a part (an open question of the Windows build);
-#  - seven configuration-file cases with text outside ASCII: the files are read and written
-#    in the system's 8-bit code page, UTF-8 on Linux but Windows-1252 on Windows (an open
-#    question of the file format, not of the build).
+#    does on Wine's offscreen platform (as the modal boxes above).
 left_to_linux=(
     'QtDialogs\.InformationAndErrorBoxes'
     'DeviceCommandsTest\.ClosingDuringAnOperationWaitsForItsEnd'
     'Export\.ReplacedFileKeepsItsPermissions'
-    'ProfileRead\.ValuesAreCutAt2047Characters'
-    'ProfileWrite\.WrittenTextReadsBackTrimmedAndUnquoted'
-    'Rules/ImportValue\.Gives/text the device would refuse'
-    'Rules/ProfileRead\.FindsTheValue/UTF-8 text'
-    'Rules/ProfileRead\.FindsTheValue/bytes that are no text'
-    'Rules/ProfileRead\.FindsTheValue/UTF-16LE text'
-    'ProfileWrite\.Utf16FileStaysUtf16'
     'MainWindowTest\.WheelChangesOnlyTheFocusedChoice'
-    'Layout\.EveryPageFitsWithoutOverlap'
 )
 exclude=$(IFS='|'; echo "^(${left_to_linux[*]})\$")
 echo "left to the Linux run: ${#left_to_linux[@]} tests"
