@@ -29,7 +29,7 @@ class DeviceCommandsTest : public ::testing::Test {
   protected:
     DeviceCommandsTest() {
         attachCommands(w, session);
-        w.widgetHost().setFirmwareSource(demoFirmware);
+        session.firmwareSource = demoFirmware;
         w.show();
     }
 
@@ -223,7 +223,7 @@ TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
 }
 
 TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
-    w.widgetHost().setFirmwareSource(embeddedFirmware);
+    session.firmwareSource = embeddedFirmware;
     press(CommandButton::UploadFirmware);
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware resource not found (FindResource)."});
     EXPECT_TRUE(tracker.firmwarePages().empty());
