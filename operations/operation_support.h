@@ -84,7 +84,7 @@ class OperationSink : public ProgressSink {
 
     int lines() const { return lines_; }
 
-    // A success carrying `boxes`.
+    // `outcome` (its boxes so far) as a success.
     Outcome success(Outcome outcome = {}) const {
         outcome.ok = true;
         return outcome;
