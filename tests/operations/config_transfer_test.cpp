@@ -106,6 +106,8 @@ TEST_F(ReadConfig, OtherConfigurationVersionIsRefused) {
     EXPECT_FALSE(run());
     EXPECT_EQ(host.logLines.last(), "Eeprom read error. Please reload configuration.");
     ASSERT_EQ(host.informations.size(), 1);
+    // The box comes up before the read error line.
+    EXPECT_TRUE(host.events.at(host.events.size() - 2).startsWith("information: Uncompatible"));
     EXPECT_EQ(form.text("Callsign"), "NOCALL");
     expectClosed();
 }
