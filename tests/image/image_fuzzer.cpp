@@ -66,7 +66,7 @@ ConfigImage imageFrom(const std::uint8_t* data, std::size_t size) {
 
 std::unique_ptr<MemoryForm> startupForm(RecordingSink& host) {
     auto form = std::make_unique<MemoryForm>();
-    applyStartupDefaults(*form);
+    host.show(applyStartupDefaults(*form));
     return form;
 }
 
