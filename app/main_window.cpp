@@ -358,7 +358,7 @@ void MainWindow::compareWithFile() {
             return;
         }
         MemoryForm file;
-        applyStartupDefaults(file);
+        showBoxes(applyStartupDefaults(file));
         const Outcome imported = importConfiguration(file, *path);
         showBoxes(imported.boxes);
         if (!imported.ok) {
