@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     StartupOptions options;
     options.prepare = [&session](MainWindow& window) {
         attachCommands(window, session);
-        window.widgetHost().setFirmwareSource(demoFirmware);
+        session.firmwareSource = demoFirmware;
     };
     return runApplication(std::move(options));
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <functional>
+#include <optional>
+
 #include "device/device_link.h"
 #include "image/image.h"
 #include "operations/firmware_upload.h"
@@ -8,7 +12,8 @@
 class MainWindow;
 
 // What the main window keeps for the device operations for its whole life: the link to the
-// tracker and the operations' buffers, zero-filled at start.
+// tracker, the operations' buffers, zero-filled at start, and where the firmware image for
+// "Upload firmware" comes from (by default the program carries none).
 struct DeviceSession {
     explicit DeviceSession(HidTransport& transport) : link(transport) {}
 
@@ -17,9 +22,21 @@ struct DeviceSession {
     ConfigImage writeImage{};
     FirmwareBuffer firmware{};
     GpsBuffer gps = GpsBuffer(kGpsMemorySize, 0);
+    std::function<std::optional<QByteArray>()> firmwareSource;
 };
 
-// Attaches the seven operations to the window's command buttons: the four device operations
-// on `session`, and saving and reading configuration files. "Track…" opens the track view of
-// the session's GPS buffer, and a complete GPS download offers it at its end.
+// The handlers of the seven command buttons: each asks for what it needs, runs its operation
+// on the window's settings and sink, and shows the boxes of the outcome. The long ones (those
+// that let window events run) disable the command buttons while they run.
+void Button_read_configClick(MainWindow& window, DeviceSession& session);
+void Button_write_configClick(MainWindow& window, DeviceSession& session);
+void Button_upload_firmwareClick(MainWindow& window, DeviceSession& session);
+void Button_save_to_fileClick(MainWindow& window);
+void Button_read_from_fileClick(MainWindow& window);
+// Returns true when the whole memory was read and the log written.
+bool Button_read_memoryClick(MainWindow& window, DeviceSession& session);
+void Button_erase_memoryClick(MainWindow& window, DeviceSession& session);
+
+// Attaches the seven handlers to the window's command buttons. "Track…" opens the track view
+// of the session's GPS buffer, and a complete GPS download offers it at its end.
 void attachCommands(MainWindow& window, DeviceSession& session);

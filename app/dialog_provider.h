@@ -4,10 +4,19 @@
 #include <QString>
 #include <optional>
 
-#include "settings/host.h"
-
 class QDialog;
 class QWidget;
+
+// The file dialogs of the program: three of the main window, four of the track view.
+enum class FileDialog {
+    SaveConfig,      // "Save to file": *.cfg, default name "veltromark.cfg"
+    OpenConfig,      // "Read from file": *.cfg
+    SaveGpsLog,      // GPS memory "Read": *.log, default name "veltromark_gpsdata.log"
+    OpenGpsLog,      // track view: an NMEA log, *.log
+    OpenGpsDump,     // track view: a raw GPS memory dump, *.bin
+    SaveTrackImage,  // track view: the view as *.png
+    SaveGpxTrack,    // track view: the track as *.gpx
+};
 
 // How one of the window's file dialogs is set up.
 struct FileDialogSetup {
@@ -22,7 +31,7 @@ struct FileDialogSetup {
 // beside the executable in `programFolder`.
 FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder);
 
-// Everything modal the window shows. The window and its Host reach the user only through
+// Everything modal the window shows. The window and its sink reach the user only through
 // this interface, so tests put a recording implementation in place and never block.
 class DialogProvider {
   public:

@@ -2,19 +2,18 @@
 
 #include <exception>
 
-#include "settings/host.h"
 #include "settings/number.h"
 
-bool runGuarded(Host& host, const std::function<void()>& handler) {
+bool runGuarded(const std::function<void(const Box&)>& show, const std::function<void()>& handler) {
     try {
         handler();
         return true;
     } catch (const ConversionError& e) {
-        host.applicationError(e.message());
+        show(errorBox(e.message()));
     } catch (const std::exception& e) {
-        host.applicationError(QString::fromLocal8Bit(e.what()));
+        show(errorBox(QString::fromLocal8Bit(e.what())));
     } catch (...) {
-        host.applicationError(QString());
+        show(errorBox(QString()));
     }
     return false;
 }

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     StartupOptions options;
     options.prepare = [&session](MainWindow& window) {
         attachCommands(window, session);
-        window.widgetHost().setFirmwareSource(embeddedFirmware);
+        session.firmwareSource = embeddedFirmware;
     };
     return runApplication(std::move(options));
 }

@@ -138,14 +138,11 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     progress_->setFixedHeight(20);
     root->addWidget(progress_);
 
-    QList<QPushButton*> commandButtons(buttons_.begin(), buttons_.end());
-    commandButtons << trackButton_;
-    host_ = std::make_unique<WidgetHost>(this, log_, progress_, commandButtons, *dialogs_,
-                                         std::move(programFolder));
+    sink_ = std::make_unique<WindowSink>(this, log_, progress_, *dialogs_);
 
     buildPages();
     connectHandlers();
-    applyStartupDefaults(form_, *host_);
+    sink_->show(applyStartupDefaults(form_));
     marks_ = new FieldMarks(form_, pages_, subPages_, this);
     marks_->watch();
 
@@ -250,14 +247,14 @@ void MainWindow::connectHandlers() {
         auto* combo = qobject_cast<QComboBox*>(form_.widget(name));
         connect(combo, &QComboBox::activated, this, [this, handler] { runGuarded(handler); });
     };
-    onPick("Serial1_mode", [this] { Serial1_modeChange(form_, *host_); });
-    onPick("Serial2_mode", [this] { Serial2_modeChange(form_, *host_); });
+    onPick("Serial1_mode", [this] { showBoxes(Serial1_modeChange(form_)); });
+    onPick("Serial2_mode", [this] { showBoxes(Serial2_modeChange(form_)); });
     onPick("Position_report_encoding", [this] { Position_report_encodingChange(form_); });
     onPick("Position_report_mode", [this] { Position_report_modeChange(form_); });
-    onPick("Weather_stationtype", [this] { Weather_stationtypeChange(form_, *host_); });
+    onPick("Weather_stationtype", [this] { showBoxes(Weather_stationtypeChange(form_)); });
     auto* station = qobject_cast<QComboBox*>(form_.widget("Weather_stationtype"));
     connect(station->lineEdit(), &QLineEdit::textEdited, this,
-            [this] { runGuarded([this] { Weather_stationtypeChange(form_, *host_); }); });
+            [this] { runGuarded([this] { showBoxes(Weather_stationtypeChange(form_)); }); });
 
     const auto onClick = [this](std::string_view name, std::function<void()> handler) {
         auto* button = qobject_cast<QPushButton*>(form_.widget(name));
@@ -282,24 +279,37 @@ QPushButton* MainWindow::commandButton(CommandButton button) const {
     return buttons_[static_cast<size_t>(button)];
 }
 
+void MainWindow::setCommandButtonsEnabled(bool enabled) {
+    for (QPushButton* button : buttons_) {
+        button->setEnabled(enabled);
+    }
+    trackButton_->setEnabled(enabled);
+}
+
+std::optional<QString> MainWindow::chooseFile(FileDialog dialog) {
+    sink_->flush();
+    return dialogs_->chooseFile(this, dialog, fileDialogSetup(dialog, programFolder_));
+}
+
 void MainWindow::runCommand(CommandButton button) {
     const Operation command = commands_[static_cast<size_t>(button)];  // may replace itself
     if (!command) {
         return;
     }
     running_ = true;
+    sink_->begin();
     // A refused "Write config" or "Save to file" leads the user to the field at fault: the
     // one a conversion error names, or the first value "Write config" refuses.
     std::string refused;
     runGuarded([&] {
         try {
-            command(form_, *host_);
+            command();
         } catch (const ConversionError& e) {
             refused = e.setting();
             throw;
         }
     });
-    host_->flush();
+    sink_->flush();
     running_ = false;
     if (refused.empty() && button == CommandButton::WriteConfig) {
         const std::vector<SettingProblem> problems = CheckSettings(form_);
@@ -333,7 +343,7 @@ void MainWindow::Button_special_stringsClick() {
 }
 
 bool MainWindow::runGuarded(const std::function<void()>& handler) {
-    return ::runGuarded(*host_, handler);
+    return ::runGuarded([this](const Box& box) { sink_->show(box); }, handler);
 }
 
 QLabel* MainWindow::labelFor(std::string_view setting) const {
@@ -346,20 +356,22 @@ void MainWindow::compareWithFile() {
         return;  // the settings are changing under an operation
     }
     runGuarded([this] {
-        const std::optional<QString> path = host_->chooseFile(FileDialog::OpenConfig);
+        const std::optional<QString> path = chooseFile(FileDialog::OpenConfig);
         if (!path) {
             return;
         }
         MemoryForm file;
-        applyStartupDefaults(file, *host_);
-        if (!importConfiguration(file, *host_, *path)) {
+        showBoxes(applyStartupDefaults(file));
+        const Outcome imported = importConfiguration(file, *path);
+        showBoxes(imported.boxes);
+        if (!imported.ok) {
             return;
         }
         const std::vector<SettingDifference> differences = compareSettings(form_, file);
         const QString name = QFileInfo(*path).fileName();
         if (differences.empty()) {
-            host_->information(
-                QStringLiteral("The settings in the window and in %1 are the same.").arg(name));
+            sink_->show(informationBox(
+                QStringLiteral("The settings in the window and in %1 are the same.").arg(name)));
             return;
         }
         CompareWindow window(differences, name, this);

@@ -5,12 +5,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/dialog_provider.h"
 #include "app/widget_form.h"
-#include "app/widget_host.h"
+#include "app/window_sink.h"
 #include "settings/schema.h"
 
 class QDialog;
@@ -34,10 +35,10 @@ enum class CommandButton {
 };
 inline constexpr int kCommandButtons = 7;
 
-// An operation started by a command button: it works on the settings and reports through
-// the host. A ConversionError (or any other exception) it throws ends it and is shown in
-// the application error box.
-using Operation = std::function<void(Form&, Host&)>;
+// What a command button starts: it asks, runs its operation on the window's settings and
+// sink and shows the outcome. A ConversionError (or any other exception) it throws ends it and
+// is shown in the application error box.
+using Operation = std::function<void()>;
 
 // The main window (TForm1): the command buttons in their three groups, the settings pages,
 // the activity log (Memo1) and the progress bar (ProgressBar1). Building it creates every
@@ -52,8 +53,7 @@ class MainWindow : public QWidget {
     ~MainWindow() override;
 
     Form& form() { return form_; }
-    Host& host() { return *host_; }
-    WidgetHost& widgetHost() { return *host_; }
+    WindowSink& sink() { return *sink_; }
     // True while a command button's operation runs.
     bool operationRunning() const { return running_; }
     DialogProvider& dialogs() { return *dialogs_; }
@@ -62,6 +62,13 @@ class MainWindow : public QWidget {
     // attached a button does nothing when pressed.
     void setCommand(CommandButton button, Operation command);
     QPushButton* commandButton(CommandButton button) const;
+    // Enables or disables the seven command buttons and "Track…" together.
+    void setCommandButtonsEnabled(bool enabled);
+    // Shows a file dialog starting in the `config` or `logs` folder; the chosen path, or
+    // nothing when the user cancels.
+    std::optional<QString> chooseFile(FileDialog dialog);
+    // Shows boxes handed back by the rules or an operation (see WindowSink::show).
+    void showBoxes(const Boxes& boxes) { sink_->show(boxes); }
     // "Track…" beside Read and Erase: opens the track view. It is disabled with the command
     // buttons while an operation runs, so that the view never shows a download half done.
     QPushButton* trackButton() const { return trackButton_; }
@@ -109,7 +116,7 @@ class MainWindow : public QWidget {
 
     std::unique_ptr<DialogProvider> dialogs_;
     WidgetForm form_;
-    std::unique_ptr<WidgetHost> host_;
+    std::unique_ptr<WindowSink> sink_;
     QString programFolder_;
     std::array<QPushButton*, kCommandButtons> buttons_{};
     QPushButton* trackButton_ = nullptr;

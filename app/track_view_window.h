@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/dialog_provider.h"
 #include "operations/track.h"
-#include "settings/host.h"
 
 class DialogProvider;
 class QLabel;

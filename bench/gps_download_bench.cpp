@@ -1,5 +1,5 @@
 // A full GPS memory download (16,384 pages) against a zero-latency simulated tracker, once
-// through the recording fake Host and once through the real main window (offscreen), to
+// through the recording sink and once through the real main window (offscreen), to
 // show what the window adds per page and how long the window goes without handling events.
 // Then ten downloads in a row through the window, for the memory the activity log takes.
 //
@@ -16,7 +16,7 @@
 
 #include "app/device_commands.h"
 #include "app/main_window.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "sim/simulated_tracker.h"
 
 namespace {
@@ -52,19 +52,18 @@ long residentKiB() {
     return -1;
 }
 
-double fakeHostMicrosPerPage(const QString& path) {
+double fakeSinkMicrosPerPage(const QString& path) {
     SimulatedTracker tracker;
     tracker.setRecording(false);
     DeviceLink link(tracker);
     GpsBuffer buffer;
-    RecordingHost host;
-    host.fileAnswers[FileDialog::SaveGpsLog] = path;
+    RecordingSink host;
     QElapsedTimer clock;
     clock.start();
-    Button_read_memoryClick(host, link, buffer);
+    downloadGpsMemory(link, host, path, buffer);
     const double micros = clock.nsecsElapsed() / 1000.0;
     if (host.logLines.last() != "Tracker GPS memory read success.") {
-        std::fprintf(stderr, "fake host download failed\n");
+        std::fprintf(stderr, "recording sink download failed\n");
     }
     return micros / kPages;
 }
@@ -80,8 +79,8 @@ int main(int argc, char** argv) {
     const QString path = dir.filePath("bench.log");
 
     // Warm-up, then the baseline.
-    fakeHostMicrosPerPage(path);
-    const double fake = fakeHostMicrosPerPage(path);
+    fakeSinkMicrosPerPage(path);
+    const double fake = fakeSinkMicrosPerPage(path);
 
     SimulatedTracker tracker;
     tracker.setRecording(false);
@@ -113,7 +112,7 @@ int main(int argc, char** argv) {
     probe.stop();
 
     std::printf("GPS memory download, %d pages, zero-latency simulated tracker\n", kPages);
-    std::printf("  recording fake Host:   %8.2f us/page\n", fake);
+    std::printf("  recording sink:        %8.2f us/page\n", fake);
     std::printf("  main window:           %8.2f us/page\n", windowMicros);
     std::printf("  window / fake:         %8.2f x\n", windowMicros / fake);
     std::printf("  window adds:           %8.2f us/page (goal <= 20, 2%% of a 1 ms USB frame)\n",

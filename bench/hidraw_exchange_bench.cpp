@@ -21,7 +21,7 @@
 #include "device/device_link.h"
 #include "device/hidapi_transport.h"
 #include "operations/gps_memory.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "sim/simulated_tracker.h"
 
 namespace {
@@ -32,14 +32,14 @@ constexpr int kRounds = 5;
 // download failed.
 double microsPerExchange(HidTransport& transport) {
     DeviceLink link(transport);
-    RecordingHost host;
+    RecordingSink host;
     GpsBuffer buffer;
     if (!link.OpenDevice(host)) {
         return -1;
     }
     QElapsedTimer timer;
     timer.start();
-    const bool complete = ReadGpsMemory(host, link, buffer);
+    const bool complete = readGpsMemory(link, host, buffer);
     const double micros = static_cast<double>(timer.nsecsElapsed()) / 1000.0;
     link.CloseDevice();
     return complete ? micros / kGpsPages : -1;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/cli_host.h"
+#include "cli/cli_sink.h"
 #include "cli/commands.h"
 #include "configfile/key_table.h"
 #include "settings/number.h"
@@ -298,13 +298,13 @@ bool sameFile(const QString& a, const QString& b) {
     return key(a) == key(b);
 }
 
-int badUsage(CliHost& host, const QString& problem, const QString& hint) {
-    host.say(complaint(problem));
-    host.say(hint);
+int badUsage(CliSink& sink, const QString& problem, const QString& hint) {
+    sink.say(complaint(problem));
+    sink.say(hint);
     return kExitBadUsage;
 }
 
-int runCommand(const Subcommand& command, const QStringList& arguments, CliHost& host,
+int runCommand(const Subcommand& command, const QStringList& arguments, CliSink& sink,
                const std::function<void(const QByteArray&)>& out) {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
@@ -329,7 +329,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
     const QString hint =
         usageLine(command) + QStringLiteral("\nTry '%1 %2 --help'.").arg(kProgram, command.name);
     if (!parser.parse(arguments)) {
-        return badUsage(host, QStringLiteral("%1: %2").arg(command.name, parser.errorText()), hint);
+        return badUsage(sink, QStringLiteral("%1: %2").arg(command.name, parser.errorText()), hint);
     }
     if (parser.isSet(help)) {
         out(commandHelp(command).toLocal8Bit());
@@ -342,28 +342,28 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
                                              [](const Positional& p) { return !p.optional; }));
     const auto allowed = static_cast<qsizetype>(command.positionals.size());
     if (given.size() < required) {
-        return badUsage(host,
+        return badUsage(sink,
                         QStringLiteral("%1: missing %2")
                             .arg(command.name, command.positionals[given.size()].name),
                         hint);
     }
     if (given.size() > allowed) {
         return badUsage(
-            host, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
+            sink, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
             hint);
     }
-    Invocation invocation{host, given, {}, command.device && parser.isSet(simulate), {}, {}, out};
+    Invocation invocation{sink, given, {}, command.device && parser.isSet(simulate), {}, {}, out};
     if (command.device && command.picksDevice && parser.isSet(device)) {
         if (parser.value(device).isEmpty()) {
             return badUsage(
-                host, QStringLiteral("%1: --device needs a device path").arg(command.name), hint);
+                sink, QStringLiteral("%1: --device needs a device path").arg(command.name), hint);
         }
         invocation.device = parser.value(device);
     }
     if (command.device && parser.isSet(simulateFault)) {
         invocation.fault = parseSimulatedFault(parser.value(simulateFault));
         if (!invocation.fault) {
-            return badUsage(host,
+            return badUsage(sink,
                             QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N "
                                            "or noopen)")
                                 .arg(command.name, parser.value(simulateFault)),
@@ -376,7 +376,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
         }
         if (parser.value(o.name).isEmpty()) {
             return badUsage(
-                host, QStringLiteral("%1: --%2 needs a file name").arg(command.name, o.name), hint);
+                sink, QStringLiteral("%1: --%2 needs a file name").arg(command.name, o.name), hint);
         }
         invocation.options[QString::fromLatin1(o.name)] = parser.value(o.name);
     }
@@ -390,7 +390,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
     for (qsizetype i = 0; i < files.size(); ++i) {
         for (qsizetype j = i + 1; j < files.size(); ++j) {
             if (sameFile(files[i], files[j])) {
-                return badUsage(host,
+                return badUsage(sink,
                                 QStringLiteral("%1: '%2' and '%3' name the same file")
                                     .arg(command.name, files[i], files[j]),
                                 hint);
@@ -400,18 +400,18 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliHost&
 
     try {
         const int result = command.run(invocation);
-        host.finish();
+        sink.finish();
         return result;
     } catch (const ConversionError& e) {
         // The window shows this in its error box and ends the operation; so do we.
-        host.applicationError(e.message());
+        sink.show({errorBox(e.message())});
         return kExitFailed;
     }
 }
 
 }  // namespace
 
-int runCli(const QStringList& arguments, CliHost& host,
+int runCli(const QStringList& arguments, CliSink& sink,
            const std::function<void(const QByteArray&)>& out) {
     // The command is the first argument that is not an option.
     const auto commandAt =
@@ -431,15 +431,15 @@ int runCli(const QStringList& arguments, CliHost& host,
         }
         const QString hint = QStringLiteral("Try '%1 --help'.").arg(kProgram);
         if (options.isEmpty()) {
-            return badUsage(host, QStringLiteral("no command given"), hint);
+            return badUsage(sink, QStringLiteral("no command given"), hint);
         }
-        return badUsage(host, QStringLiteral("unknown option '%1'").arg(options.first()), hint);
+        return badUsage(sink, QStringLiteral("unknown option '%1'").arg(options.first()), hint);
     }
     for (const Subcommand& command : commands()) {
         if (*commandAt == QLatin1String(command.name)) {
-            return runCommand(command, arguments, host, out);
+            return runCommand(command, arguments, sink, out);
         }
     }
-    return badUsage(host, QStringLiteral("unknown command '%1'").arg(*commandAt),
+    return badUsage(sink, QStringLiteral("unknown command '%1'").arg(*commandAt),
                     QStringLiteral("Try '%1 --help' for the commands.").arg(kProgram));
 }

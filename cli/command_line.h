@@ -4,10 +4,10 @@
 #include <QStringList>
 #include <functional>
 
-class CliHost;
+class CliSink;
 
 // Runs veltromark-cli with `arguments` (the program first, as QCoreApplication::arguments()
 // gives them) and returns its exit status (ExitStatus). Everything the operations say goes
-// through `host` (standard error); only help and version texts go to `out` (standard output).
-int runCli(const QStringList& arguments, CliHost& host,
+// through `sink` (standard error); only help and version texts go to `out` (standard output).
+int runCli(const QStringList& arguments, CliSink& sink,
            const std::function<void(const QByteArray&)>& out);

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "aprs/beacon_packets.h"
-#include "cli/cli_host.h"
+#include "cli/cli_sink.h"
 #include "configfile/config_file.h"
 #include "device/device_link.h"
 #include "device/gps_record.h"
@@ -73,70 +73,76 @@ constexpr int kSimulatedSleepDivisor = 20;
 // GPS memory dumps are read and decoded this many bytes at a time (whole blocks).
 constexpr qint64 kDumpChunk = 64 * 1024;
 
+// Says what the boxes of an outcome say; true when it succeeded.
+bool shown(CliSink& sink, const Outcome& outcome) {
+    sink.show(outcome.boxes);
+    return outcome.ok;
+}
+
 // --- Files.
 
 // True when `path` names a regular file; otherwise says why it cannot be read.
-bool regularFile(CliHost& host, const QString& path) {
+bool regularFile(CliSink& sink, const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
-        host.say(complaint(QStringLiteral("cannot read %1: no such file").arg(path)));
+        sink.say(complaint(QStringLiteral("cannot read %1: no such file").arg(path)));
         return false;
     }
     if (!info.isFile()) {
         // Reading a folder fails, and a FIFO or a device might never end.
-        host.say(complaint(QStringLiteral("cannot read %1: not a regular file").arg(path)));
+        sink.say(complaint(QStringLiteral("cannot read %1: not a regular file").arg(path)));
         return false;
     }
     return true;
 }
 
-bool openInput(CliHost& host, QFile& file) {
-    if (!regularFile(host, file.fileName())) {
+bool openInput(CliSink& sink, QFile& file) {
+    if (!regularFile(sink, file.fileName())) {
         return false;
     }
     if (file.open(QIODevice::ReadOnly)) {
         return true;
     }
-    host.say(
+    sink.say(
         complaint(QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString())));
     return false;
 }
 
 // The first `limit` bytes of a regular file; nothing (after saying why) when it cannot be read.
-std::optional<QByteArray> readFile(CliHost& host, const QString& path, qint64 limit) {
+std::optional<QByteArray> readFile(CliSink& sink, const QString& path, qint64 limit) {
     QFile file(path);
-    if (!openInput(host, file)) {
+    if (!openInput(sink, file)) {
         return std::nullopt;
     }
     QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError) {
-        host.say(complaint(QStringLiteral("cannot read %1: %2").arg(path, file.errorString())));
+        sink.say(complaint(QStringLiteral("cannot read %1: %2").arg(path, file.errorString())));
         return std::nullopt;
     }
     return bytes;
 }
 
 // Says why an output could not be written; false.
-bool cannotWrite(CliHost& host, const OutputFile& out) {
-    host.say(complaint(QStringLiteral("cannot write %1").arg(out.failure())));
+bool cannotWrite(CliSink& sink, const OutputFile& out) {
+    sink.say(complaint(QStringLiteral("cannot write %1").arg(out.failure())));
     return false;
 }
 
 // Writes `bytes` into `out`, which is not yet put in place.
-bool fill(CliHost& host, OutputFile& out, QByteArrayView bytes) {
-    return (out.open() && out.write(bytes)) || cannotWrite(host, out);
+bool fill(CliSink& sink, OutputFile& out, QByteArrayView bytes) {
+    return (out.open() && out.write(bytes)) || cannotWrite(sink, out);
 }
 
 // Puts every output in place once all of them are complete; none when one fails.
-bool commitOutputs(CliHost& host, std::initializer_list<OutputFile*> outputs) {
+bool commitOutputs(CliSink& sink, std::initializer_list<OutputFile*> outputs) {
     const OutputFile* failed = commitAll(outputs);
-    return !failed || cannotWrite(host, *failed);
+    return !failed || cannotWrite(sink, *failed);
 }
 
 // One output on its own.
-bool writeFile(CliHost& host, const QString& path, QByteArrayView bytes) {
+bool writeFile(CliSink& sink, const QString& path, QByteArrayView bytes) {
     OutputFile out(path);
-    return fill(host, out, bytes) && commitOutputs(host, {&out});
+    return fill(sink, out, bytes) && commitOutputs(sink, {&out});
 }
 
 // A GPX track written a batch of records at a time: the XML goes to memory and from there,
@@ -151,34 +157,34 @@ class GpxOutput {
 
     OutputFile& file() { return file_; }
 
-    bool open(CliHost& host) { return file_.open() || cannotWrite(host, file_); }
+    bool open(CliSink& sink) { return file_.open() || cannotWrite(sink, file_); }
 
     // Adds the records of a piece of GPS memory.
-    bool add(CliHost& host, const std::uint8_t* memory, std::size_t size) {
+    bool add(CliSink& sink, const std::uint8_t* memory, std::size_t size) {
         forEachGpsRecord(memory, size, [this](const GpsRecord& r) { writer_->add(r); });
-        return drain(host);
+        return drain(sink);
     }
 
-    bool finish(CliHost& host) {
+    bool finish(CliSink& sink) {
         writer_->finish();
-        return drain(host);
+        return drain(sink);
     }
 
     // Said once the track is in place.
-    void reportLeftOut(CliHost& host) const {
+    void reportLeftOut(CliSink& sink) const {
         if (writer_->leftOut() > 0) {
-            host.say(complaint(QStringLiteral("%1: %2 records without a valid position left out")
+            sink.say(complaint(QStringLiteral("%1: %2 records without a valid position left out")
                                    .arg(path_)
                                    .arg(writer_->leftOut())));
         }
     }
 
   private:
-    bool drain(CliHost& host) {
+    bool drain(CliSink& sink) {
         const bool ok = !writer_->hasError() && file_.write(bytes_);
         bytes_.clear();
         buffer_.seek(0);
-        return ok || cannotWrite(host, file_);
+        return ok || cannotWrite(sink, file_);
     }
 
     QString path_;
@@ -197,38 +203,38 @@ void printLine(Invocation& in, const QString& line) {
 // --- Settings.
 
 // The settings as the window holds them right after start-up.
-std::unique_ptr<MemoryForm> startupForm(CliHost& host) {
+std::unique_ptr<MemoryForm> startupForm(CliSink& sink) {
     auto form = std::make_unique<MemoryForm>();
-    applyStartupDefaults(*form, host);
+    sink.show(applyStartupDefaults(*form));
     return form;
 }
 
 // "Read from file" from `path`. A file that cannot be read is said so plainly instead of as
 // "not a Veltromark configuration file".
-bool loadConfiguration(CliHost& host, MemoryForm& form, const QString& path) {
+bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path) {
     QFile file(path);
-    if (!openInput(host, file)) {
+    if (!openInput(sink, file)) {
         return false;
     }
     file.close();
-    return importConfiguration(form, host, path);
+    return shown(sink, importConfiguration(form, path));
 }
 
 // "Save to file" into `out`, not yet put in place. The window's error box names the file; the
 // reason, when there is one, follows it.
-bool prepareConfiguration(CliHost& host, const Form& form, OutputFile& out) {
-    if (prepareExport(form, host, out)) {
+bool prepareConfiguration(CliSink& sink, const Form& form, OutputFile& out) {
+    if (shown(sink, prepareExport(form, out))) {
         return true;
     }
     if (!out.reason().isEmpty()) {
-        host.say(complaint(out.failure()));
+        sink.say(complaint(out.failure()));
     }
     return false;
 }
 
-bool saveConfiguration(CliHost& host, const Form& form, const QString& path) {
+bool saveConfiguration(CliSink& sink, const Form& form, const QString& path) {
     OutputFile out(path);
-    return prepareConfiguration(host, form, out) && commitOutputs(host, {&out});
+    return prepareConfiguration(sink, form, out) && commitOutputs(sink, {&out});
 }
 
 // --- The tracker.
@@ -241,7 +247,7 @@ class Tracker {
         if (in.simulate || in.fault) {
             auto sim = std::make_unique<SimulatedTracker>();
             sim->setErasePollsUntilDone(kSimulatedErasePolls);
-            in.host.setSleepDivisor(kSimulatedSleepDivisor);
+            in.sink.setSleepDivisor(kSimulatedSleepDivisor);
             if (in.fault) {
                 injectFault(*sim, *in.fault);
             }
@@ -285,25 +291,26 @@ int status(bool ok) {
 }  // namespace
 
 int runDefaults(Invocation& in) {
-    const auto form = startupForm(in.host);
-    return status(saveConfiguration(in.host, *form, in.arguments[0]));
+    const auto form = startupForm(in.sink);
+    return status(saveConfiguration(in.sink, *form, in.arguments[0]));
 }
 
 int runEncode(Invocation& in) {
-    const auto form = startupForm(in.host);
-    if (!loadConfiguration(in.host, *form, in.arguments[0])) {
+    const auto form = startupForm(in.sink);
+    if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
         return kExitFailed;
     }
     ConfigImage image{};
-    if (!EncodeSettings(*form, in.host, image)) {
+    if (const std::optional<QString> refusal = EncodeSettings(*form, in.sink.now(), image)) {
+        in.sink.show({informationBox(*refusal)});
         return kExitFailed;
     }
-    return status(writeFile(in.host, in.arguments[1], QByteArrayView(image.data(), image.size())));
+    return status(writeFile(in.sink, in.arguments[1], QByteArrayView(image.data(), image.size())));
 }
 
 int runCheck(Invocation& in) {
-    const auto form = startupForm(in.host);
-    if (!loadConfiguration(in.host, *form, in.arguments[0])) {
+    const auto form = startupForm(in.sink);
+    if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
         return kExitFailed;
     }
     const std::vector<SettingProblem> problems = CheckSettings(*form);
@@ -317,15 +324,15 @@ int runCheck(Invocation& in) {
 namespace {
 
 // "Read config" from an image file: its size, checksum and end marker checked first.
-bool loadImage(CliHost& host, MemoryForm& form, const QString& path) {
+bool loadImage(CliSink& sink, MemoryForm& form, const QString& path) {
     const std::optional<QByteArray> bytes =
-        readFile(host, path, static_cast<qint64>(kImageSize) + 1);
+        readFile(sink, path, static_cast<qint64>(kImageSize) + 1);
     if (!bytes) {
         return false;
     }
     if (bytes->size() != static_cast<qsizetype>(kImageSize)) {
         const qint64 size = QFileInfo(path).size();
-        host.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
+        sink.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
                                .arg(path)
                                .arg(size)
                                .arg(kImageSize)));
@@ -334,12 +341,12 @@ bool loadImage(CliHost& host, MemoryForm& form, const QString& path) {
     ConfigImage image{};
     std::copy(bytes->begin(), bytes->end(), image.begin());
     if (!CheckImage(image)) {
-        host.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
+        sink.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
                                           "configuration image.")
                                .arg(path)));
         return false;
     }
-    return DecodeImage(form, host, image);
+    return shown(sink, DecodeImage(form, image));
 }
 
 // One side of "diff": the tracker, an image (a .bin file or any file of an image's size) or
@@ -348,31 +355,31 @@ bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
     if (side == QLatin1String("tracker")) {
         Tracker tracker(in);
         ConfigImage readImage{};
-        const bool ok = Button_read_configClick(form, in.host, tracker.link(), readImage);
-        in.host.finish();
+        const bool ok = shown(in.sink, readConfiguration(tracker.link(), in.sink, form, readImage));
+        in.sink.finish();
         return ok;
     }
     const QFileInfo file(side);
     if (file.suffix().compare(QLatin1String("bin"), Qt::CaseInsensitive) == 0 ||
         file.size() == static_cast<qint64>(kImageSize)) {
-        return loadImage(in.host, form, side);
+        return loadImage(in.sink, form, side);
     }
-    return loadConfiguration(in.host, form, side);
+    return loadConfiguration(in.sink, form, side);
 }
 
 }  // namespace
 
 int runDecode(Invocation& in) {
-    const auto form = startupForm(in.host);
-    if (!loadImage(in.host, *form, in.arguments[0])) {
+    const auto form = startupForm(in.sink);
+    if (!loadImage(in.sink, *form, in.arguments[0])) {
         return kExitFailed;
     }
-    return status(saveConfiguration(in.host, *form, in.arguments[1]));
+    return status(saveConfiguration(in.sink, *form, in.arguments[1]));
 }
 
 int runDiff(Invocation& in) {
-    const auto a = startupForm(in.host);
-    const auto b = startupForm(in.host);
+    const auto a = startupForm(in.sink);
+    const auto b = startupForm(in.sink);
     if (!loadSide(in, *a, in.arguments[0]) || !loadSide(in, *b, in.arguments[1])) {
         return kExitFailed;
     }
@@ -385,7 +392,7 @@ int runDiff(Invocation& in) {
 }
 
 int runBeacons(Invocation& in) {
-    const auto form = startupForm(in.host);
+    const auto form = startupForm(in.sink);
     if (!loadSide(in, *form, in.arguments[0])) {
         return kExitFailed;
     }
@@ -394,7 +401,7 @@ int runBeacons(Invocation& in) {
     if (in.has("gps")) {
         // The last record of the dump, as the last record of a download.
         const std::optional<QByteArray> dump =
-            readFile(in.host, in.option("gps"), static_cast<qint64>(kGpsMemorySize));
+            readFile(in.sink, in.option("gps"), static_cast<qint64>(kGpsMemorySize));
         if (!dump) {
             return kExitFailed;
         }
@@ -416,11 +423,11 @@ int runBeacons(Invocation& in) {
 int runNmea(Invocation& in) {
     const QString& path = in.arguments[0];
     QFile dump(path);
-    if (!openInput(in.host, dump)) {
+    if (!openInput(in.sink, dump)) {
         return kExitFailed;
     }
     if (dump.size() == 0 || dump.size() % static_cast<qint64>(kGpsBlockSize) != 0) {
-        in.host.say(complaint(QStringLiteral("%1 is %2 bytes; a GPS memory dump is a whole number "
+        in.sink.say(complaint(QStringLiteral("%1 is %2 bytes; a GPS memory dump is a whole number "
                                              "of %3-byte blocks.")
                                   .arg(path)
                                   .arg(dump.size())
@@ -432,12 +439,12 @@ int runNmea(Invocation& in) {
     // put in place only when both are complete.
     OutputFile log(in.arguments[1]);
     if (!log.open()) {
-        return status(cannotWrite(in.host, log));
+        return status(cannotWrite(in.sink, log));
     }
     std::unique_ptr<GpxOutput> gpx;
     if (in.has("gpx")) {
         gpx = std::make_unique<GpxOutput>(in.option("gpx"));
-        if (!gpx->open(in.host)) {
+        if (!gpx->open(in.sink)) {
             return kExitFailed;
         }
     }
@@ -445,82 +452,81 @@ int runNmea(Invocation& in) {
     while (!dump.atEnd()) {
         const QByteArray chunk = dump.read(kDumpChunk);
         if (dump.error() != QFileDevice::NoError) {
-            in.host.say(
+            in.sink.say(
                 complaint(QStringLiteral("cannot read %1: %2").arg(path, dump.errorString())));
             return kExitFailed;  // the outputs are dropped, old files stay
         }
         const auto* memory = reinterpret_cast<const std::uint8_t*>(chunk.constData());
         const auto size = static_cast<std::size_t>(chunk.size());
         if (!log.write(nmeaLog(memory, size))) {
-            return status(cannotWrite(in.host, log));
+            return status(cannotWrite(in.sink, log));
         }
-        if (gpx && !gpx->add(in.host, memory, size)) {
+        if (gpx && !gpx->add(in.sink, memory, size)) {
             return kExitFailed;
         }
         forEachGpsRecord(memory, size, [&records](const GpsRecord&) { ++records; });
     }
-    if ((gpx && !gpx->finish(in.host)) ||
-        !commitOutputs(in.host, {&log, gpx ? &gpx->file() : nullptr})) {
+    if ((gpx && !gpx->finish(in.sink)) ||
+        !commitOutputs(in.sink, {&log, gpx ? &gpx->file() : nullptr})) {
         return kExitFailed;
     }
-    in.host.say(QStringLiteral("%1 records written to %2.").arg(records).arg(in.arguments[1]));
+    in.sink.say(QStringLiteral("%1 records written to %2.").arg(records).arg(in.arguments[1]));
     if (gpx) {
-        gpx->reportLeftOut(in.host);
+        gpx->reportLeftOut(in.sink);
     }
     return kExitSuccess;
 }
 
 int runReadConfig(Invocation& in) {
     Tracker tracker(in);
-    const auto form = startupForm(in.host);
+    const auto form = startupForm(in.sink);
     ConfigImage readImage{};
-    if (!Button_read_configClick(*form, in.host, tracker.link(), readImage)) {
+    if (!shown(in.sink, readConfiguration(tracker.link(), in.sink, *form, readImage))) {
         return kExitFailed;
     }
-    in.host.finish();
+    in.sink.finish();
     OutputFile config(in.arguments[0]);
     std::unique_ptr<OutputFile> image;
-    if (!prepareConfiguration(in.host, *form, config)) {
+    if (!prepareConfiguration(in.sink, *form, config)) {
         return kExitFailed;
     }
     if (in.has("image")) {
         image = std::make_unique<OutputFile>(in.option("image"));
-        if (!fill(in.host, *image, QByteArrayView(readImage.data(), readImage.size()))) {
+        if (!fill(in.sink, *image, QByteArrayView(readImage.data(), readImage.size()))) {
             return kExitFailed;
         }
     }
-    return status(commitOutputs(in.host, {&config, image.get()}));
+    return status(commitOutputs(in.sink, {&config, image.get()}));
 }
 
 int runWriteConfig(Invocation& in) {
-    const auto form = startupForm(in.host);
-    if (!loadConfiguration(in.host, *form, in.arguments[0])) {
+    const auto form = startupForm(in.sink);
+    if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
         return kExitFailed;
     }
     Tracker tracker(in);
     ConfigImage writeImage{};
-    return status(Button_write_configClick(*form, in.host, tracker.link(), writeImage));
+    return status(shown(in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage)));
 }
 
 int runReadGps(Invocation& in) {
     Tracker tracker(in);
-    in.host.answerFileDialog(FileDialog::SaveGpsLog, in.arguments[0]);
     // The dump and the track are made ready beside the log and put in place with it.
     std::unique_ptr<OutputFile> dump;
     std::unique_ptr<GpxOutput> gpx;
     const auto extraOutputs = [&](const GpsBuffer& memory, std::vector<OutputFile*>& outputs) {
-        in.host.finish();
+        in.sink.finish();
         if (in.has("dump")) {
             dump = std::make_unique<OutputFile>(in.option("dump"));
-            if (!fill(in.host, *dump, QByteArrayView(memory.data(), memory.size()))) {
+            if (!fill(in.sink, *dump, QByteArrayView(memory.data(), memory.size()))) {
                 return false;
             }
             outputs.push_back(dump.get());
         }
         if (in.has("gpx")) {
             gpx = std::make_unique<GpxOutput>(in.option("gpx"));
-            if (!gpx->open(in.host) || !gpx->add(in.host, memory.data(), memory.size()) ||
-                !gpx->finish(in.host)) {
+            if (!gpx->open(in.sink) || !gpx->add(in.sink, memory.data(), memory.size()) ||
+                !gpx->finish(in.sink)) {
                 return false;
             }
             outputs.push_back(&gpx->file());
@@ -528,45 +534,46 @@ int runReadGps(Invocation& in) {
         return true;
     };
     GpsBuffer buffer;
-    if (!Button_read_memoryClick(in.host, tracker.link(), buffer, extraOutputs)) {
+    if (!shown(in.sink,
+               downloadGpsMemory(tracker.link(), in.sink, in.arguments[0], buffer, extraOutputs))) {
         return kExitFailed;
     }
     if (gpx) {
-        gpx->reportLeftOut(in.host);
+        gpx->reportLeftOut(in.sink);
     }
     return kExitSuccess;
 }
 
 int runEraseGps(Invocation& in) {
     Tracker tracker(in);
-    return status(Button_erase_memoryClick(in.host, tracker.link()));
+    return status(shown(in.sink, eraseGpsMemory(tracker.link(), in.sink)));
 }
 
 int runUploadFirmware(Invocation& in) {
+    std::optional<QByteArray> firmware;
     if (in.arguments.isEmpty()) {
-        in.host.setFirmware(in.simulate ? std::optional<QByteArray>(demoFirmware())
-                                        : embeddedFirmware());
+        firmware = in.simulate ? std::optional<QByteArray>(demoFirmware()) : embeddedFirmware();
     } else {
         const QString& path = in.arguments[0];
         // One byte more than fits is enough for the upload to refuse a file that is too long.
         const std::optional<QByteArray> image =
-            readFile(in.host, path, static_cast<qint64>(kFirmwareBufferSize) + 1);
+            readFile(in.sink, path, static_cast<qint64>(kFirmwareBufferSize) + 1);
         if (!image) {
             return kExitFailed;
         }
         const qint64 size = QFileInfo(path).size();
         if (size == 0) {
-            in.host.say(
+            in.sink.say(
                 complaint(QStringLiteral("%1 is empty; there is nothing to upload.").arg(path)));
             return kExitFailed;
         }
         const qint64 pages = (size + kPageSize - 1) / static_cast<qint64>(kPageSize);
-        in.host.say(QStringLiteral("%1: %2 bytes, %3 pages.").arg(path).arg(size).arg(pages));
-        in.host.setFirmware(*image);
+        in.sink.say(QStringLiteral("%1: %2 bytes, %3 pages.").arg(path).arg(size).arg(pages));
+        firmware = image;
     }
     Tracker tracker(in);
     const auto buffer = std::make_unique<FirmwareBuffer>();
-    return status(Button_upload_firmwareClick(in.host, tracker.link(), *buffer));
+    return status(shown(in.sink, uploadFirmware(tracker.link(), in.sink, firmware, *buffer)));
 }
 
 int runList(Invocation& in) {
@@ -574,7 +581,7 @@ int runList(Invocation& in) {
     HidTransport& bus = tracker.transport();
     const std::vector<HidDeviceInfo> found = bus.describe(kTrackerVendorId, kTrackerProductId);
     if (found.empty()) {
-        in.host.log(QStringLiteral("Veltromark not found."));
+        in.sink.log(QStringLiteral("Veltromark not found."));
         return kExitFailed;
     }
     // Tab-separated, for people and for `cut`: path, serial number, product text, and whether

@@ -7,7 +7,7 @@
 #include <map>
 #include <optional>
 
-class CliHost;
+class CliSink;
 
 // Exit statuses of veltromark-cli.
 enum ExitStatus : int {
@@ -28,7 +28,7 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text);
 
 // What the command line gave one command.
 struct Invocation {
-    CliHost& host;
+    CliSink& sink;
     QStringList arguments;                // the positional arguments after the command's name
     std::map<QString, QString> options;   // the options given with a value, by name
     bool simulate = false;                // --simulate: a simulated tracker, not a real one

@@ -7,8 +7,8 @@
 #include "configfile/key_table.h"
 #include "configfile/profile_file.h"
 #include "settings/form.h"
-#include "settings/host.h"
 #include "settings/number.h"
+#include "settings/outcome.h"
 #include "settings/output_file.h"
 
 namespace {
@@ -32,7 +32,7 @@ QString entryValue(const KeyRow& row, const Form& form) {
 
 }  // namespace
 
-void writeConfiguration(const Form& form, ProfileFile& file) {
+void writeEntries(const Form& form, ProfileFile& file) {
     // Every value first: a field that is not a whole number must stop the export before the
     // first entry is written.
     std::vector<QString> values;
@@ -48,55 +48,48 @@ void writeConfiguration(const Form& form, ProfileFile& file) {
 
 namespace {
 
-// The error box of a configuration file that cannot be written.
-bool unableToWrite(Host& host, const OutputFile& out) {
-    host.applicationError(QStringLiteral("Unable to write to %1.").arg(out.path()));
-    return false;
+// The failure of a configuration file that cannot be written, shown in the error box.
+Outcome unableToWrite(const OutputFile& out) {
+    const QString text = QStringLiteral("Unable to write to %1.").arg(out.path());
+    return {false, text, {errorBox(text)}};
 }
 
 }  // namespace
 
-bool prepareExport(const Form& form, Host& host, OutputFile& out) {
+Outcome prepareExport(const Form& form, OutputFile& out) {
     const QFileInfo info(out.path());
 
     // An existing file is updated: what it holds besides our entries stays.
     ProfileFile file;
     if (info.exists()) {
         if (!info.isFile() || !info.isWritable()) {
-            return unableToWrite(host, out);
+            return unableToWrite(out);
         }
         QFile existing(info.filePath());
         if (!existing.open(QIODevice::ReadOnly)) {
-            return unableToWrite(host, out);
+            return unableToWrite(out);
         }
         const QByteArray bytes = existing.readAll();
         if (existing.error() != QFileDevice::NoError) {
-            return unableToWrite(host, out);
+            return unableToWrite(out);
         }
         file = ProfileFile::fromBytes(bytes);
     }
 
     if (!out.open()) {
-        return unableToWrite(host, out);
+        return unableToWrite(out);
     }
-    writeConfiguration(form, file);  // a ConversionError leaves the target as it was
+    writeEntries(form, file);  // a ConversionError leaves the target as it was
     if (!out.write(file.toBytes()) || !out.finish()) {
-        return unableToWrite(host, out);
+        return unableToWrite(out);
     }
-    return true;
+    return {true, {}, {}};
 }
 
-bool exportConfiguration(const Form& form, Host& host, const QString& path) {
+Outcome exportConfiguration(const Form& form, const QString& path) {
     OutputFile out(path);
-    if (!prepareExport(form, host, out)) {
-        return false;
+    if (Outcome prepared = prepareExport(form, out); !prepared.ok) {
+        return prepared;
     }
-    return out.commit() || unableToWrite(host, out);
-}
-
-void Button_save_to_fileClick(Form& form, Host& host) {
-    const std::optional<QString> path = host.chooseFile(FileDialog::SaveConfig);
-    if (path) {
-        exportConfiguration(form, host, *path);
-    }
+    return out.commit() ? Outcome{true, {}, {}} : unableToWrite(out);
 }

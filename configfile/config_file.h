@@ -2,16 +2,14 @@
 
 #include <QString>
 
+#include "settings/outcome.h"
+
 class Form;
-class Host;
 class OutputFile;
 class ProfileFile;
 
 // Saving the settings to a configuration file and loading them from one. Neither touches the
 // device, the configuration image or the activity log, and neither says anything on success.
-
-// "Save to file": asks for a path and exports to it.
-void Button_save_to_fileClick(Form& form, Host& host);
 
 // Writes every entry of the key table, in step order, into the file at `path`, keeping what
 // the file already holds besides them. Every number field is converted before anything is
@@ -19,27 +17,24 @@ void Button_save_to_fileClick(Form& form, Host& host);
 // leaves the file as it was.
 // - A number field that is not a whole number throws ConversionError (for the caller's error
 //   box) and writes nothing.
-// - A file that cannot be read back or written shows "Unable to write to <full path>." in the
-//   application's error box and returns false.
-bool exportConfiguration(const Form& form, Host& host, const QString& path);
+// - A file that cannot be read back or written fails with "Unable to write to <full path>.",
+//   shown in the application's error box.
+Outcome exportConfiguration(const Form& form, const QString& path);
 
 // The same export made ready in `out` (not yet open) without replacing its target, for a
-// caller that puts several files in place together (see commitAll). On failure the error box
-// has been shown and `out` holds nothing.
-bool prepareExport(const Form& form, Host& host, OutputFile& out);
+// caller that puts several files in place together (see commitAll). On failure `out` holds
+// nothing.
+Outcome prepareExport(const Form& form, OutputFile& out);
 
 // The entries of the key table written into `file`, in step order, as successive writes would
 // leave it. Throws ConversionError for a number field that is not a whole number.
-void writeConfiguration(const Form& form, ProfileFile& file);
-
-// "Read from file": asks for a path and imports from it.
-void Button_read_from_fileClick(Form& form, Host& host);
+void writeEntries(const Form& form, ProfileFile& file);
 
 // Loads the configuration file at `path` into the form. A file that is missing, unreadable or
-// not a regular file reads as empty. Returns false (after telling the user) when the file is
-// not a Veltromark configuration file, or far too large (over 16 MiB) to be one; then no
-// setting changes.
-bool importConfiguration(Form& form, Host& host, const QString& path);
+// not a regular file reads as empty. Fails (with an information box saying why) when the file
+// is not a Veltromark configuration file, or far too large (over 16 MiB) to be one; then no
+// setting changes. The serial port rules run on the way; their boxes come with the outcome.
+Outcome importConfiguration(Form& form, const QString& path);
 
 // The same for a file already read.
-bool importConfiguration(Form& form, Host& host, const ProfileFile& file);
+Outcome importConfiguration(Form& form, const ProfileFile& file);

@@ -9,7 +9,7 @@
 #include "configfile/profile_file.h"
 #include "rules/serial_interlocks.h"
 #include "settings/form.h"
-#include "settings/host.h"
+#include "settings/outcome.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ const QString kOtherVersion = QStringLiteral(
 // settings hold at that moment.
 struct AfterImport {
     std::string_view setting;
-    std::function<void(Form&, Host&)> run;
+    std::function<Boxes(Form&)> run;
 };
 const AfterImport kAfterImport[] = {
     {"Serial1_mode", Serial1_modeChange},
@@ -78,17 +78,19 @@ ProfileFile readProfile(const QString& path) {
 
 }  // namespace
 
-bool importConfiguration(Form& form, Host& host, const ProfileFile& file) {
+Outcome importConfiguration(Form& form, const ProfileFile& file) {
+    Outcome outcome;
     const KeyRow& application = headerRow("Application");
     if (file.readText(application.section, application.key, application.defaultText) !=
         QLatin1String(kConfigApplication)) {
-        host.information(kNotConfigurationFile);
-        return false;
+        outcome.failure = kNotConfigurationFile;
+        outcome.boxes.push_back(informationBox(kNotConfigurationFile));
+        return outcome;
     }
     const KeyRow& version = headerRow("Version");
     if (file.readText(version.section, version.key, version.defaultText) !=
         QLatin1String(kConfigVersion)) {
-        host.information(kOtherVersion);
+        outcome.boxes.push_back(informationBox(kOtherVersion));
     }
 
     for (const KeyRow& row : keyTable()) {
@@ -98,29 +100,22 @@ bool importConfiguration(Form& form, Host& host, const ProfileFile& file) {
         applyRow(row, file, form);
         for (const AfterImport& after : kAfterImport) {
             if (after.setting == row.setting) {
-                after.run(form, host);
+                outcome.show(after.run(form), 0);
             }
         }
     }
     // Once more with every setting in place.
     for (const AfterImport& after : kAfterImport) {
-        after.run(form, host);
+        outcome.show(after.run(form), 0);
     }
-    return true;
+    outcome.ok = true;
+    return outcome;
 }
 
-bool importConfiguration(Form& form, Host& host, const QString& path) {
+Outcome importConfiguration(Form& form, const QString& path) {
     // Said for what it is, rather than as a file that is not a configuration file.
     if (const QFileInfo info(path); info.isFile() && info.size() > kMaxFileSize) {
-        host.information(tooLarge(info.size()));
-        return false;
+        return {false, tooLarge(info.size()), {informationBox(tooLarge(info.size()))}};
     }
-    return importConfiguration(form, host, readProfile(path));
-}
-
-void Button_read_from_fileClick(Form& form, Host& host) {
-    const std::optional<QString> path = host.chooseFile(FileDialog::OpenConfig);
-    if (path) {
-        importConfiguration(form, host, *path);
-    }
+    return importConfiguration(form, readProfile(path));
 }

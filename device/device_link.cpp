@@ -3,7 +3,7 @@
 #include <QString>
 #include <algorithm>
 
-#include "settings/host.h"
+#include "settings/progress_sink.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ DeviceLink::~DeviceLink() {
     CloseDevice();
 }
 
-bool DeviceLink::OpenDevice(Host& host) {
+bool DeviceLink::OpenDevice(ProgressSink& sink) {
     CloseDevice();
     const std::vector<std::string> paths =
         transport_.enumerate(kTrackerVendorId, kTrackerProductId);
@@ -39,11 +39,11 @@ bool DeviceLink::OpenDevice(Host& host) {
     const auto chosen =
         chosenPath_.empty() ? paths.begin() : std::find(paths.begin(), paths.end(), chosenPath_);
     if (chosen == paths.end()) {
-        host.log("Veltromark not found.");
+        sink.log("Veltromark not found.");
         return false;
     }
     const OpenResult result = transport_.open(*chosen);
-    host.log("Veltromark found, vid: Vid_0483, pid: A04D");
+    sink.log("Veltromark found, vid: Vid_0483, pid: A04D");
     if (result.opened) {
         state_ = State::Open;
     } else {
@@ -55,7 +55,7 @@ bool DeviceLink::OpenDevice(Host& host) {
         if (reason.isEmpty()) {
             reason = "the system refused access";
         }
-        host.log("Cannot open the device: " + reason + ".");
+        sink.log("Cannot open the device: " + reason + ".");
     }
     return true;
 }

@@ -8,7 +8,7 @@
 #include "device/hid_transport.h"
 #include "device/protocol.h"
 
-class Host;
+class ProgressSink;
 
 // Answer to an erase status poll.
 enum class EraseStatus {
@@ -21,7 +21,7 @@ enum class EraseStatus {
 // 65-byte reports, and closes it again. One instance serves the whole program; every device
 // operation opens it at its start and closes it on every way out:
 //
-//     if (!link.OpenDevice(host)) { link.CloseDevice(); return; }
+//     if (!link.OpenDevice(sink)) { link.CloseDevice(); return; }
 //     ... command operations ...
 //     link.CloseDevice();
 //
@@ -38,7 +38,7 @@ class DeviceLink {
     // pid: A04D", or logs "Veltromark not found." and returns false. A tracker that is found
     // but cannot be opened still counts as found: the reason is logged on the next line and
     // every exchange then fails.
-    bool OpenDevice(Host& host);
+    bool OpenDevice(ProgressSink& sink);
 
     // Makes OpenDevice take the tracker at `path` instead of the first one found; an empty
     // path goes back to the first. A path where no tracker is found counts as no tracker:

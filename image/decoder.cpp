@@ -7,7 +7,6 @@
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "settings/form.h"
-#include "settings/host.h"
 #include "settings/schema.h"
 
 namespace {
@@ -24,7 +23,7 @@ class StepList {
         }
         return *this;
     }
-    StepList& run(void (*handler)(Form&, Host&)) {
+    StepList& run(Boxes (*handler)(Form&)) {
         steps.push_back({{}, handler});
         return *this;
     }
@@ -35,13 +34,17 @@ std::vector<DecodeStep> buildDecodeSteps() {
     StepList s;
     s.set({"Callsign", "Txdelay", "Quiettime", "Quiettime_randomize", "Ptt", "Squelch",
            "Busydetect", "Consecutive_packets", "Latitude", "Longitude"});
-    s.set("Position_report_mode").run([](Form& f, Host&) { Position_report_modeChange(f); });
+    s.set("Position_report_mode").run([](Form& f) {
+        Position_report_modeChange(f);
+        return Boxes{};
+    });
     s.set({"Position_report_interval", "Smartbeaconing_min_turn_angle", "Smartbeaconing_turn_slope",
            "Smartbeaconing_min_turn_time", "Smartbeaconing_slow_speed",
            "Smartbeaconing_slow_period", "Smartbeaconing_fast_speed",
            "Smartbeaconing_fast_period"});
-    s.set("Position_report_encoding").run([](Form& f, Host&) {
+    s.set("Position_report_encoding").run([](Form& f) {
         Position_report_encodingChange(f);
+        return Boxes{};
     });
     s.set({"Mice_message", "Position_symbol_code", "Position_symbol_table", "Position_status_text",
            "Position_time", "Position_path1", "Position_path2", "Position_path3",
@@ -160,26 +163,30 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
     form.setText(ssidSetting, QString::number(static_cast<std::int8_t>(field[6]) - '0'));
 }
 
-bool DecodeImage(Form& form, Host& host, const ConfigImage& image) {
+Outcome DecodeImage(Form& form, const ConfigImage& image) {
+    Outcome outcome;
     if (!std::equal(ConfigVersionText.begin(), ConfigVersionText.end(),
                     image.begin() + kVersionOffset)) {
         // The device's version text as far as offset 12: at most 7 characters, whatever
         // follows in the image.
         const QString device = imageText(image, kVersionOffset, 7);
-        host.information(QStringLiteral("Uncompatible configuration version:\nDevice: ") + device +
-                         QStringLiteral("\nConfigurator: ") +
-                         QString::fromLatin1(ConfigVersionText.data(), ConfigVersionText.size()) +
-                         QStringLiteral("\n\nYou need to use Configurator ") + device +
-                         QStringLiteral(" or write new configuration using \"Write config\" "
-                                        "button."));
-        return false;
+        outcome.failure =
+            QStringLiteral("Uncompatible configuration version:\nDevice: ") + device +
+            QStringLiteral("\nConfigurator: ") +
+            QString::fromLatin1(ConfigVersionText.data(), ConfigVersionText.size()) +
+            QStringLiteral("\n\nYou need to use Configurator ") + device +
+            QStringLiteral(" or write new configuration using \"Write config\" button.");
+        outcome.boxes.push_back(informationBox(outcome.failure));
+        return outcome;
     }
     for (const DecodeStep& step : decodeSteps()) {
         if (step.handler != nullptr) {
-            step.handler(form, host);
+            const Boxes boxes = step.handler(form);
+            outcome.boxes.insert(outcome.boxes.end(), boxes.begin(), boxes.end());
         } else {
             decodeField(form, image, imageField(step.setting));
         }
     }
-    return true;
+    outcome.ok = true;
+    return outcome;
 }

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "image/image.h"
+#include "settings/outcome.h"
 
 class Form;
-class Host;
 
 // Sets a call text setting and an SSID text setting from one 7-byte address field: the call
 // without its trailing spaces (up to the first zero byte), the SSID as the decimal text of
@@ -19,18 +19,18 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
                    std::string_view ssidSetting);
 
 // Sets every setting from `image` (ReadImage) when its version text starts with
-// ConfigVersionText, running the position report and serial port change handlers on the way,
-// and returns true. On any other version it shows why in an information box, changes no
-// setting and returns false. Nothing is range-tested: the image's values are shown as they
-// are. Call it only for an image that passed CheckImage.
-bool DecodeImage(Form& form, Host& host, const ConfigImage& image);
+// ConfigVersionText, running the position report and serial port change handlers on the way
+// (the outcome carries the boxes of the serial port rules). On any other version it fails,
+// changing no setting, with an information box that says why. Nothing is range-tested: the image's
+// values are shown as they are. Call it only for an image that passed CheckImage.
+Outcome DecodeImage(Form& form, const ConfigImage& image);
 
 // The order in which DecodeImage sets the settings: each step either sets one setting (both
 // settings of an address field) from its field, or runs a change handler on what has been
 // set so far.
 struct DecodeStep {
     std::string setting;
-    void (*handler)(Form&, Host&) = nullptr;
+    Boxes (*handler)(Form&) = nullptr;
 };
 const std::vector<DecodeStep>& decodeSteps();
 

@@ -7,7 +7,6 @@
 
 #include "image/layout.h"
 #include "settings/form.h"
-#include "settings/host.h"
 #include "settings/number.h"
 #include "settings/schema.h"
 
@@ -395,25 +394,25 @@ bool CheckLongitude(const QString& t) {
     return v <= 1795999 && v % 10000 < 6000;
 }
 
-bool EncodeSettings(const Form& form, Host& host, ConfigImage& writeImage) {
+std::optional<QString> EncodeSettings(const Form& form, std::int64_t now, ConfigImage& writeImage) {
+    std::optional<QString> refusal;
     writeImage.fill(0);
     std::copy(ConfigVersionText.begin(), ConfigVersionText.end(),
               writeImage.begin() + kVersionOffset);
-    Encoder encoder(form, writeImage, [&host](const std::string&, const QString& message) {
-        host.information(message);
-    });
+    Encoder encoder(form, writeImage,
+                    [&refusal](const std::string&, const QString& message) { refusal = message; });
     for (const EncodeStep& step : encodeSteps()) {
         if (!encoder.run(step)) {
-            return false;
+            return refusal;
         }
     }
     // The stamp: one draw of a generator seeded with the current second, so that two
     // encodings within the same second give the same image.
-    std::mt19937 generator(static_cast<std::uint32_t>(host.currentTime()));
+    std::mt19937 generator(static_cast<std::uint32_t>(now));
     writeU16(writeImage, kStampOffset, static_cast<std::uint16_t>(generator() % 10000));
     std::copy(kEndMarker.begin(), kEndMarker.end(), writeImage.begin() + kEndMarkerOffset);
     writeU32(writeImage, kChecksumOffset, imageChecksum(writeImage));
-    return true;
+    return std::nullopt;
 }
 
 std::vector<SettingProblem> CheckSettings(const Form& form) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,15 +11,14 @@
 #include "image/image.h"
 
 class Form;
-class Host;
 
 // Validates the settings and builds `writeImage` (WriteImage) from them, one setting after
-// the other in a fixed order. The first rule that fails shows its message in an information
-// box and ends the pass with false; `writeImage` then holds a partial image that must not be
-// written. On success the image carries the configuration stamp (drawn from the current
-// time), the end marker and the checksum, and true is returned. A number field whose text is
-// not a whole number throws ConversionError at its step. Settings are only read.
-bool EncodeSettings(const Form& form, Host& host, ConfigImage& writeImage);
+// the other in a fixed order. The first rule that fails ends the pass and its message is
+// returned, for an information box; `writeImage` then holds a partial image that must not be
+// written. On success the image carries the configuration stamp (drawn from `now`, seconds
+// since 1970), the end marker and the checksum, and nothing is returned. A number field whose
+// text is not a whole number throws ConversionError at its step. Settings are only read.
+std::optional<QString> EncodeSettings(const Form& form, std::int64_t now, ConfigImage& writeImage);
 
 // A value that "Write config" would refuse.
 struct SettingProblem {

@@ -6,76 +6,83 @@
 #include "image/encoder.h"
 #include "operations/operation_support.h"
 
-void ReadEeprom(Host& host, DeviceLink& link, ConfigImage& readImage) {
-    transferPages(host, kEepromPages, PageDirection::Read, PageEvents::Held,
+namespace {
+
+// Reads the 256 configuration pages into `readImage`, stopping at the first failing page.
+void readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
+    transferPages(sink, kEepromPages, PageDirection::Read, PageEvents::Held,
                   [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
 }
 
-bool ShowFirmwareVersion(Host& host, DeviceLink& link) {
-    const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
-    if (!version) {
-        return false;
-    }
-    host.information(QString::asprintf("Firmware version: %.2f", *version / 100.0));
-    return true;
-}
-
-bool Button_read_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& readImage) {
-    readImage.fill(0);
-    {
-        LinkCloser closer(link);
-        if (!link.OpenDevice(host)) {
-            return false;
-        }
-        ReadEeprom(host, link, readImage);
-    }
-    if (!CheckImage(readImage)) {
-        host.log("Eeprom checksum error. Please reload configuration.");
-        return false;
-    }
-    if (!DecodeImage(form, host, readImage)) {
-        host.log("Eeprom read error. Please reload configuration.");
-        return false;
-    }
-    host.log("Eeprom read success.");
-
-    LinkCloser closer(link);
-    if (link.OpenDevice(host)) {
-        ShowFirmwareVersion(host, link);
-    }
-    return true;
-}
-
-bool WriteEeprom(Host& host, DeviceLink& link, const ConfigImage& writeImage) {
-    if (!transferPages(host, kEepromPages, PageDirection::Write, PageEvents::Held,
+// Writes the 256 pages of `writeImage`, stopping at the first failing page; false then.
+bool writeEeprom(ProgressSink& sink, DeviceLink& link, const ConfigImage& writeImage) {
+    if (!transferPages(sink, kEepromPages, PageDirection::Write, PageEvents::Held,
                        [&](int p) { return link.WriteEepromPage(p, pageOf(writeImage, p)); })) {
         return false;
     }
-    host.log("Eeprom write success");
+    sink.log("Eeprom write success");
     return true;
 }
 
-bool Button_write_configClick(Form& form, Host& host, DeviceLink& link, ConfigImage& writeImage) {
-    if (!EncodeSettings(form, host, writeImage)) {
-        return false;
+}  // namespace
+
+Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form,
+                          ConfigImage& readImage) {
+    OperationSink sink(outer);
+    readImage.fill(0);
+    {
+        LinkCloser closer(link);
+        if (!link.OpenDevice(sink)) {
+            return sink.failure();
+        }
+        readEeprom(sink, link, readImage);
+    }
+    if (!CheckImage(readImage)) {
+        sink.log("Eeprom checksum error. Please reload configuration.");
+        return sink.failure();
+    }
+    Outcome outcome;
+    const Outcome decoded = DecodeImage(form, readImage);
+    outcome.show(decoded.boxes, sink.lines());
+    if (!decoded.ok) {
+        sink.log("Eeprom read error. Please reload configuration.");
+        return sink.failure(std::move(outcome));
+    }
+    sink.log("Eeprom read success.");
+
+    LinkCloser closer(link);
+    if (link.OpenDevice(sink)) {
+        if (const std::optional<std::uint32_t> version = link.QueryFirmwareVersion()) {
+            outcome.show(
+                informationBox(QString::asprintf("Firmware version: %.2f", *version / 100.0)),
+                sink.lines());
+        }
+    }
+    return sink.success(std::move(outcome));
+}
+
+Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Form& form,
+                           ConfigImage& writeImage) {
+    OperationSink sink(outer);
+    if (const std::optional<QString> refusal = EncodeSettings(form, sink.now(), writeImage)) {
+        return sink.failure(informationBox(*refusal));
     }
     LinkCloser closer(link);
-    if (!link.OpenDevice(host)) {
-        return false;
+    if (!link.OpenDevice(sink)) {
+        return sink.failure();
     }
     const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
     if (!version) {
         // Without this line the log would end at the found line with nothing written and no
         // word why.
-        host.log("Firmware version read error.");
-        return false;
+        sink.log("Firmware version read error.");
+        return sink.failure();
     }
     if (*version != ConfiguratorFirmwareVersion) {
-        host.information(QString::asprintf(
+        return sink.failure(informationBox(QString::asprintf(
             "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
             "upload new firmware using \"Upload firmware\" button.",
-            *version / 100.0, ConfiguratorFirmwareVersion / 100.0));
-        return false;
+            *version / 100.0, ConfiguratorFirmwareVersion / 100.0)));
     }
-    return WriteEeprom(host, link, writeImage);
+    return writeEeprom(sink, link, writeImage) ? sink.success() : sink.failure();
 }

@@ -6,25 +6,19 @@
 
 #include "operations/operation_support.h"
 
-bool Button_upload_firmwareClick(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
+Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
+                       const std::optional<QByteArray>& image, FirmwareBuffer& buffer) {
+    OperationSink sink(outer);
     LinkCloser closer(link);
-    if (!link.OpenDevice(host)) {
-        return false;
+    if (!link.OpenDevice(sink)) {
+        return sink.failure();
     }
-    CommandButtonsDisabled disabled(host);
-    return UploadFirmware(host, link, buffer);
-}
-
-bool UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
-    const std::optional<QByteArray> image = host.firmwareImage();
     if (!image) {
-        host.information("Firmware resource not found (FindResource).");
-        return false;
+        return sink.failure(informationBox("Firmware resource not found (FindResource)."));
     }
     const auto size = static_cast<std::size_t>(image->size());
     if (size > buffer.size()) {
-        host.information("Firmware file too long.");
-        return false;
+        return sink.failure(informationBox("Firmware file too long."));
     }
     // The rest of the buffer is cleared, so the last page is padded with zeros even after a
     // larger image went out before.
@@ -34,10 +28,10 @@ bool UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer) {
     const int pageCount = static_cast<int>((size + kPageSize - 1) / kPageSize);
 
     if (!transferPages(
-            host, pageCount, PageDirection::Write, PageEvents::RunBetweenPages,
+            sink, pageCount, PageDirection::Write, PageEvents::RunBetweenPages,
             [&](int p) { return link.WriteFirmwarePage(p, pageOf(std::as_const(buffer), p)); })) {
-        return false;
+        return sink.failure();
     }
-    host.log("Firmware upgrade success");
-    return true;
+    sink.log("Firmware upgrade success");
+    return sink.success();
 }

@@ -1,21 +1,22 @@
 #pragma once
 
+#include <QByteArray>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+
+#include "settings/outcome.h"
 
 class DeviceLink;
-class Host;
+class ProgressSink;
 
 // The largest firmware image the program can send: 3,520 pages of 32 bytes.
 inline constexpr std::size_t kFirmwareBufferSize = 112640;
 using FirmwareBuffer = std::array<std::uint8_t, kFirmwareBufferSize>;
 
-// "Upload firmware": sends the firmware image the program carries (Host::firmwareImage) to
-// the tracker page by page, with the command buttons disabled while pages go out. True when
-// every page was sent.
-bool Button_upload_firmwareClick(Host& host, DeviceLink& link, FirmwareBuffer& buffer);
-
-// Loads the image into `buffer` and sends it; reports its own outcome, and returns true when
-// every page was sent.
-bool UploadFirmware(Host& host, DeviceLink& link, FirmwareBuffer& buffer);
+// Sends the firmware `image` to the tracker page by page through `buffer`, letting window
+// events run between pages; an image of nothing (the program carries none) or one too long for
+// the buffer is refused with a box once the tracker is open. Succeeds when every page was sent.
+Outcome uploadFirmware(DeviceLink& link, ProgressSink& sink, const std::optional<QByteArray>& image,
+                       FirmwareBuffer& buffer);

@@ -16,75 +16,72 @@ constexpr int kErasePollIntervalMs = 1000;
 
 }  // namespace
 
-bool ReadGpsMemory(Host& host, DeviceLink& link, GpsBuffer& buffer) {
+bool readGpsMemory(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer) {
     buffer.resize(kGpsMemorySize);
-    return transferPages(host, kGpsPages, PageDirection::Read, PageEvents::RunBetweenPages,
+    return transferPages(sink, kGpsPages, PageDirection::Read, PageEvents::RunBetweenPages,
                          [&](int p) { return link.ReadGpsPage(p, pageOf(buffer, p)); });
 }
 
-bool Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer,
-                             const GpsExtraOutputs& extraOutputs) {
-    const std::optional<QString> path = host.chooseFile(FileDialog::SaveGpsLog);
-    if (!path) {
-        return false;
-    }
+Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& path,
+                          GpsBuffer& buffer, const GpsExtraOutputs& extraOutputs) {
+    OperationSink sink(outer);
     // The new log goes to a temporary file beside the target, which it replaces only once it
     // is complete; a missing device never touches an existing file.
-    OutputFile log(*path);
+    OutputFile log(path);
     if (!log.open()) {
-        host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
-        return false;
+        return sink.failure(Box{QStringLiteral("Blad otwarcia pliku"),
+                                QStringLiteral("Nie mozna otworzyc pliku docelowego.")});
     }
     buffer.assign(kGpsMemorySize, 0);
 
     LinkCloser closer(link);
-    if (!link.OpenDevice(host)) {
-        return false;
+    if (!link.OpenDevice(sink)) {
+        return sink.failure();
     }
-    bool complete = false;
-    {
-        CommandButtonsDisabled disabled(host);
-        complete = ReadGpsMemory(host, link, buffer);
-    }
+    const bool complete = readGpsMemory(link, sink, buffer);
 
     // Records of the pages read so far; pages never read are zero and hold none.
-    host.progressStart(kGpsBlocks);
+    sink.progressStart(kGpsBlocks);
     QByteArray text;
     for (int b = 0; b < kGpsBlocks; ++b) {
-        host.progressStep();
+        sink.progressStep();
         forEachGpsRecord(buffer.data() + b * kGpsBlockSize, kGpsBlockSize,
                          [&text](const GpsRecord& r) { text.append(nmeaSentences(r)); });
     }
 
     if (!complete) {
-        host.log("Tracker GPS memory read incomplete.");
+        sink.log("Tracker GPS memory read incomplete.");
         // The track is still in the tracker: a part of it must not replace a whole one.
-        if (QFileInfo::exists(*path)) {
+        if (QFileInfo::exists(path)) {
             log.discard();
-            host.log(QStringLiteral("Existing log left as it was: %1.").arg(log.path()));
-            return false;
+            sink.log(QStringLiteral("Existing log left as it was: %1.").arg(log.path()));
+            return sink.failure();
         }
     }
 
     if (!log.write(text)) {
-        host.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(log.failure()));
-        return false;
+        sink.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(log.failure()));
+        return sink.failure();
     }
     std::vector<OutputFile*> outputs{&log};
     if (complete && extraOutputs && !extraOutputs(buffer, outputs)) {
-        return false;  // it has said why; the log is dropped with the rest
+        return sink.failure();  // it has said why; the log is dropped with the rest
     }
     if (const OutputFile* failed = commitAll(outputs)) {
-        host.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(failed->failure()));
-        return false;
+        sink.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(failed->failure()));
+        return sink.failure();
     }
-    if (complete) {
-        host.log("Tracker GPS memory read success.");
+    if (!complete) {
+        return sink.failure();
     }
-    return complete;
+    sink.log("Tracker GPS memory read success.");
+    return sink.success();
 }
 
-bool WaitGpsErase(Host& host, DeviceLink& link) {
+namespace {
+
+// Polls the erase status up to 20 times, a second apart; true once the tracker reports done.
+bool waitGpsErase(DeviceLink& link, ProgressSink& sink) {
     for (int poll = 1; poll <= kErasePolls; ++poll) {
         switch (link.PollGpsErase()) {
             case EraseStatus::ExchangeFailed:
@@ -92,27 +89,28 @@ bool WaitGpsErase(Host& host, DeviceLink& link) {
             case EraseStatus::Finished:
                 return true;
             case EraseStatus::Erasing:
-                host.log("waiting for chip erase...");
-                host.processEvents();
-                host.sleep(kErasePollIntervalMs);
+                sink.log("waiting for chip erase...");
+                sink.wait(kErasePollIntervalMs);
                 break;
         }
     }
     return false;
 }
 
-bool Button_erase_memoryClick(Host& host, DeviceLink& link) {
+}  // namespace
+
+Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer) {
+    OperationSink sink(outer);
     LinkCloser closer(link);
-    if (!link.OpenDevice(host)) {
-        return false;
+    if (!link.OpenDevice(sink)) {
+        return sink.failure();
     }
-    CommandButtonsDisabled disabled(host);
-    host.log("Erasing tracker GPS memory. Please wait a few seconds.");
+    sink.log("Erasing tracker GPS memory. Please wait a few seconds.");
     if (!link.StartGpsErase()) {
-        host.log("Erase error.");
-        return false;
+        sink.log("Erase error.");
+        return sink.failure();
     }
-    const bool complete = WaitGpsErase(host, link);
-    host.log(complete ? "Erase complete." : "Erase error.");
-    return complete;
+    const bool complete = waitGpsErase(link, sink);
+    sink.log(complete ? "Erase complete." : "Erase error.");
+    return complete ? sink.success() : sink.failure();
 }

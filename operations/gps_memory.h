@@ -5,11 +5,14 @@
 #include <functional>
 #include <vector>
 
-class DeviceLink;
-class Host;
-class OutputFile;
+#include <QString>
 
 #include "device/gps_record.h"
+#include "settings/outcome.h"
+
+class DeviceLink;
+class OutputFile;
+class ProgressSink;
 
 // The image of the tracker's 512 KiB GPS memory, 16,384 pages of 32 bytes.
 using GpsBuffer = std::vector<std::uint8_t>;
@@ -20,25 +23,22 @@ using GpsBuffer = std::vector<std::uint8_t>;
 using GpsExtraOutputs =
     std::function<bool(const GpsBuffer& memory, std::vector<OutputFile*>& outputs)>;
 
-// GPS memory "Read": asks for a log file, downloads the whole GPS memory and writes every
-// valid record to the file as a $GPRMC and a $GPGGA line. The file is written beside the
-// target and replaces it only once every byte of the log is on disk, so an existing file
-// survives a missing device or a full disk ("Tracker GPS memory log not written: <path>:
-// <reason>.").
+// Downloads the whole GPS memory and writes every valid record to the log at `path` as a
+// $GPRMC and a $GPGGA line. The log is written beside the target and replaces it only once
+// every byte of it is on disk, so an existing file survives a missing device or a full disk
+// ("Tracker GPS memory log not written: <path>: <reason>."); a log that cannot be created at
+// all is refused with a box before the tracker is contacted.
 // A download that stops on a failing page (a tracker that cannot be opened fails at page 1)
 // says that the read was incomplete; the records read until then go to a new file, but an
 // existing log is left as it was ("Existing log left as it was: <path>."), since the tracker
-// still holds the whole track. True only when the whole memory was read and the log written;
-// `buffer` then holds the whole memory.
-bool Button_read_memoryClick(Host& host, DeviceLink& link, GpsBuffer& buffer,
-                             const GpsExtraOutputs& extraOutputs = {});
+// still holds the whole track. Succeeds only when the whole memory was read and the log
+// written; `buffer` then holds the whole memory.
+Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& sink, const QString& path,
+                          GpsBuffer& buffer, const GpsExtraOutputs& extraOutputs = {});
 
 // Reads all pages into `buffer` (resized to the memory size); false when a page failed.
-bool ReadGpsMemory(Host& host, DeviceLink& link, GpsBuffer& buffer);
+bool readGpsMemory(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer);
 
-// GPS memory "Erase": starts the erase and waits for the tracker to finish it. True when the
-// tracker reported the erase complete.
-bool Button_erase_memoryClick(Host& host, DeviceLink& link);
-
-// Polls the erase status up to 20 times, a second apart; true once the tracker reports done.
-bool WaitGpsErase(Host& host, DeviceLink& link);
+// Starts the erase of the GPS memory and waits for the tracker to finish it, polling up to 20
+// times a second apart. Succeeds when the tracker reported the erase complete.
+Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& sink);

@@ -6,7 +6,8 @@
 #include <type_traits>
 
 #include "device/device_link.h"
-#include "settings/host.h"
+#include "settings/outcome.h"
+#include "settings/progress_sink.h"
 
 // "Page read: 3/256" and its siblings: the word, the 1-based page number, the page total.
 inline QString pageLine(const char* what, int pageIndex, int pageCount) {
@@ -24,29 +25,30 @@ enum class PageDirection { Read, Write };
 enum class PageEvents { Held, RunBetweenPages };
 
 // One page loop of a device operation: the progress bar runs from 0 to `count`, `transfer(p)`
-// moves the pages in ascending order with a log line each ("Page read: 1/256",
+// moves the pages in ascending order (asking the sink whether to go on before each page when
+// the loop lets window events run) with a log line each ("Page read: 1/256",
 // "Page written: 1/256"), and the first page that fails ends the loop with its error line,
 // without retry, the bar left where it stopped. After the last page the bar goes back to 0.
 // True when every page went through.
 template <typename Transfer>
-bool transferPages(Host& host, int count, PageDirection direction, PageEvents events,
+bool transferPages(ProgressSink& sink, int count, PageDirection direction, PageEvents events,
                    Transfer&& transfer) {
     const bool read = direction == PageDirection::Read;
     const char* done = read ? "Page read" : "Page written";
     const char* failed = read ? "Page read error" : "Page write error";
-    host.progressStart(count);
+    sink.progressStart(count);
     for (int p = 0; p < count; ++p) {
-        if (events == PageEvents::RunBetweenPages) {
-            host.processEvents();
-        }
-        if (!transfer(p)) {
-            host.log(pageLine(failed, p, count));
+        if (events == PageEvents::RunBetweenPages && !sink.mayGoOn()) {
             return false;
         }
-        host.log(pageLine(done, p, count));
-        host.progressStep();
+        if (!transfer(p)) {
+            sink.log(pageLine(failed, p, count));
+            return false;
+        }
+        sink.log(pageLine(done, p, count));
+        sink.progressStep();
     }
-    host.progressReset();
+    sink.progressReset();
     return true;
 }
 
@@ -62,17 +64,47 @@ class LinkCloser {
     DeviceLink& link_;
 };
 
-// Disables the seven command buttons for its lifetime and enables them again on every way
-// out, for the operations that let window events run between exchanges.
-class CommandButtonsDisabled {
+// The sink of one operation: passes everything on, and counts and keeps the lines logged, so
+// that the operation can place its boxes among them and name its failure.
+class OperationSink : public ProgressSink {
   public:
-    explicit CommandButtonsDisabled(Host& host) : host_(host) {
-        host_.setCommandButtonsEnabled(false);
+    explicit OperationSink(ProgressSink& sink) : sink_(sink) {}
+
+    void log(const QString& line) override {
+        ++lines_;
+        last_ = line;
+        sink_.log(line);
     }
-    ~CommandButtonsDisabled() { host_.setCommandButtonsEnabled(true); }
-    CommandButtonsDisabled(const CommandButtonsDisabled&) = delete;
-    CommandButtonsDisabled& operator=(const CommandButtonsDisabled&) = delete;
+    void progressStart(int maximum) override { sink_.progressStart(maximum); }
+    void progressStep() override { sink_.progressStep(); }
+    void progressReset() override { sink_.progressReset(); }
+    bool mayGoOn() override { return sink_.mayGoOn(); }
+    std::int64_t now() override { return sink_.now(); }
+    void wait(int milliseconds) override { sink_.wait(milliseconds); }
+
+    int lines() const { return lines_; }
+
+    // `outcome` (its boxes so far) as a success.
+    Outcome success(Outcome outcome = {}) const {
+        outcome.ok = true;
+        return outcome;
+    }
+    // A failure named by the last line logged.
+    Outcome failure(Outcome outcome = {}) const {
+        outcome.ok = false;
+        outcome.failure = last_;
+        return outcome;
+    }
+    // A failure named by `box`, which is shown.
+    Outcome failure(Box box, Outcome outcome = {}) const {
+        outcome.ok = false;
+        outcome.failure = box.text;
+        outcome.show(std::move(box), lines_);
+        return outcome;
+    }
 
   private:
-    Host& host_;
+    ProgressSink& sink_;
+    int lines_ = 0;
+    QString last_;
 };

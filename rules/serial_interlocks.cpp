@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "settings/form.h"
-#include "settings/host.h"
+#include "settings/outcome.h"
 
 namespace {
 
@@ -68,7 +68,8 @@ QString message(int changedPort, int newRole, const QString& reason) {
         .arg(roleName(newRole), reason);
 }
 
-void runRules(Form& form, Host& host, int thisPort, int otherPort) {
+Boxes runRules(Form& form, int thisPort, int otherPort) {
+    Boxes boxes;
     const auto thisName = thisPort == 1 ? "Serial1_mode" : "Serial2_mode";
     const auto otherName = otherPort == 1 ? "Serial1_mode" : "Serial2_mode";
     const int station = form.index("Weather_stationtype");
@@ -78,7 +79,8 @@ void runRules(Form& form, Host& host, int thisPort, int otherPort) {
     int p = form.index(thisName);
     if ((p == SerialConsole || p == Kiss) && ws23xx && form.index(otherName) == WeatherStation) {
         form.setIndex(thisName, None);
-        host.information(message(thisPort, None, reasonFor(kRxOnlyReason, thisPort, otherPort)));
+        boxes.push_back(
+            informationBox(message(thisPort, None, reasonFor(kRxOnlyReason, thisPort, otherPort))));
         p = None;
     }
 
@@ -86,24 +88,27 @@ void runRules(Form& form, Host& host, int thisPort, int otherPort) {
     for (const Rule& rule : kRules) {
         if (rule.thisRole == p && rule.applies(q, ws23xx)) {
             form.setIndex(otherName, rule.newOtherRole);
-            host.information(
-                message(otherPort, rule.newOtherRole, reasonFor(rule.reason, thisPort, otherPort)));
-            return;
+            boxes.push_back(informationBox(message(otherPort, rule.newOtherRole,
+                                                   reasonFor(rule.reason, thisPort, otherPort))));
+            break;
         }
     }
+    return boxes;
 }
 
 }  // namespace
 
-void Serial1_modeChange(Form& form, Host& host) {
-    runRules(form, host, 1, 2);
+Boxes Serial1_modeChange(Form& form) {
+    return runRules(form, 1, 2);
 }
 
-void Serial2_modeChange(Form& form, Host& host) {
-    runRules(form, host, 2, 1);
+Boxes Serial2_modeChange(Form& form) {
+    return runRules(form, 2, 1);
 }
 
-void Weather_stationtypeChange(Form& form, Host& host) {
-    Serial1_modeChange(form, host);
-    Serial2_modeChange(form, host);
+Boxes Weather_stationtypeChange(Form& form) {
+    Boxes boxes = Serial1_modeChange(form);
+    const Boxes second = Serial2_modeChange(form);
+    boxes.insert(boxes.end(), second.begin(), second.end());
+    return boxes;
 }

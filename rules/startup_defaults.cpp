@@ -7,7 +7,6 @@
 #include "rules/serial_interlocks.h"
 #include "rules/telemetry_presets.h"
 #include "settings/form.h"
-#include "settings/host.h"
 #include "settings/schema.h"
 
 namespace {
@@ -15,23 +14,33 @@ namespace {
 // What runs right after the named setting has been given its start-up value.
 struct AfterDefault {
     std::string_view setting;
-    std::function<void(Form&, Host&)> run;
+    std::function<Boxes(Form&)> run;
 };
 
 const AfterDefault kAfterDefaults[] = {
-    {"Position_report_mode", [](Form& f, Host&) { Position_report_modeChange(f); }},
-    {"Position_report_encoding", [](Form& f, Host&) { Position_report_encodingChange(f); }},
+    {"Position_report_mode",
+     [](Form& f) {
+         Position_report_modeChange(f);
+         return Boxes{};
+     }},
+    {"Position_report_encoding",
+     [](Form& f) {
+         Position_report_encodingChange(f);
+         return Boxes{};
+     }},
     {"Teleanalog5_average",
-     [](Form& f, Host&) {
+     [](Form& f) {
          for (int k = 1; k <= kAnalogChannels; ++k) {
              applyAnalogPreset(f, k);
          }
+         return Boxes{};
      }},
     {"Teledigital8_inverted",
-     [](Form& f, Host&) {
+     [](Form& f) {
          for (int k = 1; k <= kDigitalChannels; ++k) {
              applyDigitalPreset(f, k);
          }
+         return Boxes{};
      }},
     {"Serial1_mode", Serial1_modeChange},
     {"Serial2_mode", Serial2_modeChange},
@@ -39,7 +48,8 @@ const AfterDefault kAfterDefaults[] = {
 
 }  // namespace
 
-void applyStartupDefaults(Form& form, Host& host) {
+Boxes applyStartupDefaults(Form& form) {
+    Boxes boxes;
     for (const SettingDef& s : settings()) {
         if (!s.presetDefault) {
             if (s.isChoice()) {
@@ -50,8 +60,10 @@ void applyStartupDefaults(Form& form, Host& host) {
         }
         for (const AfterDefault& after : kAfterDefaults) {
             if (after.setting == s.name) {
-                after.run(form, host);
+                const Boxes more = after.run(form);
+                boxes.insert(boxes.end(), more.begin(), more.end());
             }
         }
     }
+    return boxes;
 }

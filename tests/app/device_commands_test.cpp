@@ -29,7 +29,7 @@ class DeviceCommandsTest : public ::testing::Test {
   protected:
     DeviceCommandsTest() {
         attachCommands(w, session);
-        w.widgetHost().setFirmwareSource(demoFirmware);
+        session.firmwareSource = demoFirmware;
         w.show();
     }
 
@@ -222,8 +222,23 @@ TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
+TEST_F(DeviceCommandsTest, CancelledFileDialogsDoNothing) {
+    for (CommandButton button :
+         {CommandButton::SaveToFile, CommandButton::ReadFromFile, CommandButton::ReadMemory}) {
+        dialogs.fileAnswer = std::nullopt;
+        w.form().setText("Callsign", "SP3ABC");
+        press(button);
+        EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+        dialogs.fileRequests.clear();
+        EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+        EXPECT_TRUE(logLines().join("").isEmpty());
+        EXPECT_TRUE(dialogs.events.isEmpty());
+        EXPECT_TRUE(tracker.openedPaths().empty());
+    }
+}
+
 TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
-    w.widgetHost().setFirmwareSource(embeddedFirmware);
+    session.firmwareSource = embeddedFirmware;
     press(CommandButton::UploadFirmware);
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware resource not found (FindResource)."});
     EXPECT_TRUE(tracker.firmwarePages().empty());

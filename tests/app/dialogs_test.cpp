@@ -9,7 +9,7 @@
 #include "app/guarded.h"
 #include "app/widget_form.h"
 #include "app_test_support.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "settings/number.h"
 
 namespace {
@@ -106,11 +106,12 @@ TEST(QtDialogs, InformationAndErrorBoxes) {
 }
 
 TEST(Guard, TurnsExceptionsIntoTheErrorBox) {
-    RecordingHost host;
-    EXPECT_TRUE(runGuarded(host, [] {}));
-    EXPECT_FALSE(runGuarded(host, [] { toWholeNumber("12a"); }));
-    EXPECT_FALSE(runGuarded(host, [] { throw std::runtime_error("disk full"); }));
-    EXPECT_FALSE(runGuarded(host, [] { throw 42; }));
+    RecordingSink host;
+    const auto show = [&host](const Box& box) { host.show({box}); };
+    EXPECT_TRUE(runGuarded(show, [] {}));
+    EXPECT_FALSE(runGuarded(show, [] { toWholeNumber("12a"); }));
+    EXPECT_FALSE(runGuarded(show, [] { throw std::runtime_error("disk full"); }));
+    EXPECT_FALSE(runGuarded(show, [] { throw 42; }));
     EXPECT_EQ(host.applicationErrors,
               QStringList({"'12a' is not a valid integer value.", "disk full", ""}));
 }

@@ -302,27 +302,27 @@ TEST_F(MainWindowTest, LogAndProgressBar) {
     QStringList lines;
     for (int i = 1; i <= 300; ++i) {
         lines << QString("Page read: %1/300").arg(i);
-        w.host().log(lines.back());
+        w.sink().log(lines.back());
     }
-    w.widgetHost().flush();
+    w.sink().flush();
     EXPECT_EQ(log->toPlainText(), lines.join('\n'));
 
-    w.host().progressStart(256);
-    w.host().progressStep();
-    w.host().progressStep();
-    w.widgetHost().flush();
+    w.sink().progressStart(256);
+    w.sink().progressStep();
+    w.sink().progressStep();
+    w.sink().flush();
     EXPECT_EQ(bar->maximum(), 256);
     EXPECT_EQ(bar->value(), 2);
-    w.host().progressReset();
-    w.widgetHost().flush();
+    w.sink().progressReset();
+    w.sink().flush();
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(bar->maximum(), 256) << "the maximum is kept";
 
-    w.host().setCommandButtonsEnabled(false);
+    w.setCommandButtonsEnabled(false);
     for (int i = 0; i < kCommandButtons; ++i) {
         EXPECT_FALSE(w.commandButton(static_cast<CommandButton>(i))->isEnabled());
     }
-    w.host().setCommandButtonsEnabled(true);
+    w.setCommandButtonsEnabled(true);
     for (int i = 0; i < kCommandButtons; ++i) {
         EXPECT_TRUE(w.commandButton(static_cast<CommandButton>(i))->isEnabled());
     }
@@ -334,14 +334,14 @@ TEST_F(MainWindowTest, CommandButtonsRunTheirOperationThroughTheGuard) {
     EXPECT_TRUE(dialogs.events.isEmpty());
 
     QStringList ran;
-    w.setCommand(CommandButton::SaveToFile, [&](Form& form, Host& host) {
+    w.setCommand(CommandButton::SaveToFile, [&] {
         ran << "save";
-        host.log("saving " + form.text("Callsign"));
+        w.sink().log("saving " + w.form().text("Callsign"));
     });
-    w.setCommand(CommandButton::WriteConfig, [&](Form& form, Host& host) {
-        host.log("encoding");
-        toWholeNumber(form.text("Txdelay"));  // "abc" below
-        host.log("not reached");
+    w.setCommand(CommandButton::WriteConfig, [&] {
+        w.sink().log("encoding");
+        toWholeNumber(w.form().text("Txdelay"));  // "abc" below
+        w.sink().log("not reached");
     });
     w.commandButton(CommandButton::SaveToFile)->click();
     EXPECT_EQ(ran, QStringList{"save"});
@@ -478,22 +478,32 @@ TEST_F(MainWindowTest, SpecialStringsShowsTheSameWindowModally) {
     EXPECT_EQ(dialogs.modalWindows, (std::vector<QDialog*>{strings, strings}));
 }
 
-TEST_F(MainWindowTest, HostDialogsGoThroughTheProvider) {
-    Host& host = w.host();
-    host.information("Eeprom read success.");
-    host.applicationError("Unable to write to /x.cfg.");
-    host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
+// Each box of an operation shows once the lines logged before it are on screen, and before
+// those logged after it.
+TEST_F(MainWindowTest, BoxesGoThroughTheProviderBetweenTheirLines) {
+    WindowSink& sink = w.sink();
+    sink.begin();
+    sink.log("one");
+    sink.log("two");
+    QStringList onScreen;
+    dialogs.onInformation = [&] { onScreen << w.activityLog()->toPlainText(); };
+    Boxes boxes{informationBox("Eeprom read success."),
+                errorBox("Unable to write to /x.cfg."),
+                {"Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego."}};
+    boxes[0].afterLines = boxes[1].afterLines = 1;
+    boxes[2].afterLines = 2;
+    sink.show(boxes);
+    EXPECT_EQ(onScreen, (QStringList{"one", "one\ntwo"}));
     EXPECT_EQ(dialogs.events, QStringList({"information: Eeprom read success.",
                                            "error: Veltromark Configurator: Unable to write to "
                                            "/x.cfg.",
                                            "information: Blad otwarcia pliku: Nie mozna otworzyc "
                                            "pliku docelowego."}));
     dialogs.fileAnswer = "/tmp/a.log";
-    EXPECT_EQ(host.chooseFile(FileDialog::SaveGpsLog), "/tmp/a.log");
+    EXPECT_EQ(w.chooseFile(FileDialog::SaveGpsLog), "/tmp/a.log");
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].setup.folder, "/opt/vm/logs");
-    EXPECT_FALSE(host.firmwareImage().has_value());
-    const std::int64_t now = host.currentTime();
+    const std::int64_t now = sink.now();
     EXPECT_GT(now, 1'600'000'000);
 }
 

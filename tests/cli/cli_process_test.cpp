@@ -10,7 +10,7 @@
 #include "image/image.h"
 #include "operations/firmware_resource.h"
 #include "operations/nmea_log.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "sim/sample_contents.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <csignal>
 #include <functional>
 
-#include "cli/cli_host.h"
+#include "cli/cli_sink.h"
 #include "cli/command_line.h"
 #include "configfile/config_file.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "sim/simulated_tracker.h"
@@ -76,9 +76,9 @@ TEST(FailedOutput, LeavesEveryExistingTargetAsItWas) {
     // Inputs: a configuration file, a configuration image and a GPS memory dump.
     {
         MemoryForm form;
-        RecordingHost host;
-        applyStartupDefaults(form, host);
-        ASSERT_TRUE(exportConfiguration(form, host, at("in.cfg")));
+        RecordingSink host;
+        applyStartupDefaults(form);
+        ASSERT_TRUE(host.shown(exportConfiguration(form, at("in.cfg"))));
         const SimulatedTracker tracker;
         QFile image(at("in.bin"));
         ASSERT_TRUE(image.open(QIODevice::WriteOnly));
@@ -94,10 +94,9 @@ TEST(FailedOutput, LeavesEveryExistingTargetAsItWas) {
     // The window's "Save to file".
     const auto saveToFile = [&](QString& said) {
         MemoryForm form;
-        RecordingHost host;
-        applyStartupDefaults(form, host);
-        host.fileAnswers[FileDialog::SaveConfig] = at("out.cfg");
-        Button_save_to_fileClick(form, host);
+        RecordingSink host;
+        applyStartupDefaults(form);
+        host.shown(exportConfiguration(form, at("out.cfg")));
         said = host.applicationErrors.join('\n');
         return host.applicationErrors.isEmpty() ? 0 : 1;
     };
@@ -212,7 +211,7 @@ TEST(FailedOutput, LeavesEveryExistingTargetAsItWas) {
                 arguments << (a.startsWith('-') || !a.contains('.') ? a : at(a));
             }
             QByteArray text;
-            CliHost host([&text](const QByteArray& chunk) { text += chunk; }, false);
+            CliSink host([&text](const QByteArray& chunk) { text += chunk; }, false);
             const int status = runCli(arguments, host, [](const QByteArray&) {});
             host.finish();
             said = QString::fromLocal8Bit(text);

@@ -6,7 +6,7 @@
 
 #include "configfile/config_file.h"
 #include "file_helpers.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/number.h"
@@ -18,19 +18,19 @@ class Export : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        applyStartupDefaults(form, host);
+        applyStartupDefaults(form);
         host.events.clear();
     }
     QString path(const char* name = "veltromark.cfg") const { return dir.filePath(name); }
     QStringList exported() {
-        EXPECT_TRUE(exportConfiguration(form, host, path()));
+        EXPECT_TRUE(host.shown(exportConfiguration(form, path())));
         EXPECT_TRUE(host.events.isEmpty()) << host.events.join("\n").toStdString();
         return crlfLines(readBytes(path()));
     }
 
     QTemporaryDir dir;
     MemoryForm form;
-    RecordingHost host;
+    RecordingSink host;
 };
 
 TEST_F(Export, NewFileHoldsTenSectionsAnd228Entries) {
@@ -193,7 +193,7 @@ TEST_F(Export, FieldThatIsNoNumberStopsExportAndLeavesFileAlone) {
     form.setText("Txdelay", "12a");
     form.setText("Position_store_minspeed", "x");  // a later step: not reported
     try {
-        exportConfiguration(form, host, path());
+        host.shown(exportConfiguration(form, path()));
         FAIL() << "no ConversionError";
     } catch (const ConversionError& e) {
         EXPECT_EQ(e.message(), "'12a' is not a valid integer value.");
@@ -206,7 +206,7 @@ TEST_F(Export, FieldThatIsNoNumberStopsExportAndLeavesFileAlone) {
 
 TEST_F(Export, EmptyNumberFieldCreatesNoFile) {
     form.setText("Position_store_minspeed", "");  // the last number row
-    EXPECT_THROW(exportConfiguration(form, host, path()), ConversionError);
+    EXPECT_THROW(host.shown(exportConfiguration(form, path())), ConversionError);
     EXPECT_TRUE(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
@@ -216,7 +216,7 @@ TEST_F(Export, UnwritablePathIsReportedWithItsFullPath) {
     const QString missing = dir.filePath("missing/veltromark.cfg");
     for (const QString& p : {missing, dir.filePath("taken.cfg")}) {
         host.applicationErrors.clear();
-        EXPECT_FALSE(exportConfiguration(form, host, p));
+        EXPECT_FALSE(host.shown(exportConfiguration(form, p)));
         EXPECT_EQ(
             host.applicationErrors,
             QStringList{QStringLiteral("Unable to write to %1.").arg(QDir::toNativeSeparators(p))});
@@ -226,7 +226,7 @@ TEST_F(Export, UnwritablePathIsReportedWithItsFullPath) {
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     host.applicationErrors.clear();
-    EXPECT_FALSE(exportConfiguration(form, host, "missing/relative.cfg"));
+    EXPECT_FALSE(host.shown(exportConfiguration(form, "missing/relative.cfg")));
     QDir::setCurrent(cwd);
     EXPECT_EQ(
         host.applicationErrors,
@@ -243,18 +243,6 @@ TEST_F(Export, ReplacedFileKeepsItsPermissions) {
     EXPECT_TRUE(got.testFlags(permissions));
     EXPECT_FALSE(got & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
                         QFileDevice::WriteOther));
-}
-
-TEST_F(Export, ButtonAsksForThePath) {
-    Button_save_to_fileClick(form, host);  // cancelled
-    EXPECT_EQ(host.fileDialogsShown, 1);
-    EXPECT_TRUE(QDir(dir.path()).isEmpty());
-
-    host.fileAnswers[FileDialog::SaveConfig] = path();
-    host.fileAnswers[FileDialog::OpenConfig] = dir.filePath("wrong.cfg");
-    Button_save_to_fileClick(form, host);
-    EXPECT_EQ(crlfLines(readBytes(path())).size(), 10 + 228);
-    EXPECT_TRUE(host.events.isEmpty());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "configfile/config_file.h"
 #include "configfile/key_table.h"
 #include "file_helpers.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/choice_handlers.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
@@ -53,36 +53,19 @@ class Import : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        applyStartupDefaults(form, host);
+        applyStartupDefaults(form);
         host.events.clear();
     }
     QString path(const char* name = "in.cfg") const { return dir.filePath(name); }
     bool importBytes(const QByteArray& bytes) {
         writeBytes(path(), bytes);
-        return importConfiguration(form, host, path());
+        return host.shown(importConfiguration(form, path()));
     }
 
     QTemporaryDir dir;
     MemoryForm form;
-    RecordingHost host;
+    RecordingSink host;
 };
-
-TEST_F(Import, CancelledDialogChangesNothing) {
-    const Snapshot before = snapshot(form);
-    Button_read_from_fileClick(form, host);
-    EXPECT_EQ(host.fileDialogsShown, 1);
-    EXPECT_EQ(snapshot(form), before);
-    EXPECT_TRUE(host.events.isEmpty());
-}
-
-TEST_F(Import, ButtonImportsTheChosenFile) {
-    writeBytes(path(), kHeader + "[Radio]\r\nCallsign=SP3XYZ\r\n");
-    host.fileAnswers[FileDialog::OpenConfig] = path();
-    host.fileAnswers[FileDialog::SaveConfig] = dir.filePath("wrong.cfg");
-    Button_read_from_fileClick(form, host);
-    EXPECT_EQ(form.text("Callsign"), "SP3XYZ");
-    EXPECT_TRUE(host.events.isEmpty()) << host.events.join("\n").toStdString();
-}
 
 TEST_F(Import, WhatIsNotAConfigurationFileChangesNothing) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.cfg"));
@@ -110,7 +93,7 @@ TEST_F(Import, WhatIsNotAConfigurationFileChangesNothing) {
             writeBytes(c.pathOf, *c.bytes);
         }
         host.events.clear();
-        EXPECT_FALSE(importConfiguration(form, host, c.pathOf));
+        EXPECT_FALSE(host.shown(importConfiguration(form, c.pathOf)));
         EXPECT_EQ(host.events, QStringList{"information: " + kNotConfigurationFile});
         EXPECT_EQ(snapshot(form), before);
     }
@@ -380,14 +363,14 @@ TEST_F(Import, RoundTripGivesTheSameControls) {
     putOtherValues(varied);
     for (Form* source : {static_cast<Form*>(&form), static_cast<Form*>(&varied)}) {
         const Snapshot want = snapshot(*source);
-        ASSERT_TRUE(exportConfiguration(*source, host, path("round.cfg")));
+        ASSERT_TRUE(host.shown(exportConfiguration(*source, path("round.cfg"))));
         MemoryForm target;
-        applyStartupDefaults(target, host);
+        applyStartupDefaults(target);
         if (source == &form) {
             putOtherValues(target);
         }
         ASSERT_NE(snapshot(target), want);
-        EXPECT_TRUE(importConfiguration(target, host, path("round.cfg")));
+        EXPECT_TRUE(host.shown(importConfiguration(target, path("round.cfg"))));
         EXPECT_EQ(snapshot(target), want);
         EXPECT_TRUE(host.events.isEmpty()) << host.events.join("\n").toStdString();
     }
@@ -416,9 +399,9 @@ TEST_F(Import, RoundTripExceptions) {
             form.setIndex(c.setting, c.index);
         }
     }
-    ASSERT_TRUE(exportConfiguration(form, host, path()));
+    ASSERT_TRUE(host.shown(exportConfiguration(form, path())));
     MemoryForm target;
-    EXPECT_TRUE(importConfiguration(target, host, path()));
+    EXPECT_TRUE(host.shown(importConfiguration(target, path())));
     const Snapshot got = snapshot(target);
     for (const auto& c : cases) {
         EXPECT_EQ(got.at(c.setting), c.want) << c.setting;
@@ -481,7 +464,7 @@ TEST_F(Import, HandWrittenFile) {
 TEST_F(Import, ExportOntoHandWrittenFileUpdatesItInPlace) {
     EXPECT_TRUE(importBytes(kHandWritten));
     const Snapshot imported = snapshot(form);
-    ASSERT_TRUE(exportConfiguration(form, host, path()));
+    ASSERT_TRUE(host.shown(exportConfiguration(form, path())));
     const QStringList lines = crlfLines(readBytes(path()));
     EXPECT_EQ(lines.mid(0, 23),
               (QStringList{"; Veltromark settings, edited by hand",
@@ -516,7 +499,7 @@ TEST_F(Import, ExportOntoHandWrittenFileUpdatesItInPlace) {
 
     // Read back, the export gives what the import gave, but for the blanks the status loses.
     MemoryForm again;
-    EXPECT_TRUE(importConfiguration(again, host, path()));
+    EXPECT_TRUE(host.shown(importConfiguration(again, path())));
     Snapshot want = imported;
     want["Position_status_text"] = "spaced out";
     EXPECT_EQ(snapshot(again), want);

@@ -9,7 +9,7 @@
 #include "configfile/config_file.h"
 #include "configfile/key_table.h"
 #include "configfile/profile_file.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "settings/memory_form.h"
 
 namespace {
@@ -33,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The import as the file stands, then with a header that lets every row be applied.
     MemoryForm form;
-    RecordingHost host;
-    importConfiguration(form, host, file);
+    RecordingSink host;
+    host.shown(importConfiguration(form, file));
     file.writeText("!WARNING", "Application", kConfigApplication);
-    check(importConfiguration(form, host, file), "header not accepted");
+    check(host.shown(importConfiguration(form, file)), "header not accepted");
 
     // Whole numbers never throw, whatever the value.
     for (const KeyRow& row : keyTable()) {

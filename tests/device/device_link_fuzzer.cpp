@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "device/device_link.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ void checkRequest(const Report& r, std::uint8_t code, int page, const PageData* 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzTransport transport(data, size);
-    RecordingHost host;
+    RecordingSink host;
     DeviceLink link(transport);
     require(link.OpenDevice(host));
 

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "device/device_link.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ class DeviceLinkTest : public ::testing::Test {
     void open() { ASSERT_TRUE(link.OpenDevice(host)); }
 
     ScriptedTransport transport;
-    RecordingHost host;
+    RecordingSink host;
     DeviceLink link{transport};
 };
 
@@ -139,7 +139,7 @@ TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
         SCOPED_TRACE(c.chosen);
         ScriptedTransport bus;
         bus.paths = {"hid:first", "hid:second"};
-        RecordingHost log;
+        RecordingSink log;
         DeviceLink chooser(bus);
         chooser.choosePath(c.chosen);
         EXPECT_EQ(chooser.OpenDevice(log), !c.opened.empty());
@@ -159,7 +159,7 @@ TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
         {"", "Cannot open the device: the system refused access."},
     };
     for (const auto& c : cases) {
-        RecordingHost host;
+        RecordingSink host;
         ScriptedTransport transport;
         transport.openResult = {false, c.reason};
         DeviceLink link(transport);
@@ -279,7 +279,7 @@ TEST(DeviceLinkCommands, RequestsAndReplyAcceptance) {
         for (const Outcome outcome : outcomes) {
             SCOPED_TRACE(std::string(op.name) + ", " + outcomeName(outcome));
             ScriptedTransport transport;
-            RecordingHost host;
+            RecordingSink host;
             DeviceLink link(transport);
             ASSERT_TRUE(link.OpenDevice(host));
 
@@ -327,7 +327,7 @@ TEST(DeviceLinkCommands, RequestsAndReplyAcceptance) {
 
 TEST(DeviceLinkCommands, APageReadAcceptsAReplyForAnotherPageIndex) {
     ScriptedTransport transport;
-    RecordingHost host;
+    RecordingSink host;
     DeviceLink link(transport);
     ASSERT_TRUE(link.OpenDevice(host));
     Report reply = pageReply(0xFC, pattern(9));
@@ -356,7 +356,7 @@ TEST(DeviceLinkCommands, EraseStatusIsFinishedOnlyOnEraseDone) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedTransport transport;
-        RecordingHost host;
+        RecordingSink host;
         DeviceLink link(transport);
         ASSERT_TRUE(link.OpenDevice(host));
         Report reply{};

@@ -16,7 +16,7 @@ namespace {
 ConfigImage startupImage() {
     StartupForm f;
     ConfigImage image{};
-    EXPECT_TRUE(EncodeSettings(f.form, f.host, image));
+    EXPECT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), image)));
     return image;
 }
 
@@ -60,10 +60,10 @@ TEST(DecodeImage, ComparesTheFirstFiveCharactersOfTheVersion) {
         image[142] = 0;  // Mice_message "Emergency", to see whether anything was set
         const ConfigImage before = image;
         MemoryForm form;
-        RecordingHost host;
-        applyStartupDefaults(form, host);
+        RecordingSink host;
+        applyStartupDefaults(form);
         const auto startup = values(form);
-        const bool ok = DecodeImage(form, host, image);
+        const bool ok = host.shown(DecodeImage(form, image));
         EXPECT_EQ(image, before);
         if (shown == nullptr) {
             EXPECT_TRUE(ok) << version;
@@ -118,8 +118,8 @@ TEST(DecodeImage, ShowsStoredValuesAsTheyAreAndStopsTextsAtTheirField) {
     put(image, 1120, std::string(7, 'N'));  // Teledigital1_name filling its field
     put(image, 1127, "Lo");
     MemoryForm form;
-    RecordingHost host;
-    ASSERT_TRUE(DecodeImage(form, host, image));
+    RecordingSink host;
+    ASSERT_TRUE(host.shown(DecodeImage(form, image)));
     EXPECT_EQ(form.index("Mice_message"), 0);
     EXPECT_EQ(form.text("Tele_holdoff"), "200");
     EXPECT_EQ(form.text("Teledata_txrate_rf"), "0");
@@ -134,7 +134,7 @@ TEST(DecodeImage, ShowsStoredValuesAsTheyAreAndStopsTextsAtTheirField) {
 
     image[142] = 0;  // "Emergency"
     image[143] = 255;
-    ASSERT_TRUE(DecodeImage(form, host, image));
+    ASSERT_TRUE(host.shown(DecodeImage(form, image)));
     EXPECT_EQ(form.index("Mice_message"), 7);
     EXPECT_EQ(form.index("Position_coursespeed"), -1);
 }
@@ -145,7 +145,7 @@ TEST(DecodeImage, RunsThePositionAndSerialHandlersWhereTheImageSaysSo) {
         ConfigImage image = startupImage();
         image[76] = 1;
         StartupForm f;
-        ASSERT_TRUE(DecodeImage(f.form, f.host, image));
+        ASSERT_TRUE(f.host.shown(DecodeImage(f.form, image)));
         EXPECT_FALSE(f.form.isEnabled("Mice_message"));
         EXPECT_TRUE(f.form.isEnabled("Position_time"));
         EXPECT_TRUE(f.host.informations.isEmpty());
@@ -171,7 +171,7 @@ TEST(DecodeImage, RunsThePositionAndSerialHandlersWhereTheImageSaysSo) {
         image[57] = static_cast<std::uint8_t>(c.port2);
         image[752] = static_cast<std::uint8_t>(c.station);
         StartupForm f;
-        ASSERT_TRUE(DecodeImage(f.form, f.host, image));
+        ASSERT_TRUE(f.host.shown(DecodeImage(f.form, image)));
         EXPECT_EQ(f.form.index("Serial1_mode"), c.want1) << c.port1 << c.port2;
         EXPECT_EQ(f.form.index("Serial2_mode"), c.want2) << c.port1 << c.port2;
         EXPECT_EQ(f.form.index("Weather_stationtype"), c.station);

@@ -75,7 +75,7 @@ const Failure kLadder[] = {
 // Encodes and returns the one message shown, or "" when the encoding succeeded.
 QString encodeMessage(StartupForm& f, ConfigImage& image) {
     f.host.informations.clear();
-    const bool ok = EncodeSettings(f.form, f.host, image);
+    const bool ok = f.host.encoded(EncodeSettings(f.form, f.host.now(), image));
     EXPECT_EQ(f.host.informations.size(), ok ? 0 : 1)
         << f.host.informations.join("|").toStdString();
     return ok ? QString() : f.host.informations.value(0);
@@ -147,7 +147,7 @@ TEST(CheckSettings, NamesTheFieldOfANumberThatIsNotAWholeNumber) {
     EXPECT_EQ(problems[1].message, "RF[min]: '12a' is not a valid integer value.");
     ConfigImage image{};
     try {
-        EncodeSettings(f.form, f.host, image);
+        f.host.encoded(EncodeSettings(f.form, f.host.now(), image));
         FAIL() << "no ConversionError";
     } catch (const ConversionError& e) {
         EXPECT_EQ(e.message(), "'' is not a valid integer value.");  // the box's text as ever
@@ -330,7 +330,7 @@ TEST(EncodeSettings, TextThatIsNoNumberEndsThePassAtItsStep) {
         f.form.setText(name, text);
         f.form.setText("Position_store_minspeed", "1001");  // the last rule: never reached
         try {
-            EncodeSettings(f.form, f.host, image);
+            f.host.encoded(EncodeSettings(f.form, f.host.now(), image));
             ADD_FAILURE() << name << " '" << text << "' converted";
         } catch (const ConversionError& e) {
             EXPECT_EQ(e.message(), QString("'%1' is not a valid integer value.").arg(text));
@@ -375,13 +375,12 @@ TEST(EncodeSettings, StoresChoicesCharactersAndTextsAsTheLayoutSays) {
 TEST(EncodeSettings, StampComesFromTheCurrentSecond) {
     StartupForm f;
     ConfigImage first{}, second{};
-    ASSERT_TRUE(EncodeSettings(f.form, f.host, first));
-    ASSERT_TRUE(EncodeSettings(f.form, f.host, second));
+    ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), first)));
+    ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), second)));
     EXPECT_EQ(first, second);
     std::set<int> stamps;
     for (int s = 0; s < 20; ++s) {
-        f.host.now = 1'700'000'000 + s;
-        ASSERT_TRUE(EncodeSettings(f.form, f.host, second));
+        ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, 1'700'000'000 + s, second)));
         EXPECT_LT(readU16(second, 4), 10000);
         EXPECT_TRUE(std::equal(first.begin() + 6, first.end(), second.begin() + 6));
         EXPECT_EQ(readU32(second, 0), imageChecksum(second));

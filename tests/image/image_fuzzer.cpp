@@ -18,7 +18,7 @@
 #include "image/encoder.h"
 #include "image/image.h"
 #include "image/layout.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/number.h"
@@ -64,9 +64,9 @@ ConfigImage imageFrom(const std::uint8_t* data, std::size_t size) {
     return image;
 }
 
-std::unique_ptr<MemoryForm> startupForm(RecordingHost& host) {
+std::unique_ptr<MemoryForm> startupForm(RecordingSink& host) {
     auto form = std::make_unique<MemoryForm>();
-    applyStartupDefaults(*form, host);
+    host.show(applyStartupDefaults(*form));
     return form;
 }
 
@@ -75,16 +75,16 @@ std::unique_ptr<MemoryForm> startupForm(RecordingHost& host) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ++stats.inputs;
     ConfigImage image = imageFrom(data, size);
-    RecordingHost host;
+    RecordingSink host;
     const auto form = startupForm(host);
-    DecodeImage(*form, host, image);  // a version mismatch for most whole images
+    host.shown(DecodeImage(*form, image));  // a version mismatch for most whole images
     std::memcpy(image.data() + 6, ConfigVersionText.data(), ConfigVersionText.size());
-    if (!DecodeImage(*form, host, image)) {
+    if (!host.shown(DecodeImage(*form, image))) {
         std::abort();
     }
     ConfigImage written{};
     try {
-        if (!EncodeSettings(*form, host, written)) {
+        if (!host.encoded(EncodeSettings(*form, host.now(), written))) {
             return 0;
         }
     } catch (const ConversionError&) {
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The image the encoder built holds exactly the settings it was built from.
     const auto again = startupForm(host);
-    if (!DecodeImage(*again, host, written)) {
+    if (!host.shown(DecodeImage(*again, written))) {
         std::abort();
     }
     for (const SettingDef& s : settings()) {
@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // ... and once through, the settings are a fixed point: they encode into the same image.
     ConfigImage rewritten{};
-    if (!EncodeSettings(*again, host, rewritten) || rewritten != written) {
+    if (!host.encoded(EncodeSettings(*again, host.now(), rewritten)) || rewritten != written) {
         std::abort();
     }
     return 0;

@@ -4,16 +4,16 @@
 #include <string>
 
 #include "image/image.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/schema.h"
 
 // A form holding the start-up settings, and the host that saw them applied.
 struct StartupForm {
-    StartupForm() { applyStartupDefaults(form, host); }
+    StartupForm() { applyStartupDefaults(form); }
     MemoryForm form;
-    RecordingHost host;
+    RecordingSink host;
 };
 
 // `size` bytes of the image from `offset`, as a string for readable comparisons.

@@ -159,7 +159,7 @@ TEST(GoldenImage, StartupSettingsGiveTheseBytes) {
     StartupForm f;
     ConfigImage image;
     image.fill(0xAA);  // whatever the buffer held before
-    ASSERT_TRUE(EncodeSettings(f.form, f.host, image));
+    ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), image)));
     using namespace std::string_literals;
     EXPECT_EQ(bytesAt(image, 6, 8), "v1.07\0\0\0"s);
     EXPECT_EQ(bytesAt(image, 14, 10), "NOCALL0\0\0\0"s);

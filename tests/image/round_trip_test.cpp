@@ -13,13 +13,13 @@ TEST(RoundTrip, StartupSettingsComeBackFromTheirImage) {
     StartupForm f;
     const auto before = values(f.form);
     ConfigImage image{};
-    ASSERT_TRUE(EncodeSettings(f.form, f.host, image));
+    ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), image)));
     EXPECT_EQ(values(f.form), before);  // encoding only reads
     ASSERT_TRUE(CheckImage(image));
 
     MemoryForm decoded;
-    RecordingHost host;
-    ASSERT_TRUE(DecodeImage(decoded, host, image));
+    RecordingSink host;
+    ASSERT_TRUE(host.shown(DecodeImage(decoded, image)));
     EXPECT_TRUE(host.events.isEmpty()) << host.events.join("\n").toStdString();
     auto expected = before;
     // The SSID of an empty call is stored as 0.
@@ -58,9 +58,9 @@ TEST(RoundTrip, ValuesComeBackInTheirStoredForm) {
         f.form.setText(c.setting, c.set);
     }
     ConfigImage image{};
-    ASSERT_TRUE(EncodeSettings(f.form, f.host, image));
+    ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), image)));
     MemoryForm decoded;
-    ASSERT_TRUE(DecodeImage(decoded, f.host, image));
+    ASSERT_TRUE(f.host.shown(DecodeImage(decoded, image)));
     for (const auto& c : cases) {
         EXPECT_EQ(decoded.text(c.setting), c.back) << c.setting;
     }
@@ -146,10 +146,10 @@ TEST(RoundTrip, DeviceImageGivesBackTheSameBytes) {
     ASSERT_TRUE(CheckImage(device));
 
     StartupForm f;
-    ASSERT_TRUE(DecodeImage(f.form, f.host, device));
+    ASSERT_TRUE(f.host.shown(DecodeImage(f.form, device)));
     EXPECT_TRUE(f.host.informations.isEmpty()) << f.host.informations.join("\n").toStdString();
     ConfigImage again{};
-    ASSERT_TRUE(EncodeSettings(f.form, f.host, again))
+    ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), again)))
         << f.host.informations.join("\n").toStdString();
     EXPECT_TRUE(CheckImage(again));
     for (std::size_t i = 6; i < kImageSize; ++i) {

@@ -11,7 +11,9 @@ using Fault = SimulatedTracker::Fault;
 
 class ReadConfig : public OperationTest {
   protected:
-    bool run() { return Button_read_configClick(form, host, link, readImage); }
+    bool run() {
+        return host.run([&] { return readConfiguration(link, host, form, readImage); }).ok;
+    }
     ConfigImage readImage{};
 };
 
@@ -27,7 +29,7 @@ TEST_F(ReadConfig, FullReadDecodesAndShowsTheVersion) {
     EXPECT_EQ(form.text("Callsign"), "SQ3VTM");  // the simulated tracker's own settings
     EXPECT_EQ(host.progressPosition, 0);
     EXPECT_EQ(host.progressMaximum, 256);
-    expectClosedAndButtonsEnabled();
+    expectClosed();
 }
 
 TEST_F(ReadConfig, PageFailures) {
@@ -38,12 +40,14 @@ TEST_F(ReadConfig, PageFailures) {
     for (const auto& c : cases) {
         SimulatedTracker sim;
         DeviceLink link{sim};
-        RecordingHost host;
+        RecordingSink host;
         MemoryForm form;
-        applyStartupDefaults(form, host);
+        applyStartupDefaults(form);
         ConfigImage image{};
         sim.injectFault(fault(Fault::BadPageSum, Command::EepromPageRead, c.page - 1));
-        EXPECT_EQ(Button_read_configClick(form, host, link, image), c.decoded) << "page " << c.page;
+        EXPECT_EQ(host.run([&] { return readConfiguration(link, host, form, image); }).ok,
+                  c.decoded)
+            << "page " << c.page;
 
         QStringList want;
         want << kFound << pageLines("Page read", 1, c.page - 1, 256)
@@ -77,16 +81,17 @@ TEST_F(ReadConfig, DamagedImagesLeaveTheSettings) {
     for (const auto& c : cases) {
         SimulatedTracker sim;
         DeviceLink link{sim};
-        RecordingHost host;
+        RecordingSink host;
         MemoryForm form;
-        applyStartupDefaults(form, host);
+        applyStartupDefaults(form);
         auto& e = sim.eeprom();
         e[c.offset] = c.value;
         if (c.fixChecksum) {
             writeU32(e, 0, imageChecksum(e));
         }
         ConfigImage image{};
-        EXPECT_FALSE(Button_read_configClick(form, host, link, image)) << c.what;
+        EXPECT_FALSE(host.run([&] { return readConfiguration(link, host, form, image); }).ok)
+            << c.what;
         EXPECT_EQ(host.logLines.last(), "Eeprom checksum error. Please reload configuration.")
             << c.what;
         EXPECT_EQ(host.logLines.size(), 258) << c.what;
@@ -101,8 +106,10 @@ TEST_F(ReadConfig, OtherConfigurationVersionIsRefused) {
     EXPECT_FALSE(run());
     EXPECT_EQ(host.logLines.last(), "Eeprom read error. Please reload configuration.");
     ASSERT_EQ(host.informations.size(), 1);
+    // The box comes up before the read error line.
+    EXPECT_TRUE(host.events.at(host.events.size() - 2).startsWith("information: Uncompatible"));
     EXPECT_EQ(form.text("Callsign"), "NOCALL");
-    expectClosedAndButtonsEnabled();
+    expectClosed();
 }
 
 TEST_F(ReadConfig, DeviceGoneAtTheSecondOpen) {
@@ -122,9 +129,9 @@ TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
 
     SimulatedTracker sim2;
     DeviceLink link2{sim2};
-    RecordingHost host2;
+    RecordingSink host2;
     sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
-    Button_read_configClick(form, host2, link2, readImage);
+    host2.run([&] { return readConfiguration(link2, host2, form, readImage); }).ok;
     EXPECT_EQ(host2.logLines.last(), kFound);
     EXPECT_TRUE(host2.informations.isEmpty());
     EXPECT_FALSE(link2.isOpen());
@@ -132,7 +139,9 @@ TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
 
 class WriteConfig : public OperationTest {
   protected:
-    bool run() { return Button_write_configClick(form, host, link, writeImage); }
+    bool run() {
+        return host.run([&] { return writeConfiguration(link, host, form, writeImage); }).ok;
+    }
     ConfigImage writeImage{};
 };
 
@@ -144,7 +153,7 @@ TEST_F(WriteConfig, FullWriteStoresTheEncodedImage) {
     EXPECT_TRUE(std::equal(writeImage.begin(), writeImage.end(), sim.eeprom().begin()));
     EXPECT_TRUE(CheckImage(writeImage));
     EXPECT_EQ(host.progressPosition, 0);
-    expectClosedAndButtonsEnabled();
+    expectClosed();
     // Pages go out in ascending order after the version query.
     ASSERT_EQ(sim.requests().size(), 257u);
     EXPECT_EQ(sim.requests()[0][1], 0xFB);
@@ -156,10 +165,10 @@ TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
     for (std::uint32_t version : {106u, 1070u, 108u}) {
         SimulatedTracker sim;
         DeviceLink link{sim};
-        RecordingHost host;
+        RecordingSink host;
         const auto before = sim.eeprom();
         sim.setFirmwareVersion(version);
-        EXPECT_FALSE(Button_write_configClick(form, host, link, writeImage));
+        EXPECT_FALSE(host.run([&] { return writeConfiguration(link, host, form, writeImage); }).ok);
         EXPECT_EQ(host.logLines, QStringList{kFound});
         ASSERT_EQ(host.informations.size(), 1);
         EXPECT_EQ(host.informations[0],
@@ -192,7 +201,7 @@ TEST_F(WriteConfig, FailingPageStopsTheWrite) {
     EXPECT_EQ(host.logLines, want);
     EXPECT_EQ(host.progressPosition, 16);
     EXPECT_EQ(sim.requests().size(), 18u);  // version query and 17 pages, nothing after
-    expectClosedAndButtonsEnabled();
+    expectClosed();
 }
 
 TEST_F(WriteConfig, NoDeviceAndNoVersionAnswer) {
@@ -202,10 +211,10 @@ TEST_F(WriteConfig, NoDeviceAndNoVersionAnswer) {
 
     SimulatedTracker sim2;
     DeviceLink link2{sim2};
-    RecordingHost host2;
+    RecordingSink host2;
     const auto before = sim2.eeprom();
     sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
-    EXPECT_FALSE(Button_write_configClick(form, host2, link2, writeImage));
+    EXPECT_FALSE(host2.run([&] { return writeConfiguration(link2, host2, form, writeImage); }).ok);
     EXPECT_EQ(host2.logLines, (QStringList{kFound, "Firmware version read error."}));
     EXPECT_EQ(sim2.eeprom(), before);
     EXPECT_FALSE(link2.isOpen());
@@ -217,10 +226,10 @@ TEST_F(WriteConfig, WriteThenReadRoundTrips) {
     form.setIndex("Serial1_mode", 5);
     run();
     MemoryForm other;
-    RecordingHost otherHost;
-    applyStartupDefaults(other, otherHost);
+    RecordingSink otherHost;
+    applyStartupDefaults(other);
     ConfigImage readImage{};
-    Button_read_configClick(other, otherHost, link, readImage);
+    otherHost.run([&] { return readConfiguration(link, otherHost, other, readImage); }).ok;
     EXPECT_EQ(other.text("Callsign"), "SP3ABC");
     EXPECT_EQ(other.index("Serial1_mode"), 5);
     EXPECT_EQ(readImage, writeImage);

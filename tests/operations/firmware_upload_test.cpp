@@ -7,7 +7,9 @@ using Fault = SimulatedTracker::Fault;
 
 class UploadFirmwareTest : public OperationTest {
   protected:
-    bool run() { return Button_upload_firmwareClick(host, link, buffer); }
+    bool run() {
+        return host.run([&] { return uploadFirmware(link, host, firmware, buffer); }).ok;
+    }
 
     // A firmware image whose every byte tells its position.
     static QByteArray image(int size) {
@@ -19,6 +21,7 @@ class UploadFirmwareTest : public OperationTest {
     }
 
     FirmwareBuffer buffer{};
+    std::optional<QByteArray> firmware;
 };
 
 TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
@@ -29,10 +32,11 @@ TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
     for (const auto& c : cases) {
         SimulatedTracker sim;
         DeviceLink link{sim};
-        RecordingHost host;
-        host.firmware = image(c.size);
+        RecordingSink host;
+        const std::optional<QByteArray> firmware = image(c.size);
         buffer.fill(0xEE);  // left over from an earlier, larger image
-        EXPECT_TRUE(Button_upload_firmwareClick(host, link, buffer)) << c.size;
+        EXPECT_TRUE(host.run([&] { return uploadFirmware(link, host, firmware, buffer); }).ok)
+            << c.size;
 
         QStringList want;
         want << kFound << pageLines("Page written", 1, c.pages, c.pages)
@@ -45,7 +49,7 @@ TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
             sent.append(reinterpret_cast<const char*>(sim.firmwarePages()[p].data.data()), 32);
         }
         // The image exactly, then zeros to the end of the last page.
-        EXPECT_EQ(sent.left(c.size), *host.firmware) << c.size;
+        EXPECT_EQ(sent.left(c.size), *firmware) << c.size;
         EXPECT_EQ(sent.mid(c.size), QByteArray(c.pages * 32 - c.size, '\0')) << c.size;
         // Nothing but the page stream: no version query before or after.
         EXPECT_EQ(sim.requests().size(), static_cast<size_t>(c.pages));
@@ -53,8 +57,6 @@ TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
         EXPECT_EQ(host.progressMaximum, c.pages);
         EXPECT_EQ(host.processEventsCalls, c.pages);
         EXPECT_EQ(host.events.first(), "log: " + QString(kFound));
-        EXPECT_EQ(host.events[1], "buttons: disabled");
-        EXPECT_EQ(host.events.last(), "buttons: enabled");
         EXPECT_FALSE(link.isOpen());
     }
 }
@@ -70,20 +72,18 @@ TEST_F(UploadFirmwareTest, RefusedImagesSendNothing) {
     for (const auto& c : cases) {
         SimulatedTracker sim;
         DeviceLink link{sim};
-        RecordingHost host;
-        host.firmware = c.firmware;
-        EXPECT_FALSE(Button_upload_firmwareClick(host, link, buffer));
+        RecordingSink host;
+        const std::optional<QByteArray>& firmware = c.firmware;
+        EXPECT_FALSE(host.run([&] { return uploadFirmware(link, host, firmware, buffer); }).ok);
         EXPECT_EQ(host.informations, QStringList{c.message});
         EXPECT_EQ(host.logLines, QStringList{kFound});
         EXPECT_TRUE(sim.requests().empty());
-        EXPECT_EQ(host.events.last(), "buttons: enabled");
-        EXPECT_TRUE(host.buttonsEnabled);
         EXPECT_FALSE(link.isOpen());
     }
 }
 
 TEST_F(UploadFirmwareTest, FifthPageFails) {
-    host.firmware = image(45056);
+    firmware = image(45056);
     sim.injectFault(fault(Fault::WrongCode, Command::FirmwarePageWrite, 4));
     EXPECT_FALSE(run());
     QStringList want;
@@ -91,11 +91,11 @@ TEST_F(UploadFirmwareTest, FifthPageFails) {
     EXPECT_EQ(host.logLines, want);
     EXPECT_EQ(host.progressPosition, 4);
     EXPECT_EQ(sim.requests().size(), 5u);
-    expectClosedAndButtonsEnabled();
+    expectClosed();
 }
 
 TEST_F(UploadFirmwareTest, NoDeviceLeavesTheButtonsAlone) {
-    host.firmware = image(100);
+    firmware = image(100);
     sim.setPresent(false);
     run();
     EXPECT_EQ(host.events, QStringList{"log: " + QString(kNotFound)});

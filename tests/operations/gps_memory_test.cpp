@@ -12,9 +12,9 @@ using Fault = SimulatedTracker::Fault;
 
 class GpsDownload : public OperationTest {
   protected:
-    GpsDownload() { host.fileAnswers[FileDialog::SaveGpsLog] = path; }
-
-    bool run() { return Button_read_memoryClick(host, link, buffer); }
+    bool run() {
+        return host.run([&] { return downloadGpsMemory(link, host, target, buffer); }).ok;
+    }
 
     QByteArray written() const {
         QFile f(path);
@@ -28,6 +28,7 @@ class GpsDownload : public OperationTest {
 
     QTemporaryDir dir;
     QString path = dir.filePath("track.log");
+    QString target = path;
     GpsBuffer buffer;
 };
 
@@ -48,8 +49,7 @@ TEST_F(GpsDownload, WritesTheWorkedExamplesByteForByte) {
     EXPECT_EQ(host.progressMaximum, 2048);
     EXPECT_EQ(host.progressPosition, 2048);
     EXPECT_EQ(host.processEventsCalls, 16384);
-    EXPECT_EQ(host.events[1], "buttons: disabled");
-    expectClosedAndButtonsEnabled();
+    expectClosed();
 }
 
 TEST_F(GpsDownload, ErasedMemoryGivesAnEmptyLog) {
@@ -83,7 +83,7 @@ TEST_F(GpsDownload, FailureMidwayKeepsWhatWasReadAndSaysSo) {
     EXPECT_FALSE(expected.isEmpty());
     EXPECT_EQ(written(), expected);
     EXPECT_EQ(sim.requests().size(), 101u);
-    expectClosedAndButtonsEnabled();
+    expectClosed();
 }
 
 TEST_F(GpsDownload, ExistingFileSurvivesAMissingDevice) {
@@ -97,11 +97,10 @@ TEST_F(GpsDownload, ExistingFileSurvivesAMissingDevice) {
     EXPECT_EQ(host.logLines, QStringList{kNotFound});
     EXPECT_EQ(written(), "yesterday's drive\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.log"});
-    EXPECT_TRUE(host.buttonsEnabled);
 }
 
 TEST_F(GpsDownload, UnwritableTargetStopsBeforeTheDevice) {
-    host.fileAnswers[FileDialog::SaveGpsLog] = dir.filePath("no-such-folder/track.log");
+    target = dir.filePath("no-such-folder/track.log");
     run();
     EXPECT_EQ(host.messageBoxes,
               QStringList{"Blad otwarcia pliku: Nie mozna otworzyc pliku docelowego."});
@@ -109,16 +108,11 @@ TEST_F(GpsDownload, UnwritableTargetStopsBeforeTheDevice) {
     EXPECT_TRUE(sim.openedPaths().empty());
 }
 
-TEST_F(GpsDownload, CancelledDialogDoesNothing) {
-    host.fileAnswers[FileDialog::SaveGpsLog] = std::nullopt;
-    run();
-    EXPECT_TRUE(host.events.isEmpty());
-    EXPECT_TRUE(sim.openedPaths().empty());
-}
-
 class GpsErase : public OperationTest {
   protected:
-    bool run() { return Button_erase_memoryClick(host, link); }
+    bool run() {
+        return host.run([&] { return eraseGpsMemory(link, host); }).ok;
+    }
     static constexpr const char* kErasing =
         "Erasing tracker GPS memory. Please wait a few seconds.";
 };
@@ -136,9 +130,10 @@ TEST_F(GpsErase, DoneAtPollN) {
     for (const auto& c : cases) {
         SimulatedTracker sim;
         DeviceLink link{sim};
-        RecordingHost host;
+        RecordingSink host;
         sim.setErasePollsUntilDone(c.doneAt);
-        EXPECT_EQ(Button_erase_memoryClick(host, link), c.outcome == std::string("Erase complete."))
+        EXPECT_EQ(host.run([&] { return eraseGpsMemory(link, host); }).ok,
+                  c.outcome == std::string("Erase complete."))
             << c.doneAt;
         QStringList want{kFound, kErasing};
         for (int i = 0; i < c.waitingLines; ++i) {
@@ -147,10 +142,8 @@ TEST_F(GpsErase, DoneAtPollN) {
         want << c.outcome;
         EXPECT_EQ(host.logLines, want) << c.doneAt;
         EXPECT_EQ(host.sleptMilliseconds, 1000 * c.waitingLines) << c.doneAt;
-        EXPECT_EQ(host.processEventsCalls, c.waitingLines);
+        EXPECT_EQ(host.sleepCalls, c.waitingLines);
         EXPECT_EQ(sim.erasePolls(), std::min(c.doneAt > 0 ? c.doneAt : 20, 20));
-        EXPECT_EQ(host.events[1], "buttons: disabled");
-        EXPECT_EQ(host.events.last(), "buttons: enabled");
         EXPECT_FALSE(link.isOpen());
     }
 }
@@ -167,14 +160,13 @@ TEST_F(GpsErase, RefusedOrFailingExchanges) {
     for (const auto& c : cases) {
         SimulatedTracker sim;
         DeviceLink link{sim};
-        RecordingHost host;
+        RecordingSink host;
         sim.setErasePollsUntilDone(3);
         sim.injectFault(c.rule);
-        EXPECT_FALSE(Button_erase_memoryClick(host, link));
+        EXPECT_FALSE(host.run([&] { return eraseGpsMemory(link, host); }).ok);
         EXPECT_EQ(host.logLines, (QStringList{kFound, kErasing, "Erase error."}));
         EXPECT_EQ(static_cast<int>(sim.requests().size()), 1 + c.polls);
         EXPECT_EQ(host.sleptMilliseconds, 0);
-        EXPECT_TRUE(host.buttonsEnabled);
         EXPECT_FALSE(link.isOpen());
     }
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "rules/startup_defaults.h"
@@ -8,8 +8,8 @@
 
 TEST(PositionEncoding, SwitchesMiceMessageAndTimeChoice) {
     MemoryForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     form.setIndex("Mice_message", 5);
 
     const struct {
@@ -36,8 +36,8 @@ TEST(PositionEncoding, SwitchesMiceMessageAndTimeChoice) {
 
 TEST(PositionMode, ChangesNothing) {
     MemoryForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     form.setIndex("Position_report_mode", 0);
     Position_report_modeChange(form);
     EXPECT_TRUE(form.isEnabled("Position_report_interval"));
@@ -47,16 +47,16 @@ TEST(PositionMode, ChangesNothing) {
 
 TEST(WeatherStationHandler, RunsPortOneRulesThenPortTwo) {
     MemoryForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     // Port 2 "Weather station" picked while port 1 is "GPS passthrough": stands until a
     // port 1 handler runs, here through the weather station choice.
     form.setIndex("Serial1_mode", 6);
     form.setIndex("Serial2_mode", 1);
-    Serial2_modeChange(form, host);
+    host.show(Serial2_modeChange(form));
     EXPECT_TRUE(host.informations.isEmpty());
     form.setIndex("Weather_stationtype", 3);
-    Weather_stationtypeChange(form, host);
+    host.show(Weather_stationtypeChange(form));
     EXPECT_EQ(form.index("Serial2_mode"), 4);
     ASSERT_EQ(host.informations.size(), 1);
     EXPECT_EQ(host.informations[0],

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/serial_interlocks.h"
 #include "settings/memory_form.h"
 
@@ -78,7 +78,7 @@ class QtWarnings {
 TEST_P(Interlocks, CorrectTheRolesAndExplain) {
     const Case& c = GetParam();
     MemoryForm form;
-    RecordingHost host;
+    RecordingSink host;
     QtWarnings::list().clear();
     const QtWarnings warnings;
     form.setIndex("Serial1_mode", c.port1);
@@ -86,13 +86,13 @@ TEST_P(Interlocks, CorrectTheRolesAndExplain) {
     form.setIndex("Weather_stationtype", c.station);
     switch (c.handler) {
         case Handler::Port1:
-            Serial1_modeChange(form, host);
+            host.show(Serial1_modeChange(form));
             break;
         case Handler::Port2:
-            Serial2_modeChange(form, host);
+            host.show(Serial2_modeChange(form));
             break;
         case Handler::Station:
-            Weather_stationtypeChange(form, host);
+            host.show(Weather_stationtypeChange(form));
             break;
     }
     EXPECT_EQ(form.index("Serial1_mode"), c.wantPort1);
@@ -180,25 +180,5 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info) {
 
 INSTANTIATE_TEST_SUITE_P(AllRules, Interlocks, ::testing::ValuesIn(kCases), caseName);
 INSTANTIATE_TEST_SUITE_P(NoRole, Interlocks, ::testing::ValuesIn(besideNoRole()), caseName);
-
-// The changed role is set by the program: it does not run the other port's handler, so a
-// role changed to None is never judged again in the same run.
-TEST(InterlocksOrder, RoleChangesBeforeTheBoxIsShown) {
-    MemoryForm form;
-    struct Host2 : RecordingHost {
-        MemoryForm* form = nullptr;
-        int port2AtBox = -2;
-        void information(const QString& text) override {
-            port2AtBox = form->index("Serial2_mode");
-            RecordingHost::information(text);
-        }
-    } host;
-    host.form = &form;
-    form.setIndex("Serial1_mode", Gps);
-    form.setIndex("Serial2_mode", Gps);
-    form.setIndex("Weather_stationtype", NoStation);
-    Serial1_modeChange(form, host);
-    EXPECT_EQ(host.port2AtBox, None);
-}
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/schema.h"
@@ -36,8 +36,8 @@ TEST(StartupDefaults, FreshFormHasNothingChosen) {
 
 TEST(StartupDefaults, EverySettingHoldsItsDefault) {
     MemoryForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     for (const SettingDef& s : settings()) {
         if (s.isChoice()) {
             EXPECT_EQ(form.index(s.name), s.defaultIndex) << s.name;
@@ -50,8 +50,8 @@ TEST(StartupDefaults, EverySettingHoldsItsDefault) {
 
 TEST(StartupDefaults, PresetsFillTheTelemetryChannels) {
     MemoryForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     EXPECT_EQ(form.text("Teleanalog1_name"), "Vin");
     EXPECT_EQ(form.text("Teleanalog1_units"), "Volt");
     EXPECT_EQ(form.text("Teleanalog1_coefa"), "0");
@@ -71,8 +71,8 @@ TEST(StartupDefaults, PresetsFillTheTelemetryChannels) {
 
 TEST(StartupDefaults, EncodingHandlerRanAndSerialRolesStandWithoutMessage) {
     MemoryForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     EXPECT_TRUE(form.isEnabled("Mice_message"));
     EXPECT_TRUE(form.isEnabled("Label67"));
     EXPECT_TRUE(form.isEnabled("Label53"));
@@ -85,8 +85,8 @@ TEST(StartupDefaults, EncodingHandlerRanAndSerialRolesStandWithoutMessage) {
 
 TEST(StartupDefaults, AppliedInStartupOrder) {
     OrderForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     const auto before = [&](const std::string& a, const std::string& b) {
         EXPECT_LT(form.firstWrite(a), form.firstWrite(b)) << a << " before " << b;
     };

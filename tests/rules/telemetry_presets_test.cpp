@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "rules/startup_defaults.h"
 #include "rules/telemetry_presets.h"
 #include "settings/memory_form.h"
@@ -26,8 +26,8 @@ TEST(AnalogPreset, FillsTheChannelForItsSource) {
     };
     for (const AnalogCase& c : cases) {
         MemoryForm form;
-        RecordingHost host;
-        applyStartupDefaults(form, host);
+        RecordingSink host;
+        applyStartupDefaults(form);
         const auto f = [&](const char* suffix) {
             return familyName("Teleanalog", c.channel, suffix);
         };
@@ -57,8 +57,8 @@ TEST(DigitalPreset, FillsTheChannelForItsSource) {
     };
     for (const DigitalCase& c : cases) {
         MemoryForm form;
-        RecordingHost host;
-        applyStartupDefaults(form, host);
+        RecordingSink host;
+        applyStartupDefaults(form);
         const auto f = [&](const char* suffix) {
             return familyName("Teledigital", c.channel, suffix);
         };
@@ -73,8 +73,8 @@ TEST(DigitalPreset, FillsTheChannelForItsSource) {
 
 TEST(Presets, NothingWithoutASourceAndNothingOnSourceChangeAlone) {
     MemoryForm form;
-    RecordingHost host;
-    applyStartupDefaults(form, host);
+    RecordingSink host;
+    applyStartupDefaults(form);
     form.setText("Teleanalog2_name", "Mine");
     form.setIndex("Teleanalog2_average", 1);
     form.setIndex("Teleanalog2_source", 9);  // choosing a source applies nothing by itself

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "device/device_link.h"
-#include "recording_host.h"
+#include "recording_sink.h"
 #include "sim/simulated_tracker.h"
 
 namespace {
@@ -30,7 +30,7 @@ class SimulatedTrackerTest : public ::testing::Test {
     void open() { ASSERT_TRUE(link.OpenDevice(host)); }
 
     SimulatedTracker sim;
-    RecordingHost host;
+    RecordingSink host;
     DeviceLink link{sim};
 };
 
@@ -202,7 +202,7 @@ TEST_F(SimulatedTrackerTest, InjectedFaultsFailThePageRead) {
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fault));
         SimulatedTracker sim;
-        RecordingHost host;
+        RecordingSink host;
         DeviceLink link(sim);
         ASSERT_TRUE(link.OpenDevice(host));
         sim.injectFault({c.fault});

@@ -1,4 +1,4 @@
-#include "cli/cli_host.h"
+#include "cli/cli_sink.h"
 
 #include <QDateTime>
 #include <chrono>
@@ -43,38 +43,34 @@ std::int64_t steadyMilliseconds() {
 
 }  // namespace
 
-CliHost::CliHost()
-    : CliHost(
+CliSink::CliSink()
+    : CliSink(
           [](const QByteArray& bytes) {
               std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
               std::fflush(stderr);
           },
           stderrIsTerminal(), stderrWidth()) {}
 
-CliHost::CliHost(Output output, bool terminal, int terminalWidth)
+CliSink::CliSink(Output output, bool terminal, int terminalWidth)
     : output_(std::move(output)),
       terminal_(terminal),
       width_(terminalWidth < 20 ? 20 : terminalWidth),
       clock_(steadyMilliseconds) {}
 
-CliHost::~CliHost() {
+CliSink::~CliSink() {
     finish();
 }
 
-void CliHost::answerFileDialog(FileDialog dialog, const QString& path) {
-    answers_[dialog] = path;
-}
-
-void CliHost::say(const QString& line) {
+void CliSink::say(const QString& line) {
     finish();
     writeLine(line);
 }
 
-void CliHost::finish() {
+void CliSink::finish() {
     endProgress();
 }
 
-void CliHost::writeLine(const QString& text) {
+void CliSink::writeLine(const QString& text) {
     clearStatus();
     // The window's boxes separate lines with carriage returns as well, which a terminal takes
     // as a return to the start of the line, so that a later line overwrites an earlier one.
@@ -84,14 +80,14 @@ void CliHost::writeLine(const QString& text) {
     output_(lines.toLocal8Bit() + '\n');
 }
 
-void CliHost::clearStatus() {
+void CliSink::clearStatus() {
     if (statusShown_) {
         output_("\r\033[K");
         statusShown_ = false;
     }
 }
 
-void CliHost::draw(const QString& head, bool force) {
+void CliSink::draw(const QString& head, bool force) {
     if (!active_ || head.isEmpty()) {
         return;  // a loop without page lines (the GPS record pass) draws nothing
     }
@@ -118,7 +114,7 @@ void CliHost::draw(const QString& head, bool force) {
     statusShown_ = true;
 }
 
-void CliHost::freezeStatus() {
+void CliSink::freezeStatus() {
     if (!stepped_.isEmpty() && !frozen_) {
         draw(stepped_, true);
         output_("\n");
@@ -129,7 +125,7 @@ void CliHost::freezeStatus() {
     }
 }
 
-void CliHost::commitPending() {
+void CliSink::commitPending() {
     if (pending_) {
         freezeStatus();
         const QString line = *pending_;
@@ -138,7 +134,7 @@ void CliHost::commitPending() {
     }
 }
 
-void CliHost::endProgress() {
+void CliSink::endProgress() {
     if (!active_) {
         clearStatus();
         return;
@@ -148,7 +144,7 @@ void CliHost::endProgress() {
     active_ = false;
 }
 
-void CliHost::log(const QString& line) {
+void CliSink::log(const QString& line) {
     if (!active_) {
         writeLine(line);
         return;
@@ -158,7 +154,7 @@ void CliHost::log(const QString& line) {
     draw(line, false);
 }
 
-void CliHost::progressStart(int maximum) {
+void CliSink::progressStart(int maximum) {
     endProgress();
     if (!terminal_) {
         return;
@@ -173,7 +169,7 @@ void CliHost::progressStart(int maximum) {
     frozen_ = false;
 }
 
-void CliHost::progressStep() {
+void CliSink::progressStep() {
     if (!active_) {
         return;
     }
@@ -186,36 +182,24 @@ void CliHost::progressStep() {
     draw(stepped_, done_ >= maximum_);
 }
 
-void CliHost::progressReset() {
+void CliSink::progressReset() {
     endProgress();
 }
 
-void CliHost::information(const QString& text) {
-    say(text);
-}
-
-void CliHost::applicationError(const QString& text) {
-    say(text);
-}
-
-void CliHost::messageBox(const QString& title, const QString& text) {
-    say(title + QStringLiteral(": ") + text);
-}
-
-std::optional<QString> CliHost::chooseFile(FileDialog dialog) {
-    const auto it = answers_.find(dialog);
-    if (it == answers_.end()) {
-        return std::nullopt;
+void CliSink::show(const Boxes& boxes) {
+    for (const Box& box : boxes) {
+        const bool ownTitle =
+            box.kind == Box::Kind::Information && box.title != QLatin1String("Information");
+        say(ownTitle ? box.title + QStringLiteral(": ") + box.text : box.text);
     }
-    return it->second;
 }
 
-void CliHost::sleep(int milliseconds) {
+void CliSink::wait(int milliseconds) {
     if (milliseconds > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds / sleepDivisor_));
     }
 }
 
-std::int64_t CliHost::currentTime() {
+std::int64_t CliSink::now() {
     return QDateTime::currentSecsSinceEpoch();
 }

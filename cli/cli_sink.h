@@ -8,17 +8,17 @@
 #include <map>
 #include <optional>
 
-#include "settings/host.h"
+#include "settings/outcome.h"
+#include "settings/progress_sink.h"
 
-// The Host of the command line: the activity log and the texts of every box go to standard
-// error, file dialogs are answered by the paths given on the command line, and there are no
-// buttons and no window events.
+// The sink of the command line: the activity log and the texts of every box go to standard
+// error.
 //
 // On a terminal the page loops show one updating line (the latest page line, a bar, the share
 // done and the rate) instead of a line per page; every line that is not followed by a progress
 // step (an error, a closing line) stays on screen as it was logged. Elsewhere every log line is
 // written as it is, one per line, and the progress calls draw nothing.
-class CliHost : public Host {
+class CliSink : public ProgressSink {
   public:
     // Where the text goes, a chunk at a time.
     using Output = std::function<void(const QByteArray&)>;
@@ -26,17 +26,13 @@ class CliHost : public Host {
     using Clock = std::function<std::int64_t()>;
 
     // Writes to standard error; a terminal when standard error is one.
-    CliHost();
-    CliHost(Output output, bool terminal, int terminalWidth = 80);
-    ~CliHost() override;
-    CliHost(const CliHost&) = delete;
-    CliHost& operator=(const CliHost&) = delete;
+    CliSink();
+    CliSink(Output output, bool terminal, int terminalWidth = 80);
+    ~CliSink() override;
+    CliSink(const CliSink&) = delete;
+    CliSink& operator=(const CliSink&) = delete;
 
-    // The path the given file dialog answers with; a dialog without one is cancelled.
-    void answerFileDialog(FileDialog dialog, const QString& path);
-    // The image firmwareImage() hands out.
-    void setFirmware(std::optional<QByteArray> image) { firmware_ = std::move(image); }
-    // Real sleeps are divided by this (a simulated tracker counts polls, not seconds).
+    // Real waits are divided by this (a simulated tracker counts polls, not seconds).
     void setSleepDivisor(int divisor) { sleepDivisor_ = divisor < 1 ? 1 : divisor; }
     void setClock(Clock clock) { clock_ = std::move(clock); }
 
@@ -44,21 +40,18 @@ class CliHost : public Host {
     void say(const QString& line);
     // Ends an updating line that is still open, so that what follows starts on a new line.
     void finish();
+    // The texts of boxes, each as a line of its own; a box with a title of its own (not
+    // "Information" nor the error box) as "<title>: <text>".
+    void show(const Boxes& boxes);
 
-    // Host.
+    // ProgressSink.
     void log(const QString& line) override;
     void progressStart(int maximum) override;
     void progressStep() override;
     void progressReset() override;
-    void setCommandButtonsEnabled(bool) override {}
-    void processEvents() override {}
-    void information(const QString& text) override;
-    void applicationError(const QString& text) override;
-    void messageBox(const QString& title, const QString& text) override;
-    std::optional<QString> chooseFile(FileDialog dialog) override;
-    void sleep(int milliseconds) override;
-    std::int64_t currentTime() override;
-    std::optional<QByteArray> firmwareImage() override { return firmware_; }
+    bool mayGoOn() override { return true; }
+    std::int64_t now() override;
+    void wait(int milliseconds) override;
 
   private:
     // A line that stays; carriage returns in it (alone or before a line feed) end lines.
@@ -77,8 +70,6 @@ class CliHost : public Host {
     bool terminal_ = false;
     int width_ = 80;
     Clock clock_;
-    std::map<FileDialog, QString> answers_;
-    std::optional<QByteArray> firmware_;
     int sleepDivisor_ = 1;
 
     // Progress display on a terminal.

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "cli/cli_host.h"
-#include "recording_host.h"
+#include "cli/cli_sink.h"
+#include "recording_sink.h"
 
 namespace {
 
@@ -53,17 +53,17 @@ struct Terminal {
 
     QByteArray bytes;
     std::int64_t now = 5000;
-    CliHost host;
+    CliSink host;
 };
 
-TEST(CliHost, PlainOutputIsTheLogLineByLine) {
+TEST(CliSink, PlainOutputIsTheLogLineByLine) {
     Terminal t(false);
     t.host.log("Veltromark found, vid: Vid_0483, pid: A04D");
     t.loop("Page read", 3, 3);
-    t.host.information("Uncompatible firmware version:\nDevice: 1.06");
-    t.host.information("RS-232 port 2 changed to None.\rReason:\r\nGPS only once.\r");
-    t.host.messageBox("Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego.");
-    t.host.applicationError("'x' is not a valid integer value.");
+    t.host.show({informationBox("Uncompatible firmware version:\nDevice: 1.06")});
+    t.host.show({informationBox("RS-232 port 2 changed to None.\rReason:\r\nGPS only once.\r")});
+    t.host.show({{"Blad otwarcia pliku", "Nie mozna otworzyc pliku docelowego."}});
+    t.host.show({errorBox("'x' is not a valid integer value.")});
     EXPECT_EQ(t.bytes,
               "Veltromark found, vid: Vid_0483, pid: A04D\n"
               "Page read: 1/3\nPage read: 2/3\nPage read error: 3/3\n"
@@ -73,7 +73,7 @@ TEST(CliHost, PlainOutputIsTheLogLineByLine) {
               "'x' is not a valid integer value.\n");
 }
 
-TEST(CliHost, TerminalShowsOneUpdatingLinePerLoop) {
+TEST(CliSink, TerminalShowsOneUpdatingLinePerLoop) {
     Terminal t(true);
     t.host.log("Veltromark found, vid: Vid_0483, pid: A04D");
     t.loop("Page read", 256);
@@ -87,7 +87,7 @@ TEST(CliHost, TerminalShowsOneUpdatingLinePerLoop) {
     EXPECT_LT(t.bytes.count("\r\033[K"), 60);
 }
 
-TEST(CliHost, TerminalKeepsWhereALoopStoppedAndWhy) {
+TEST(CliSink, TerminalKeepsWhereALoopStoppedAndWhy) {
     Terminal t(true);
     t.loop("Page read", 256, 17, 20);
     t.host.log("Eeprom checksum error. Please reload configuration.");
@@ -98,7 +98,7 @@ TEST(CliHost, TerminalKeepsWhereALoopStoppedAndWhy) {
                            "Eeprom checksum error. Please reload configuration."}));
 }
 
-TEST(CliHost, TerminalLineAfterTheLastStepStaysBelowTheLoop) {
+TEST(CliSink, TerminalLineAfterTheLastStepStaysBelowTheLoop) {
     // The write loops log their closing line before the bar is reset.
     Terminal t(true);
     t.host.progressStart(2);
@@ -109,13 +109,13 @@ TEST(CliHost, TerminalLineAfterTheLastStepStaysBelowTheLoop) {
     }
     t.host.log("Eeprom write success");
     t.host.progressReset();
-    t.host.information("Firmware version: 1.07");
+    t.host.show({informationBox("Firmware version: 1.07")});
     EXPECT_EQ(screen(t.bytes), (QStringList{"Page written: 2/2  [####################] 100%  2 "
                                             "pages/s",
                                             "Eeprom write success", "Firmware version: 1.07"}));
 }
 
-TEST(CliHost, TerminalLoopWithoutLinesDrawsNothing) {
+TEST(CliSink, TerminalLoopWithoutLinesDrawsNothing) {
     // The GPS record pass steps the bar without logging; its closing line comes after.
     Terminal t(true);
     t.host.progressStart(2048);
@@ -127,25 +127,13 @@ TEST(CliHost, TerminalLoopWithoutLinesDrawsNothing) {
     EXPECT_EQ(screen(t.bytes), QStringList{"Tracker GPS memory read success."});
 }
 
-TEST(CliHost, TerminalLineNeverWraps) {
+TEST(CliSink, TerminalLineNeverWraps) {
     Terminal t(true, 30);
     t.loop("Page read", 4);
     const QStringList shown = screen(t.bytes);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0], QString("Page read: 4/4  [############"));
     EXPECT_EQ(shown[0].size(), 29);
-}
-
-TEST(CliHost, DialogsAndFirmware) {
-    Terminal t(false);
-    EXPECT_EQ(t.host.chooseFile(FileDialog::SaveGpsLog), std::nullopt);
-    t.host.answerFileDialog(FileDialog::SaveGpsLog, "/tmp/track.log");
-    EXPECT_EQ(t.host.chooseFile(FileDialog::SaveGpsLog), QString("/tmp/track.log"));
-    EXPECT_EQ(t.host.chooseFile(FileDialog::OpenConfig), std::nullopt);
-    EXPECT_EQ(t.host.firmwareImage(), std::nullopt);
-    t.host.setFirmware(QByteArray("abc"));
-    EXPECT_EQ(t.host.firmwareImage(), QByteArray("abc"));
-    EXPECT_GT(t.host.currentTime(), 1'600'000'000);
 }
 
 }  // namespace

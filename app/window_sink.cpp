@@ -1,0 +1,102 @@
+#include "app/window_sink.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QThread>
+#include <algorithm>
+
+#include "app/dialog_provider.h"
+
+WindowSink::WindowSink(QWidget* window, QPlainTextEdit* log, QProgressBar* progress,
+                       DialogProvider& dialogs)
+    : window_(window), log_(log), progress_(progress), dialogs_(dialogs) {}
+
+void WindowSink::log(const QString& line) {
+    pendingLines_.append(line);
+    ++logged_;
+}
+
+void WindowSink::progressStart(int maximum) {
+    progressMaximum_ = maximum;
+    progressValue_ = 0;
+    progressChanged_ = true;
+}
+
+void WindowSink::progressStep() {
+    ++progressValue_;
+    progressChanged_ = true;
+}
+
+void WindowSink::progressReset() {
+    progressValue_ = 0;
+    progressChanged_ = true;
+}
+
+void WindowSink::flushLines(qsizetype count) {
+    count = std::min(count, pendingLines_.size());
+    if (count <= 0) {
+        return;
+    }
+    // One call for the whole batch: each line still becomes its own block, and the view
+    // stays at the end when it was there.
+    log_->appendPlainText(pendingLines_.first(count).join(u'\n'));
+    pendingLines_.remove(0, count);
+}
+
+void WindowSink::flush() {
+    flushLines(pendingLines_.size());
+    if (progressChanged_) {
+        progress_->setRange(0, progressMaximum_);
+        progress_->setValue(progressValue_);
+        progressChanged_ = false;
+    }
+}
+
+bool WindowSink::mayGoOn() {
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval) {
+        return true;
+    }
+    flush();
+    QCoreApplication::processEvents();
+    sinceEvents_.start();
+    return true;
+}
+
+std::int64_t WindowSink::now() {
+    return QDateTime::currentSecsSinceEpoch();
+}
+
+void WindowSink::wait(int milliseconds) {
+    // What was logged before the wait is on screen during it.
+    flush();
+    QCoreApplication::processEvents();
+    sinceEvents_.start();
+    if (milliseconds > 0) {
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+    }
+}
+
+void WindowSink::begin() {
+    flush();
+    logged_ = 0;
+}
+
+void WindowSink::show(const Boxes& boxes) {
+    for (const Box& box : boxes) {
+        const qsizetype onScreen = logged_ - pendingLines_.size();
+        flushLines(box.afterLines - onScreen);
+        if (progressChanged_) {
+            progress_->setRange(0, progressMaximum_);
+            progress_->setValue(progressValue_);
+            progressChanged_ = false;
+        }
+        if (box.kind == Box::Kind::Error) {
+            dialogs_.error(window_, box.title, box.text);
+        } else {
+            dialogs_.information(window_, box.title, box.text);
+        }
+    }
+    flush();
+}
