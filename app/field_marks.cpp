@@ -89,7 +89,8 @@ void FieldMarks::mark(const std::string& setting, const QString& message) {
         widget->setStyleSheet(QString::fromLatin1(kMarkedStyle));
     }
     problems_[setting] = message;
-    widget->setToolTip(message);
+    // The field's name in front, as lists of problems give it.
+    widget->setToolTip(settingPlace(::setting(setting)) + QStringLiteral(": ") + message);
 }
 
 void FieldMarks::updatePageIcons() {

@@ -14,10 +14,10 @@ class SubPageControl;
 class WidgetForm;
 
 // Marks the text fields whose value "Write config" would refuse: a red frame, and the
-// refusal's message as the tooltip while the value is wrong. The tab and the sub-page button
-// that hold a marked field carry a warning icon. A field is checked again whenever its text
-// changes, by the user or by the program (a file read, "Read config"), together with the
-// field it shares an address with (a call and its SSID).
+// refusal's message, after the field's name, as the tooltip while the value is wrong. The tab and
+// the sub-page button that hold a marked field carry a warning icon. A field is checked again
+// whenever its text changes, by the user or by the program (a file read, "Read config"), together
+// with the field it shares an address with (a call and its SSID).
 class FieldMarks : public QObject {
     Q_OBJECT
   public:
