@@ -136,7 +136,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     root->addWidget(progress_);
 
     QList<QPushButton*> commandButtons(buttons_.begin(), buttons_.end());
-    commandButtons << trackButton_;
+    commandButtons << trackButton_ << compare_;
     host_ = std::make_unique<WidgetHost>(this, log_, progress_, commandButtons, *dialogs_,
                                          std::move(programFolder));
 

@@ -13,6 +13,9 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeWidget>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 #include "app/device_commands.h"
 #include "app/field_marks.h"
@@ -43,9 +46,9 @@ class DeviceCommandsTest : public ::testing::Test {
         return lines;
     }
 
-    // The seven command buttons and "Track…".
+    // The seven command buttons, "Track…" and "Compare with file…".
     bool allButtonsEnabled(bool enabled) const {
-        if (w.trackButton()->isEnabled() != enabled) {
+        if (w.trackButton()->isEnabled() != enabled || w.compareButton()->isEnabled() != enabled) {
             return false;
         }
         for (int i = 0; i < kCommandButtons; ++i) {
@@ -230,6 +233,52 @@ TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
     EXPECT_TRUE(allButtonsEnabled(true));
 }
 
+// The track view reads regular files only, and no more than a log or a dump can hold: a FIFO
+// (which would wait for a writer), a device (which would never end) and a file too large are
+// refused at once, with the reason. Save GPX waits for points.
+TEST(TrackViewInputs, RefusesWhatCannotBeALogOrADump) {
+    testApplication();
+    RecordingDialogs dialogs;
+    const std::vector<std::uint8_t> noDownload;
+    TrackViewWindow view(dialogs, QStringLiteral("/opt/vm"), noDownload);
+    QTemporaryDir dir;
+    const auto sized = [&dir](const char* name, qint64 size) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+        return file.fileName();
+    };
+    using Action = TrackViewWindow::Action;
+    const qint64 largestLog = 3 * 20480 * 2 * 82;
+    struct Case {
+        Action action;
+        QString path;
+        QString error;  // empty: read
+    };
+    std::vector<Case> cases = {
+        {Action::OpenLog, sized("limit.log", largestLog), ""},
+        {Action::OpenLog, sized("big.log", largestLog + 1),
+         dir.filePath("big.log") + " is too large for a GPS log (more than 10076160 bytes)."},
+        {Action::OpenDump, sized("big.bin", 524289),
+         dir.filePath("big.bin") +
+             " is larger than the GPS memory (524288 bytes): not a memory dump."},
+        {Action::OpenLog, dir.path(), dir.path() + " is a folder, not a file."},
+    };
+#ifdef Q_OS_UNIX
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.log")).constData(), 0600), 0);
+    cases.push_back({Action::OpenLog, dir.filePath("pipe.log"),
+                     dir.filePath("pipe.log") + " is a named pipe (FIFO), not a file."});
+    cases.push_back({Action::OpenDump, "/dev/zero", "/dev/zero is a device, not a file."});
+#endif
+    for (const Case& c : cases) {
+        dialogs.errors.clear();
+        dialogs.fileAnswer = c.path;
+        view.button(c.action)->click();
+        EXPECT_EQ(dialogs.errors,
+                  c.error.isEmpty() ? QStringList{} : QStringList{"Track view: " + c.error});
+        EXPECT_FALSE(view.button(Action::SaveGpx)->isEnabled());
+    }
+}
+
 }  // namespace
 
 // One broken field per page: the field, its sub-page button and its tab are marked as soon
@@ -266,7 +315,7 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
 
         const QString problem = w.fieldMarks().problem(c.setting);
         EXPECT_FALSE(problem.isEmpty());
-        EXPECT_EQ(field->toolTip(), problem);
+        EXPECT_EQ(field->toolTip(), settingPlace(def) + ": " + problem);
         EXPECT_FALSE(field->styleSheet().isEmpty());
         EXPECT_FALSE(tabs->tabIcon(static_cast<int>(def.page)).isNull());
         SubPageControl* sub = w.subPageControl(def.page);
@@ -343,8 +392,8 @@ TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
     EXPECT_EQ(rows, (QStringList{
                         "Radio \u203A TX delay [ms]: \"300\" | \"250\"",
                         "Radio \u203A PTT: 2k2 resistor | separate output",
-                        "Beacons \u203A Message (empty fields are ignored) #2: \" hello \" | "
-                        "\"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
+                        "Beacons \u203A Beacon 2 \u203A Message (empty fields are ignored): "
+                        "\" hello \" | \"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
                     }));
     EXPECT_EQ(w.pageControl()->currentIndex(), static_cast<int>(Page::Radio));
     EXPECT_EQ(w.focusWidget(), w.findChild<QWidget*>("Ptt"));
