@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QAbstractButton>
 #include <QFile>
 #include <QFileInfo>
@@ -13,9 +14,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeWidget>
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 #include "app/device_commands.h"
 #include "app/field_marks.h"
@@ -233,9 +231,8 @@ TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
     EXPECT_TRUE(allButtonsEnabled(true));
 }
 
-// The track view reads regular files only, and no more than a log or a dump can hold: a FIFO
-// (which would wait for a writer), a device (which would never end) and a file too large are
-// refused at once, with the reason. Save GPX waits for points.
+// The track view takes regular files only, no larger than a log or dump can be, and tells why
+// it refuses one at once: a FIFO would wait for a writer, a device never end. Save GPX waits.
 TEST(TrackViewInputs, RefusesWhatCannotBeALogOrADump) {
     testApplication();
     RecordingDialogs dialogs;
@@ -249,12 +246,8 @@ TEST(TrackViewInputs, RefusesWhatCannotBeALogOrADump) {
     };
     using Action = TrackViewWindow::Action;
     const qint64 largestLog = 3 * 20480 * 2 * 82;
-    struct Case {
-        Action action;
-        QString path;
-        QString error;  // empty: read
-    };
-    std::vector<Case> cases = {
+    std::vector<std::tuple<Action, QString, QString>> cases = {
+        // what, which file, the error
         {Action::OpenLog, sized("limit.log", largestLog), ""},
         {Action::OpenLog, sized("big.log", largestLog + 1),
          dir.filePath("big.log") + " is too large for a GPS log (more than 10076160 bytes)."},
@@ -265,16 +258,16 @@ TEST(TrackViewInputs, RefusesWhatCannotBeALogOrADump) {
     };
 #ifdef Q_OS_UNIX
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.log")).constData(), 0600), 0);
-    cases.push_back({Action::OpenLog, dir.filePath("pipe.log"),
-                     dir.filePath("pipe.log") + " is a named pipe (FIFO), not a file."});
-    cases.push_back({Action::OpenDump, "/dev/zero", "/dev/zero is a device, not a file."});
+    cases.emplace_back(Action::OpenLog, dir.filePath("pipe.log"),
+                       dir.filePath("pipe.log") + " is a named pipe (FIFO), not a file.");
+    cases.emplace_back(Action::OpenDump, "/dev/zero", "/dev/zero is a device, not a file.");
 #endif
-    for (const Case& c : cases) {
+    for (const auto& [action, path, error] : cases) {
         dialogs.errors.clear();
-        dialogs.fileAnswer = c.path;
-        view.button(c.action)->click();
+        dialogs.fileAnswer = path;
+        view.button(action)->click();
         EXPECT_EQ(dialogs.errors,
-                  c.error.isEmpty() ? QStringList{} : QStringList{"Track view: " + c.error});
+                  error.isEmpty() ? QStringList{} : QStringList{"Track view: " + error});
         EXPECT_FALSE(view.button(Action::SaveGpx)->isEnabled());
     }
 }

@@ -19,8 +19,7 @@ TEST(Schema, HoldsEverySettingOnceWithUniqueNames) {
     EXPECT_THROW(setting("Callsign_"), std::out_of_range);
 }
 
-// People tell settings apart by their names alone: in lists of problems and differences two
-// settings never read alike, and a label shared within a page gets its member and element.
+// No two settings read alike in lists of problems and differences: a shared label gets more.
 TEST(Schema, EverySettingHasANameOfItsOwn) {
     std::map<QString, std::string> named;
     for (const SettingDef& s : settings()) {
@@ -32,15 +31,11 @@ TEST(Schema, EverySettingHasANameOfItsOwn) {
         const char* setting;
         const char* name;
     } cases[] = {
-        {"Txdelay", "Radio › TX delay [ms]"},
         {"Ssid", "Radio › Station SSID"},
-        {"Position_ssid2", "Position reports › Path element 2 SSID"},
         {"Alias3_ssid", "Digipeater › Simple aliases › Alias 3 › Ssid"},
         {"Beacon2_path1_string", "Beacons › Beacon 2 › Path element 1"},
-        {"Beacon2_path2_ssid", "Beacons › Beacon 2 › Path element 2 SSID"},
         {"Teledata_dest_ssid", "Telemetry reports › Report settings › Telemetry data › Dest SSID"},
         {"Teledigital6_units", "Telemetry reports › Digital channels 5-8 › Channel 6 › Label"},
-        {"Zembor_output3", "Telemetry reports › Zembor outputs › Output 3 default state"},
         {"Weather_path1_ssid", "Weather reports › Path element 1 SSID"},
     };
     for (const auto& c : cases) {
