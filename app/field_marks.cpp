@@ -113,7 +113,8 @@ void FieldMarks::mark(const std::string& setting, const QString& message, bool r
     }
     widget->setStyleSheet(QString::fromLatin1(refused ? kMarkedStyle : kWarnedStyle));
     kept[setting] = message;
-    widget->setToolTip(message);
+    // The field's name in front, as lists of problems give it.
+    widget->setToolTip(settingPlace(::setting(setting)) + QStringLiteral(": ") + message);
 }
 
 QString FieldMarks::warning(std::string_view setting) const {

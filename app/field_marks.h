@@ -14,12 +14,12 @@ class SubPageControl;
 class WidgetForm;
 
 // Marks the text fields whose value "Write config" would refuse: a red frame, and the
-// refusal's message as the tooltip while the value is wrong. The tab and the sub-page button
-// that hold a marked field carry a warning icon. A field is checked again whenever its text
-// changes, by the user or by the program (a file read, "Read config"), together with the
-// field it shares an address with (a call and its SSID). A text the tracker takes but that
-// may not reach other stations as typed (outside ASCII) gets a warning: a dashed amber frame
-// and its tooltip, no icon.
+// refusal's message, after the field's name, as the tooltip while the value is wrong. The tab and
+// the sub-page button that hold a marked field carry a warning icon. A field is checked again
+// whenever its text changes, by the user or by the program (a file read, "Read config"), together
+// with the field it shares an address with (a call and its SSID). A text the tracker
+// takes but that may not reach other stations as typed (outside ASCII) gets a warning: a
+// dashed amber frame and its tooltip, no icon.
 class FieldMarks : public QObject {
     Q_OBJECT
   public:

@@ -284,6 +284,7 @@ void MainWindow::setCommandButtonsEnabled(bool enabled) {
         button->setEnabled(enabled);
     }
     trackButton_->setEnabled(enabled);
+    compare_->setEnabled(enabled);
 }
 
 std::optional<QString> MainWindow::chooseFile(FileDialog dialog) {

@@ -14,16 +14,34 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
+#include <map>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 #include "app/dialog_provider.h"
+#include "app/track_thinning.h"
 #include "operations/gpx_track.h"
 #include "settings/output_file.h"
 
 namespace {
 
 constexpr auto kTitle = "Track view";
-// An NMEA log of a full memory is about 3 MB; a file far larger is not one.
-constexpr qint64 kLargestLog = 64 * 1024 * 1024;
+// A full memory holds 2,048 blocks of 10 records; its NMEA log, two sentences of at most 82
+// characters per record, stays below 3.4 MB. A log is taken up to three times that.
+constexpr qint64 kFullMemoryRecords = kGpsMemorySize / kGpsBlockSize * kGpsSlotsPerBlock;
+constexpr qint64 kLargestLog = 3 * kFullMemoryRecords * 2 * 82;
+
+// The tracker logs speeds in knots; the program shows them as its settings are, in km/h.
+constexpr double kKmhPerKnot = 1.852;
+
+// Drawing leaves out points of the map less than this many pixels from the last one drawn, and
+// keeps at most so many points per line (see track_thinning.h): a repaint of any track the
+// view takes stays well within a tenth of a second. A profile keeps what the eye sees of each
+// pixel column, at most four points, which a real track never takes past the limit.
+constexpr double kMapStep = 1.5;
+constexpr std::size_t kMostMapPoints = 2000;
+constexpr std::size_t kMostProfilePoints = 3000;
 
 const QColor kBackground(250, 250, 246);
 const QColor kInk(60, 60, 60);
@@ -37,6 +55,30 @@ QString utcText(std::int64_t seconds, const QString& format) {
     return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(format);
 }
 
+// Why the file at `path` cannot be read as a log or dump, or nothing when it is a regular file.
+// Asked before opening it: opening a FIFO waits for a writer, and a device may never end.
+std::optional<QString> notARegularFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile()) {
+        return std::nullopt;  // opening says what is wrong with a missing file
+    }
+    if (info.isDir()) {
+        return QStringLiteral("%1 is a folder, not a file.").arg(path);
+    }
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        if (S_ISFIFO(st.st_mode)) {
+            return QStringLiteral("%1 is a named pipe (FIFO), not a file.").arg(path);
+        }
+        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+            return QStringLiteral("%1 is a device, not a file.").arg(path);
+        }
+    }
+#endif
+    return QStringLiteral("%1 is not a regular file.").arg(path);
+}
+
 QString lengthText(double metres) {
     return metres < 1000 ? QStringLiteral("%1 m").arg(metres, 0, 'f', 0)
                          : QStringLiteral("%1 km").arg(metres / 1000, 0, 'f', 1);
@@ -45,7 +87,8 @@ QString lengthText(double metres) {
 // The track on a flat map, to scale, north up.
 class TrackMap : public QWidget {
   public:
-    TrackMap(const Track& track, QWidget* parent) : QWidget(parent), track_(track) {
+    TrackMap(const Track& track, const TrackFigures& figures, QWidget* parent)
+        : QWidget(parent), track_(track), figures_(figures) {
         setMinimumSize(320, 240);
     }
 
@@ -70,20 +113,37 @@ class TrackMap : public QWidget {
             return QPointF(left + q.east * ppm, bottom - q.north * ppm);
         };
 
-        const double gap = gapSeconds(s);
-        const double top = topSpeed(s);
-        QPen pen(kInk, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        const double top = figures_.topSpeed;
+        std::vector<DrawnPoint> line;
+        line.reserve(s.size());
         for (std::size_t i = 0; i < s.size(); ++i) {
-            if (i == 0 || isGap(s[i - 1], s[i], gap)) {
-                // Where a stretch of track begins, so that a lone point still shows.
-                p.setPen(Qt::NoPen);
-                p.setBrush(speedColour(s[i].speed, top));
-                p.drawEllipse(at(s[i]), 3.0, 3.0);
-                continue;
+            line.push_back(
+                {at(s[i]), s[i].speed, i > 0 && !isGap(s[i - 1], s[i], figures_.gapSeconds)});
+        }
+        line = thinForDrawing(line, kMapStep, kMostMapPoints);
+
+        // Where a stretch of track begins, a dot, so that a lone point still shows.
+        p.setPen(Qt::NoPen);
+        for (const DrawnPoint& d : line) {
+            if (!d.joined) {
+                p.setBrush(speedColour(d.value, top));
+                p.drawEllipse(d.at, 3.0, 3.0);
             }
-            pen.setColor(speedColour((s[i - 1].speed + s[i].speed) / 2, top));
+        }
+        // The stretches, segment by segment, one call per colour. Hues go in steps of 8 degrees,
+        // closer than the eye tells apart.
+        std::map<int, QList<QLineF>> byHue;
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            if (line[i].joined) {
+                const int hue = speedHue((line[i - 1].value + line[i].value) / 2, top) / 8 * 8;
+                byHue[hue].append(QLineF(line[i - 1].at, line[i].at));
+            }
+        }
+        QPen pen(kInk, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        for (const auto& [hue, lines] : byHue) {
+            pen.setColor(QColor::fromHsv(hue, 230, 215));
             p.setPen(pen);
-            p.drawLine(at(s[i - 1]), at(s[i]));
+            p.drawLines(lines);
         }
         // Start and end.
         p.setBrush(Qt::white);
@@ -134,16 +194,18 @@ class TrackMap : public QWidget {
         p.drawRect(band);
         p.setPen(kInk);
         p.drawText(QPointF(band.right() + 6, band.bottom()),
-                   QStringLiteral("0 – %1 kn").arg(top, 0, 'f', 0));
+                   QStringLiteral("0 – %1 km/h").arg(top * kKmhPerKnot, 0, 'f', 0));
     }
 
     const Track& track_;
+    const TrackFigures& figures_;
 };
 
 // Speed and altitude over time, one above the other.
 class TrackProfiles : public QWidget {
   public:
-    TrackProfiles(const Track& track, QWidget* parent) : QWidget(parent), track_(track) {
+    TrackProfiles(const Track& track, const TrackFigures& figures, QWidget* parent)
+        : QWidget(parent), track_(track), figures_(figures) {
         setMinimumSize(320, 180);
     }
 
@@ -169,8 +231,8 @@ class TrackProfiles : public QWidget {
         const std::int64_t end = std::max(*(*last)->time, start + 1);
 
         const double half = height() / 2.0;
-        plot(p, QRectF(0, 0, width(), half), QStringLiteral("Speed [kn]"), timed, start, end,
-             QColor(200, 70, 40), [](const TrackSample& s) { return s.speed; });
+        plot(p, QRectF(0, 0, width(), half), QStringLiteral("Speed [km/h]"), timed, start, end,
+             QColor(200, 70, 40), [](const TrackSample& s) { return s.speed * kKmhPerKnot; });
         plot(p, QRectF(0, half, width(), half), QStringLiteral("Altitude [m]"), timed, start, end,
              QColor(40, 110, 170), [](const TrackSample& s) { return s.elevation; });
 
@@ -183,9 +245,10 @@ class TrackProfiles : public QWidget {
     }
 
   private:
+    template <typename Value>
     void plot(QPainter& p, const QRectF& box, const QString& title,
               const std::vector<const TrackSample*>& timed, std::int64_t start, std::int64_t end,
-              const QColor& colour, const std::function<double(const TrackSample&)>& value) {
+              const QColor& colour, Value value) {
         const QRectF area = box.adjusted(56, 18, -16, -20);
         double low = value(*timed.front());
         double high = low;
@@ -205,25 +268,34 @@ class TrackProfiles : public QWidget {
         p.drawText(labels, Qt::AlignRight | Qt::AlignTop, QString::number(high, 'f', 0));
         p.drawText(labels, Qt::AlignRight | Qt::AlignBottom, QString::number(low, 'f', 0));
 
-        const double gap = gapSeconds(track_.samples);
         const auto at = [&](const TrackSample& s) {
             return QPointF(
                 area.left() + area.width() * double(*s.time - start) / double(end - start),
                 area.bottom() - area.height() * (value(s) - low) / (high - low));
         };
-        QPainterPath path;
+        std::vector<DrawnPoint> line;
+        line.reserve(timed.size());
         for (std::size_t i = 0; i < timed.size(); ++i) {
-            if (i == 0 || isGap(*timed[i - 1], *timed[i], gap)) {
-                path.moveTo(at(*timed[i]));
+            line.push_back(
+                {at(*timed[i]), 0, i > 0 && !isGap(*timed[i - 1], *timed[i], figures_.gapSeconds)});
+        }
+        line = thinForDrawing(thinByColumn(line), 0, kMostProfilePoints);
+        QPainterPath path;
+        for (const DrawnPoint& d : line) {
+            if (d.joined) {
+                path.lineTo(d.at);
             } else {
-                path.lineTo(at(*timed[i]));
+                path.moveTo(d.at);
             }
         }
-        p.setPen(QPen(colour, 1.5));
+        // A cosmetic pen one pixel wide is drawn line by line, far faster than a wider one
+        // stroked as a whole, and a line of many points stays cheap.
+        p.setPen(QPen(colour, 1));
         p.drawPath(path);
     }
 
     const Track& track_;
+    const TrackFigures& figures_;
 };
 
 }  // namespace
@@ -275,11 +347,12 @@ TrackViewWindow::TrackViewWindow(DialogProvider& dialogs, QString programFolder,
     auto* stack = new QVBoxLayout(content_);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-    map_ = new TrackMap(track_, content_);
-    profiles_ = new TrackProfiles(track_, content_);
+    map_ = new TrackMap(track_, figures_, content_);
+    profiles_ = new TrackProfiles(track_, figures_, content_);
     stack->addWidget(map_, 3);
     stack->addWidget(profiles_, 2);
     root->addWidget(content_, 1);
+    button(Action::SaveGpx)->setEnabled(false);  // nothing to save yet
 }
 
 QPushButton* TrackViewWindow::button(Action action) const {
@@ -297,6 +370,8 @@ void TrackViewWindow::display(const QString& source, std::vector<GpsRecord> reco
     records_ = std::move(records);
     skippedLines_ = skippedLines;
     track_ = buildTrack(records_);
+    figures_ = {gapSeconds(track_.samples), topSpeed(track_.samples)};
+    button(Action::SaveGpx)->setEnabled(!track_.samples.empty());
     summary_->setText(summary());
     content_->update();
 }
@@ -313,7 +388,7 @@ QString TrackViewWindow::summary() const {
         parts << QStringLiteral("%1 lines not read").arg(skippedLines_);
     }
     if (!s.empty()) {
-        parts << lengthText(trackLength(s, TrackProjection(s), gapSeconds(s)));
+        parts << lengthText(trackLength(s, TrackProjection(s), figures_.gapSeconds));
         std::optional<std::int64_t> first;
         std::optional<std::int64_t> last;
         for (const TrackSample& sample : s) {
@@ -343,16 +418,17 @@ void TrackViewWindow::openLog() {
     if (!path) {
         return;
     }
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(QStringLiteral("Cannot open %1: %2.").arg(*path, file.errorString()));
+    const std::optional<QByteArray> log = readInput(*path, kLargestLog);
+    if (!log) {
         return;
     }
-    if (file.size() > kLargestLog) {
-        fail(QStringLiteral("%1 is too large for a GPS log.").arg(*path));
+    if (log->size() > kLargestLog) {
+        fail(QStringLiteral("%1 is too large for a GPS log (more than %2 bytes).")
+                 .arg(*path)
+                 .arg(kLargestLog));
         return;
     }
-    NmeaReadResult result = readNmeaLog(file.readAll());
+    NmeaReadResult result = readNmeaLog(*log);
     display(QFileInfo(*path).fileName(), std::move(result.records), result.skippedLines);
 }
 
@@ -361,22 +437,40 @@ void TrackViewWindow::openDump() {
     if (!path) {
         return;
     }
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(QStringLiteral("Cannot open %1: %2.").arg(*path, file.errorString()));
+    const std::optional<QByteArray> read = readInput(*path, static_cast<qint64>(kGpsMemorySize));
+    if (!read) {
         return;
     }
-    if (file.size() > static_cast<qint64>(kGpsMemorySize)) {
+    const QByteArray& bytes = *read;
+    if (bytes.size() > static_cast<qsizetype>(kGpsMemorySize)) {
         fail(QStringLiteral("%1 is larger than the GPS memory (%2 bytes): not a memory dump.")
                  .arg(*path)
                  .arg(kGpsMemorySize));
         return;
     }
-    const QByteArray bytes = file.readAll();
     display(QFileInfo(*path).fileName(),
             gpsRecords(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                        static_cast<std::size_t>(bytes.size())),
             0);
+}
+
+std::optional<QByteArray> TrackViewWindow::readInput(const QString& path, qint64 limit) {
+    if (const std::optional<QString> why = notARegularFile(path)) {
+        fail(*why);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("Cannot open %1: %2.").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    // One byte past the limit tells a file too large, whatever size it claims to have.
+    QByteArray bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError) {
+        fail(QStringLiteral("Cannot read %1: %2.").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 void TrackViewWindow::savePng() {

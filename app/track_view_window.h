@@ -9,6 +9,12 @@
 #include "operations/track.h"
 
 class DialogProvider;
+
+// What drawing needs of the whole track, worked out once when the track is shown.
+struct TrackFigures {
+    double gapSeconds = kMinimumGap;
+    double topSpeed = 1;
+};
 class QLabel;
 class QPushButton;
 
@@ -39,6 +45,9 @@ class TrackViewWindow : public QWidget {
     void display(const QString& source, std::vector<GpsRecord> records, int skippedLines);
     void openLog();
     void openDump();
+    // The first `limit` + 1 bytes of a regular file; nothing, after saying why, when there is no
+    // such file or it cannot be read.
+    std::optional<QByteArray> readInput(const QString& path, qint64 limit);
     void savePng();
     void saveGpx();
     // Writes `bytes` to `path` through OutputFile; an empty result or a failed write is said.
@@ -59,4 +68,5 @@ class TrackViewWindow : public QWidget {
     std::vector<GpsRecord> records_;
     int skippedLines_ = 0;
     Track track_;
+    TrackFigures figures_;
 };

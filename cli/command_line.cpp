@@ -64,20 +64,21 @@ const std::vector<Subcommand>& commands() {
          "List every setting of a configuration file that would be refused.",
          "Loads the configuration file onto the start-up settings as \"Read from file\" does "
          "and checks every setting by the rules of \"Write config\". Each problem is one line, "
-         "\"page \u203A label: message\", in the order \"Write config\" meets them; the exit "
-         "status is 1 when there is any, 0 when the file would be written as it is.",
+         "\"page \u203A \u2026 \u203A label: message\", in the order \"Write config\" meets "
+         "them; the exit status is 1 when there is any, 0 when the file would be written as it "
+         "is.",
          {{"IN.cfg", "The configuration file to check."}},
          {},
          false,
          runCheck},
         {"diff",
          "List the settings that differ between two configurations.",
-         "Each side is a configuration file, a configuration image (a .bin file, or any file of "
-         "8192 bytes) or the word \"tracker\" for the configuration the tracker holds, read as "
+         "Each side is a configuration file, a configuration image (a .bin file, or any file "
+         "holding one) or the word \"tracker\" for the configuration the tracker holds, read as "
          "\"Read config\" does. Each side is loaded onto the start-up settings, and every "
-         "setting whose value differs is one line, \"page \u203A label: A-value \u2192 "
-         "B-value\". The exit status is 0 when the two are the same, 1 when they differ. With "
-         "--device, \"tracker\" is the tracker at that path.",
+         "setting whose value differs is one line, \"page \u203A \u2026 \u203A label: A-value "
+         "\u2192 B-value\". The exit status is 0 when the two are the same, 1 when they differ. "
+         "With --device, \"tracker\" is the tracker at that path.",
          {{"A", "The first configuration: a file, an image or \"tracker\"."},
           {"B", "The second configuration: a file, an image or \"tracker\"."}},
          {},
@@ -290,6 +291,11 @@ QString commandHelp(const Subcommand& c) {
     return text;
 }
 
+// The arguments a command writes are named OUT.<kind> in the table.
+bool isOutput(const char* argumentName) {
+    return QLatin1String(argumentName).startsWith(QLatin1String("OUT"));
+}
+
 bool sameFile(const QString& a, const QString& b) {
     const auto key = [](const QString& path) {
         const QFileInfo info(path);
@@ -382,14 +388,23 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     }
 
     // Two arguments naming one file would have one output replace the other, or an output
-    // replace its own input.
+    // replace its own input. Two inputs may well be one file ("diff a.cfg ./a.cfg").
     QStringList files = given;
+    std::vector<bool> written;
+    for (qsizetype i = 0; i < given.size(); ++i) {
+        written.push_back(isOutput(command.positionals[static_cast<std::size_t>(i)].name));
+    }
     for (const auto& [name, value] : invocation.options) {
         files << value;
+        written.push_back(std::any_of(
+            command.options.begin(), command.options.end(), [&name](const ValueOption& o) {
+                return name == QLatin1String(o.name) && isOutput(o.valueName);
+            }));
     }
     for (qsizetype i = 0; i < files.size(); ++i) {
         for (qsizetype j = i + 1; j < files.size(); ++j) {
-            if (sameFile(files[i], files[j])) {
+            if ((written[static_cast<std::size_t>(i)] || written[static_cast<std::size_t>(j)]) &&
+                sameFile(files[i], files[j])) {
                 return badUsage(sink,
                                 QStringLiteral("%1: '%2' and '%3' name the same file")
                                     .arg(command.name, files[i], files[j]),

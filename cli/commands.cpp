@@ -349,8 +349,21 @@ bool loadImage(CliSink& sink, MemoryForm& form, const QString& path) {
     return shown(sink, DecodeImage(form, image));
 }
 
-// One side of "diff": the tracker, an image (a .bin file or any file of an image's size) or
-// a configuration file, each onto the start-up settings.
+// True when the file at `path` holds a configuration image: an image's size, and its checksum
+// and end marker right. A configuration file of that size is text and fails the checksum.
+bool holdsImage(const QString& path) {
+    QFile file(path);
+    if (file.size() != static_cast<qint64>(kImageSize) || !file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = file.read(static_cast<qint64>(kImageSize));
+    ConfigImage image{};
+    std::copy(bytes.begin(), bytes.end(), image.begin());
+    return bytes.size() == static_cast<qsizetype>(kImageSize) && CheckImage(image);
+}
+
+// One side of "diff": the tracker, an image (a .bin file, or a file that holds one) or a
+// configuration file, each onto the start-up settings.
 bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
     if (side == QLatin1String("tracker")) {
         Tracker tracker(in);
@@ -361,7 +374,7 @@ bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
     }
     const QFileInfo file(side);
     if (file.suffix().compare(QLatin1String("bin"), Qt::CaseInsensitive) == 0 ||
-        file.size() == static_cast<qint64>(kImageSize)) {
+        (file.isFile() && holdsImage(side))) {
         return loadImage(in.sink, form, side);
     }
     return loadConfiguration(in.sink, form, side);

@@ -331,8 +331,7 @@ std::vector<SettingProblem> collectProblems(const Form& form,
         try {
             encoder.run(step);
         } catch (const ConversionError& e) {
-            add(e.setting(),
-                settingTitle(setting(e.setting())) + QStringLiteral(": ") + e.message());
+            add(e.setting(), e.message());
         }
     }
     return problems;

@@ -25,9 +25,9 @@ struct SettingProblem {
     // The field at fault: the SSID field for an SSID out of range, otherwise the setting of
     // the step.
     std::string setting;
-    // The message "Write config" shows for it. A number field that is not a whole number
-    // gets the conversion message with the field's title in front
-    // ("Preamble len [ms]: 'abc' is not a valid integer value.").
+    // The message "Write config" shows for it; for a number field that is not a whole number,
+    // the conversion message ("'abc' is not a valid integer value."). Where the setting is
+    // not otherwise clear, its name (settingPlace) goes in front.
     QString message;
 };
 

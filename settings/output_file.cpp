@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -100,8 +104,29 @@ bool OutputFile::finish() {
     if (!file_.flush() || file_.bytesToWrite() > 0 || file_.error() != QFileDevice::NoError) {
         return fail(errno);
     }
+    keepOwner();
     finished_ = true;
     return true;
+}
+
+void OutputFile::keepOwner() {
+#ifdef Q_OS_UNIX
+    struct stat target {};
+    struct stat written {};
+    if (::stat(QFile::encodeName(file_.fileName()).constData(), &target) != 0 ||
+        ::fstat(file_.handle(), &written) != 0 ||
+        (target.st_uid == written.st_uid && target.st_gid == written.st_gid)) {
+        return;  // a new file, or one of the same owner
+    }
+    // Only root may give a file away; anyone may give it a group of their own. What is not
+    // allowed stays as it is.
+    if (::fchown(file_.handle(), target.st_uid, target.st_gid) != 0 &&
+        ::fchown(file_.handle(), static_cast<uid_t>(-1), target.st_gid) != 0) {
+        return;
+    }
+    // A change of owner may clear the set-user and set-group bits; the mode stays the old one.
+    (void)::fchmod(file_.handle(), target.st_mode & 07777);
+#endif
 }
 
 bool OutputFile::commit() {

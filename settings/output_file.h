@@ -15,7 +15,9 @@
 // merely buffered and its commit() does not notice a flush that failed (a full disk leaves a
 // short file that then replaces the target). So the file is opened unbuffered, every write is
 // checked to its last byte, and finish() flushes and checks the device's error before
-// anything may be committed.
+// anything may be committed. QSaveFile also gives the new file the old one's mode, but its
+// writer as owner: run as root (sudo, for the tracker's USB device) it would take a user's
+// file from them, so finish() gives it the old owner and group where the system allows.
 //
 //     OutputFile out(path);
 //     if (!out.open() || !out.write(bytes) || !out.finish() || !out.commit()) {
@@ -48,6 +50,7 @@ class OutputFile {
 
   private:
     bool fail(int errorNumber);
+    void keepOwner();
 
     QSaveFile file_;
     QString reason_;

@@ -1,5 +1,6 @@
 #include "settings/schema.h"
 
+#include <QStringList>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -71,8 +72,12 @@ class TableBuilder {
     TableBuilder& on(Page page, std::string subPage = {}) {
         page_ = page;
         subPage_ = std::move(subPage);
+        group_.clear();
         return *this;
     }
+
+    // The rows from here on belong to this family member or report ("Beacon 2").
+    void inGroup(QString group) { group_ = std::move(group); }
 
     void text(std::string name, int maxLength, QString label, QString defaultText,
               QString hint = {}, int number = 0) {
@@ -100,6 +105,9 @@ class TableBuilder {
     // The last row's start-up value comes from the telemetry preset.
     void fromPreset() { rows_.back().presetDefault = true; }
 
+    // People name the last row so, as its label is shared or missing.
+    void titled(QString title) { rows_.back().title = std::move(title); }
+
   private:
     void add(std::string name, Kind kind, QString label, QString hint, int number, int maxLength,
              const ItemList* items, QString defaultText, int defaultIndex) {
@@ -114,13 +122,25 @@ class TableBuilder {
                                    .defaultText = std::move(defaultText),
                                    .defaultIndex = defaultIndex,
                                    .number = number,
+                                   .group = group_,
+                                   .title = {},
                                    .presetDefault = false});
     }
 
     std::vector<SettingDef>& rows_;
     Page page_ = Page::Radio;
     std::string subPage_;
+    QString group_;
 };
+
+// The elements of an address path, whose fields share the labels "Path:" and "Ssid:".
+QString pathElement(int element) {
+    return QStringLiteral("Path element %1").arg(element);
+}
+QString pathElementSsid(int element) {
+    return pathElement(element) + QStringLiteral(" SSID");
+}
+const QString kDestinationSsid = QStringLiteral("Dest SSID");
 
 QString numbered(const char* pattern, int number) {
     return QString(pattern).arg(number);
@@ -166,12 +186,16 @@ void positionReports(TableBuilder& t) {
     t.text("Position_symbol_code", 1, "Symbol code:", ">");
     t.text("Position_symbol_table", 1, "Symbol table:", "/");
     t.choice("Mice_message", lists::MiceMessage, "message:", 0);
-    t.text("Position_path1", 6, "Path:", "WIDE1");
-    t.text("Position_ssid1", 2, "", "1");
-    t.text("Position_path2", 6, "", "WIDE2");
-    t.text("Position_ssid2", 2, "", "1");
-    t.text("Position_path3", 6, "", "");
-    t.text("Position_ssid3", 2, "", "");
+    t.titled("Mic-E message");
+    static const char* const kPathDefaults[][2] = {{"WIDE1", "1"}, {"WIDE2", "1"}, {"", ""}};
+    for (int e = 1; e <= 3; ++e) {
+        // Only the first element carries the label.
+        t.text(familyName("Position_path", e, ""), 6, e == 1 ? "Path:" : "",
+               kPathDefaults[e - 1][0]);
+        t.titled(pathElement(e));
+        t.text(familyName("Position_ssid", e, ""), 2, "", kPathDefaults[e - 1][1]);
+        t.titled(pathElementSsid(e));
+    }
     t.text("Position_status_text", 40, "Status text:", "");
     t.choice("Position_time", lists::PositionTime, "Time:", 2);
     t.choice("Position_coursespeed", lists::NoYes, "Course/Speed:", 1);
@@ -190,6 +214,7 @@ void digipeater(TableBuilder& t) {
     t.on(Page::Digipeater, "Simple aliases");
     for (int k = 1; k <= kAliases; ++k) {
         const bool first = k == 1;
+        t.inGroup(numbered("Alias %1", k));
         t.text(familyName("Alias", k, "_name"), 6, "Alias:", first ? "WIDE1" : "",
                "Simple alias-based path for digipeating.", k);
         t.text(familyName("Alias", k, "_ssid"), 2, "Ssid:", first ? "1" : "",
@@ -216,15 +241,21 @@ void beacons(TableBuilder& t) {
     t.on(Page::Beacons);
     for (int k = 1; k <= kBeacons; ++k) {
         const BeaconDefaults& d = kDefaults[k - 1];
+        t.inGroup(numbered("Beacon %1", k));
         // The destination hints name beacon 1 on all four rows.
         t.text(familyName("Beacon", k, "_dest_string"), 6, "Dest:", "APVQ05",
                "Beacon 1 destination to-call.", k);
         t.text(familyName("Beacon", k, "_dest_ssid"), 2, "Ssid:", "0", "Beacon 1 destination SSID.",
                k);
+        t.titled(kDestinationSsid);
         t.text(familyName("Beacon", k, "_path1_string"), 6, "Path:", "WIDE1", "Beacon path.", k);
+        t.titled(pathElement(1));
         t.text(familyName("Beacon", k, "_path1_ssid"), 2, "Ssid:", "1", "Beacon SSID.", k);
+        t.titled(pathElementSsid(1));
         t.text(familyName("Beacon", k, "_path2_string"), 6, "Path:", "WIDE2", "Beacon path.", k);
+        t.titled(pathElement(2));
         t.text(familyName("Beacon", k, "_path2_ssid"), 2, "Ssid:", "1", "Beacon SSID.", k);
+        t.titled(pathElementSsid(2));
         t.text(familyName("Beacon", k, "_txrate"), 4, "RF[min]:", d.rate,
                "Beacon TX rate to RF (minutes).", k);
         t.choice(familyName("Beacon", k, "_enable"), lists::BeaconCondition,
@@ -247,15 +278,22 @@ void telemetryReportSettings(TableBuilder& t) {
     for (const Report& r : kReports) {
         const std::string p = r.prefix;
         const QString what = QString("Telemetry %1").arg(r.what);
+        t.inGroup(what);
         t.text(p + "_dest_string", 6, "Dest:", "APVQ05", what + " destination to-call.");
         t.text(p + "_dest_ssid", 2, "", "0", what + " destination SSID.");
+        t.titled(kDestinationSsid);
         t.text(p + "_path1_string", 6, "Path:", "WIDE1", what + " path.");
+        t.titled(pathElement(1));
         t.text(p + "_path1_ssid", 2, "", "1", what + " path SSID.");
+        t.titled(pathElementSsid(1));
         t.text(p + "_path2_string", 6, "Path:", "WIDE2", what + " path.");
+        t.titled(pathElement(2));
         t.text(p + "_path2_ssid", 2, "", "1", what + " path SSID.");
+        t.titled(pathElementSsid(2));
         t.text(p + "_txrate_rf", 3, "RF[min]:", "30",
                what + " TX rate to RF (minutes). Set 0 to disable.");
     }
+    t.inGroup({});
     t.text("Teletitle", 23, "Telemetry project title:", "Telemetry test",
            "Title for telemetry sent in BITS message.");
     t.text("Tele_holdoff", 3, "First telemetry data packet delay [min]:", "60",
@@ -272,6 +310,7 @@ void analogChannels(TableBuilder& t) {
     t.on(Page::TelemetryReports, "Analog channels");
     for (int k = 1; k <= kAnalogChannels; ++k) {
         const int width = kAnalogWidths[k - 1];
+        t.inGroup(numbered("Channel %1", k));
         const QString coefficient = numbered(
             "Analog channel %1 telemetry calculation coefficient %2. Equation: A*x*x+B*x+C "
             "(where x is the measurement sample).",
@@ -304,6 +343,7 @@ void digitalChannels(TableBuilder& t) {
     for (int k = 1; k <= kDigitalChannels; ++k) {
         t.on(Page::TelemetryReports, k <= 4 ? "Digital channels 1-4" : "Digital channels 5-8");
         const int width = kDigitalWidths[k - 1];
+        t.inGroup(numbered("Channel %1", k));
         t.text(familyName("Teledigital", k, "_name"), width, "Name:", kNames[k - 1],
                numbered("Digital channel %1 report name.", k), k);
         t.fromPreset();
@@ -331,10 +371,15 @@ void weatherReports(TableBuilder& t) {
     t.on(Page::WeatherReports);
     t.text("Weather_dest_string", 6, "Dest:", "APVQ05", "Weather destination to-call.");
     t.text("Weather_dest_ssid", 2, "", "0", "Weather destination SSID.");
+    t.titled(kDestinationSsid);
     t.text("Weather_path1_string", 6, "Path:", "WIDE1", "Weather report path.");
+    t.titled(pathElement(1));
     t.text("Weather_path1_ssid", 2, "Ssid:", "1", "Weather report SSID.");
+    t.titled(pathElementSsid(1));
     t.text("Weather_path2_string", 6, "Path:", "WIDE2", "Weather report path.");
+    t.titled(pathElement(2));
     t.text("Weather_path2_ssid", 2, "Ssid:", "1", "Weather report SSID.");
+    t.titled(pathElementSsid(2));
     t.text("Weather_txrate", 3, "RF[min]:", "5", "Weather report TX rate to RF (minutes).");
     t.choice("Weather_enable", lists::WeatherEnable, "Enable if:", 2,
              "Weather reports are enabled if this condition is met.");
@@ -534,14 +579,13 @@ QString settingTitle(const SettingDef& def) {
 }
 
 QString settingPlace(const SettingDef& def) {
-    const QString separator = QStringLiteral(" \u203A ");
-    QString place = pageCaption(def.page) + separator;
+    QStringList parts{pageCaption(def.page)};
     if (!def.subPage.empty()) {
-        place += QString::fromStdString(def.subPage) + separator;
+        parts << QString::fromStdString(def.subPage);
     }
-    place += settingTitle(def);
-    if (def.number > 0) {
-        place += QStringLiteral(" #%1").arg(def.number);
+    if (!def.group.isEmpty()) {
+        parts << def.group;
     }
-    return place;
+    parts << (def.title.isEmpty() ? settingTitle(def) : def.title);
+    return parts.join(QStringLiteral(" \u203A "));
 }

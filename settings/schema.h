@@ -42,6 +42,8 @@ struct SettingDef {
     QString defaultText;    // start-up text of text fields
     int defaultIndex;       // start-up item of choices, -1 for text fields
     int number;             // number within its family (alias, beacon, channel), 0 otherwise
+    QString group;  // the family member or report the setting belongs to ("Beacon 2"), or empty
+    QString title;  // how people name it where the label would not tell it apart, or empty
     // The start-up value is put in by the telemetry channel preset, not set directly.
     bool presetDefault;
 
@@ -120,6 +122,8 @@ QString pageCaption(Page page);
 // How messages name a setting: its label without the colon ("TX delay [ms]"), else its
 // tooltip without the full stop, else its name.
 QString settingTitle(const SettingDef& def);
-// Where the user finds a setting: page, sub-page and title, with the member number of a
-// family ("Beacons › RF[min] #2", "Digipeater › Aliases › Ssid #3").
+// The setting's name for people, unique among the settings: page, sub-page, the family member
+// or report, and its title ("Beacons › Beacon 2 › Path element 1", "Digipeater › Simple
+// aliases › Alias 3 › SSID"). Lists of problems and differences, the marks and the Compare
+// list name settings by it.
 QString settingPlace(const SettingDef& def);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QAbstractButton>
 #include <QFile>
 #include <QFileInfo>
@@ -43,9 +44,9 @@ class DeviceCommandsTest : public ::testing::Test {
         return lines;
     }
 
-    // The seven command buttons and "Track…".
+    // The seven command buttons, "Track…" and "Compare with file…".
     bool allButtonsEnabled(bool enabled) const {
-        if (w.trackButton()->isEnabled() != enabled) {
+        if (w.trackButton()->isEnabled() != enabled || w.compareButton()->isEnabled() != enabled) {
             return false;
         }
         for (int i = 0; i < kCommandButtons; ++i) {
@@ -245,6 +246,47 @@ TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
     EXPECT_TRUE(allButtonsEnabled(true));
 }
 
+// The track view takes regular files only, no larger than a log or dump can be, and tells why
+// it refuses one at once: a FIFO would wait for a writer, a device never end. Save GPX waits.
+TEST(TrackViewInputs, RefusesWhatCannotBeALogOrADump) {
+    testApplication();
+    RecordingDialogs dialogs;
+    const std::vector<std::uint8_t> noDownload;
+    TrackViewWindow view(dialogs, QStringLiteral("/opt/vm"), noDownload);
+    QTemporaryDir dir;
+    const auto sized = [&dir](const char* name, qint64 size) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+        return file.fileName();
+    };
+    using Action = TrackViewWindow::Action;
+    const qint64 largestLog = 3 * 20480 * 2 * 82;
+    std::vector<std::tuple<Action, QString, QString>> cases = {
+        // what, which file, the error
+        {Action::OpenLog, sized("limit.log", largestLog), ""},
+        {Action::OpenLog, sized("big.log", largestLog + 1),
+         dir.filePath("big.log") + " is too large for a GPS log (more than 10076160 bytes)."},
+        {Action::OpenDump, sized("big.bin", 524289),
+         dir.filePath("big.bin") +
+             " is larger than the GPS memory (524288 bytes): not a memory dump."},
+        {Action::OpenLog, dir.path(), dir.path() + " is a folder, not a file."},
+    };
+#ifdef Q_OS_UNIX
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.log")).constData(), 0600), 0);
+    cases.emplace_back(Action::OpenLog, dir.filePath("pipe.log"),
+                       dir.filePath("pipe.log") + " is a named pipe (FIFO), not a file.");
+    cases.emplace_back(Action::OpenDump, "/dev/zero", "/dev/zero is a device, not a file.");
+#endif
+    for (const auto& [action, path, error] : cases) {
+        dialogs.errors.clear();
+        dialogs.fileAnswer = path;
+        view.button(action)->click();
+        EXPECT_EQ(dialogs.errors,
+                  error.isEmpty() ? QStringList{} : QStringList{"Track view: " + error});
+        EXPECT_FALSE(view.button(Action::SaveGpx)->isEnabled());
+    }
+}
+
 }  // namespace
 
 // One broken field per page: the field, its sub-page button and its tab are marked as soon
@@ -281,7 +323,7 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
 
         const QString problem = w.fieldMarks().problem(c.setting);
         EXPECT_FALSE(problem.isEmpty());
-        EXPECT_EQ(field->toolTip(), problem);
+        EXPECT_EQ(field->toolTip(), settingPlace(def) + ": " + problem);
         EXPECT_FALSE(field->styleSheet().isEmpty());
         EXPECT_FALSE(tabs->tabIcon(static_cast<int>(def.page)).isNull());
         SubPageControl* sub = w.subPageControl(def.page);
@@ -318,7 +360,8 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
     ASSERT_NE(message, nullptr);
     w.form().setText("Position_status_text", QString::fromUtf8("Caf\u00e9"));
     EXPECT_TRUE(w.fieldMarks().problem("Position_status_text").isEmpty());
-    EXPECT_EQ(message->toolTip(), w.fieldMarks().warning("Position_status_text"));
+    EXPECT_TRUE(message->toolTip().endsWith(w.fieldMarks().warning("Position_status_text")));
+    EXPECT_FALSE(w.fieldMarks().warning("Position_status_text").isEmpty());
     EXPECT_TRUE(message->styleSheet().contains("dashed"));
     EXPECT_TRUE(tabs->tabIcon(static_cast<int>(setting("Position_status_text").page)).isNull());
     w.form().setText("Position_status_text", "Cafe");
@@ -370,8 +413,8 @@ TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
     EXPECT_EQ(rows, (QStringList{
                         "Radio \u203A TX delay [ms]: \"300\" | \"250\"",
                         "Radio \u203A PTT: 2k2 resistor | separate output",
-                        "Beacons \u203A Message (empty fields are ignored) #2: \" hello \" | "
-                        "\"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
+                        "Beacons \u203A Beacon 2 \u203A Message (empty fields are ignored): "
+                        "\" hello \" | \"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
                     }));
     EXPECT_EQ(w.pageControl()->currentIndex(), static_cast<int>(Page::Radio));
     EXPECT_EQ(w.focusWidget(), w.findChild<QWidget*>("Ptt"));

@@ -4,6 +4,7 @@
 // existing target with its old bytes, no temporary file beside them, and say why.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -233,6 +234,31 @@ TEST(FailedOutput, LeavesEveryExistingTargetAsItWas) {
             QFile::remove(at(output));
         }
     }
+}
+
+// Run as root (sudo, for the tracker), the program replaces a user's file and leaves it theirs:
+// owner, group and mode as they were.
+TEST(ReplacedOutput, KeepsItsOwnerGroupAndMode) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root may give a file to another user";
+    }
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("out.cfg"));
+    QFile old(dir.filePath("out.cfg"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    ASSERT_EQ(chown(path.constData(), 4321, 4322), 0);
+    ASSERT_EQ(chmod(path.constData(), 0640), 0);
+
+    CliHost host([](const QByteArray&) {}, false);
+    ASSERT_EQ(runCli({"veltromark-cli", "defaults", dir.filePath("out.cfg")}, host,
+                     [](const QByteArray&) {}),
+              0);
+    struct stat st {};
+    ASSERT_EQ(stat(path.constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 }  // namespace

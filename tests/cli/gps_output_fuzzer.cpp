@@ -8,11 +8,12 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QXmlStreamReader>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "cli/gpx_track.h"
 #include "device/gps_record.h"
+#include "operations/gpx_track.h"
 #include "operations/nmea_log.h"
 
 namespace {
@@ -82,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QByteArray gpx;
     QBuffer buffer(&gpx);
     buffer.open(QIODevice::WriteOnly);
-    GpxTrackWriter writer(&buffer, QStringLiteral("fuzz"));
+    GpxTrackWriter writer(&buffer, QStringLiteral("fuzz"), QStringLiteral("fuzz"));
     for (const GpsRecord& r : records) {
         const std::optional<TrackPoint> point = trackPoint(r);
         check(writer.add(r) == point.has_value());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "settings/schema.h"
@@ -16,6 +17,30 @@ TEST(Schema, HoldsEverySettingOnceWithUniqueNames) {
     }
     EXPECT_EQ(findSetting("Beacon5_txrate"), nullptr);
     EXPECT_THROW(setting("Callsign_"), std::out_of_range);
+}
+
+// No two settings read alike in lists of problems and differences: a shared label gets more.
+TEST(Schema, EverySettingHasANameOfItsOwn) {
+    std::map<QString, std::string> named;
+    for (const SettingDef& s : settings()) {
+        const auto [at, added] = named.emplace(settingPlace(s), s.name);
+        EXPECT_TRUE(added) << s.name << " and " << at->second << " are both "
+                           << at->first.toStdString();
+    }
+    const struct {
+        const char* setting;
+        const char* name;
+    } cases[] = {
+        {"Ssid", "Radio › Station SSID"},
+        {"Alias3_ssid", "Digipeater › Simple aliases › Alias 3 › Ssid"},
+        {"Beacon2_path1_string", "Beacons › Beacon 2 › Path element 1"},
+        {"Teledata_dest_ssid", "Telemetry reports › Report settings › Telemetry data › Dest SSID"},
+        {"Teledigital6_units", "Telemetry reports › Digital channels 5-8 › Channel 6 › Label"},
+        {"Weather_path1_ssid", "Weather reports › Path element 1 SSID"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(settingPlace(setting(c.setting)).toStdString(), c.name);
+    }
 }
 
 TEST(Schema, ChoiceDefaultsLieInTheirListsAndTextsFitNothingElse) {
