@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <chrono>
 
+#include "app/beacon_preview.h"
 #include "app/device_commands.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     StartupOptions options;
     options.prepare = [&session](MainWindow& window) {
         attachCommands(window, session);
+        window.beaconPreview()->setGpsMemory(&session.gps);
         window.widgetHost().setFirmwareSource(demoFirmware);
     };
     return runApplication(std::move(options));

@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "app/beacon_preview.h"
 #include "app/device_commands.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     StartupOptions options;
     options.prepare = [&session](MainWindow& window) {
         attachCommands(window, session);
+        window.beaconPreview()->setGpsMemory(&session.gps);
         window.widgetHost().setFirmwareSource(embeddedFirmware);
     };
     return runApplication(std::move(options));
