@@ -168,6 +168,18 @@ void SymbolChooser::filter(const QString& text) {
             group->setExpanded(any);
         }
     }
+    // The first find is picked, so that Enter takes it, unless the one picked is still shown.
+    QTreeWidgetItem* current = list_->currentItem();
+    const bool stillShown = current != nullptr && current->parent() != nullptr &&
+                            !current->isHidden() && !current->parent()->isHidden();
+    if (!stillShown) {
+        QTreeWidgetItemIterator first(
+            list_, QTreeWidgetItemIterator::NotHidden | QTreeWidgetItemIterator::NoChildren);
+        list_->setCurrentItem(*first);
+        list_->scrollToTop();  // the group of the first find in view too
+    } else {
+        list_->scrollToItem(current);
+    }
 }
 
 void SymbolChooser::pick(QTreeWidgetItem* item) {
