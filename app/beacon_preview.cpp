@@ -165,10 +165,6 @@ void BeaconPreview::refresh() {
     }
 }
 
-int BeaconPreview::current() const {
-    return pages_->currentIndex() + 1;
-}
-
 QAbstractButton* BeaconPreview::button(int number) const {
     return buttons_->button(number - 1);
 }
@@ -195,7 +191,10 @@ void BeaconPreview::markMessage(int number, const QStringList& problems) {
     }
     QWidget* field = form_.widget(name);
     const SettingDef& def = setting(name);
-    field->setStyleSheet(warning.isEmpty() ? QString() : QString::fromLatin1(kWarningStyle));
+    const QString style = warning.isEmpty() ? QString() : QString::fromLatin1(kWarningStyle);
+    if (field->styleSheet() != style) {  // a new style sheet lays the field out again
+        field->setStyleSheet(style);
+    }
     field->setToolTip(warning.isEmpty() ? def.hint : def.hint + QStringLiteral("\n\n") + warning);
 }
 

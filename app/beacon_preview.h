@@ -46,8 +46,7 @@ class BeaconPreview : public QWidget {
     // it has none.
     QString warning(int number) const;
 
-    // The beacon shown (1 to 4) and the button that shows beacon `number`.
-    int current() const;
+    // The button that shows beacon `number` (1 to 4).
     QAbstractButton* button(int number) const;
 
   protected:

@@ -514,6 +514,14 @@ TEST_F(MainWindowTest, BeaconPreviewFollowsTheMessageAndWarnsOfItsProblems) {
     EXPECT_EQ(message->styleSheet(), "");
     EXPECT_EQ(message->toolTip(), setting("Beacon1_message").hint);
     EXPECT_TRUE(preview.button(1)->icon().isNull());
+
+    // Moving into another beacon's field shows that beacon.
+    w.show();
+    QApplication::setActiveWindow(&w);
+    w.pageControl()->setCurrentIndex(static_cast<int>(Page::Beacons));
+    control<QLineEdit>("Beacon3_path2_ssid")->setFocus();
+    EXPECT_TRUE(preview.button(3)->isChecked());
+    EXPECT_TRUE(w.findChild<QWidget*>("Beacon3_preview")->isVisible());
 }
 
 TEST_F(MainWindowTest, SymbolChosenByNameSetsBothFields) {
