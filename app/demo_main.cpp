@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <chrono>
 
+#include "app/beacon_preview.h"
 #include "app/device_commands.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     options.prepare = [&session](MainWindow& window) {
         attachCommands(window, session);
         session.firmwareSource = demoFirmware;
+        window.beaconPreview()->setGpsMemory(&session.gps);
     };
     return runApplication(std::move(options));
 }

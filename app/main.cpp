@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "app/beacon_preview.h"
 #include "app/device_commands.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     options.prepare = [&session](MainWindow& window) {
         attachCommands(window, session);
         session.firmwareSource = embeddedFirmware;
+        window.beaconPreview()->setGpsMemory(&session.gps);
     };
     return runApplication(std::move(options));
 }

@@ -18,12 +18,14 @@
 #include <cmath>
 
 #include "app/app_info.h"
+#include "app/beacon_preview.h"
 #include "app/compare_window.h"
 #include "app/field_marks.h"
 #include "app/guarded.h"
 #include "app/page_builder.h"
 #include "app/page_layout.h"
 #include "app/sub_page_control.h"
+#include "app/symbol_chooser.h"
 #include "configfile/config_file.h"
 #include "image/compare.h"
 #include "image/encoder.h"
@@ -145,6 +147,9 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     sink_->show(applyStartupDefaults(form_));
     marks_ = new FieldMarks(form_, pages_, subPages_, this);
     marks_->watch();
+    beaconPreview_ = addBeaconPreview(form_, pages_->widget(static_cast<int>(Page::Beacons)));
+    beaconPreview_->watch();  // after the marks: a refusal is settled before the warning looks
+    addSymbolChooser(form_, *dialogs_);
 
     const QSize needed = root->totalMinimumSize();
     setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));

@@ -14,6 +14,7 @@
 #include "app/window_sink.h"
 #include "settings/schema.h"
 
+class BeaconPreview;
 class QDialog;
 class QLabel;
 class QPlainTextEdit;
@@ -92,6 +93,8 @@ class MainWindow : public QWidget {
     QPlainTextEdit* activityLog() const { return log_; }
     // The marks on fields whose value "Write config" would refuse.
     const FieldMarks& fieldMarks() const { return *marks_; }
+    // Each beacon's packet and its reading, below the beacon table.
+    BeaconPreview* beaconPreview() const { return beaconPreview_; }
 
     // "Compare with file…": asks for a configuration file and lists the settings that differ
     // between it and the window; a row picked in the list leads to its field.
@@ -128,6 +131,7 @@ class MainWindow : public QWidget {
     QProgressBar* progress_ = nullptr;
     QDialog* specialStrings_ = nullptr;
     FieldMarks* marks_ = nullptr;
+    BeaconPreview* beaconPreview_ = nullptr;
     QPushButton* compare_ = nullptr;
     bool running_ = false;
     bool closeRequested_ = false;

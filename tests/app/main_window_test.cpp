@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -12,8 +13,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
+#include "app/beacon_preview.h"
+#include "app/field_marks.h"
 #include "app/limited_edits.h"
 #include "app/sub_page_control.h"
 #include "app_test_support.h"
@@ -476,6 +480,76 @@ TEST_F(MainWindowTest, SpecialStringsShowsTheSameWindowModally) {
     control<QPushButton>("Button_special_strings")->click();
     control<QPushButton>("Button_special_strings")->click();
     EXPECT_EQ(dialogs.modalWindows, (std::vector<QDialog*>{strings, strings}));
+}
+
+TEST_F(MainWindowTest, BeaconPreviewFollowsTheMessageAndWarnsOfItsProblems) {
+    const BeaconPreview& preview = *w.beaconPreview();
+    auto* message = control<MessageEdit>("Beacon1_message");
+    message->moveCursor(QTextCursor::End);
+    QTest::keyClicks(message, " QRV");
+    EXPECT_TRUE(preview.shown(1).contains("\n  comment: Veltromark U=12.6V. QRV\n"))
+        << preview.shown(1).toStdString();
+    const auto typeAt = [message](qsizetype position, Qt::Key key) {
+        QTextCursor cursor = message->textCursor();
+        cursor.setPosition(static_cast<int>(position));
+        message->setTextCursor(cursor);
+        QTest::keyClick(message, key);
+    };
+    const qsizetype z = message->toPlainText().indexOf("z<gpslat>");
+    typeAt(z + 1, Qt::Key_Backspace);
+    EXPECT_TRUE(preview.shown(1).contains("\n  problem: the position does not parse"));
+    EXPECT_TRUE(message->styleSheet().contains("dashed"));
+    EXPECT_TRUE(message->toolTip().endsWith(preview.warning(1)));
+    EXPECT_FALSE(preview.button(1)->icon().isNull());
+    // A value "Write config" refuses keeps the refusal's mark; the warning comes back after.
+    w.form().setText("Beacon1_message", message->toPlainText() + "\t");
+    EXPECT_FALSE(message->styleSheet().contains("dashed"));
+    EXPECT_TRUE(message->toolTip().endsWith(w.fieldMarks().problem("Beacon1_message")));
+    w.form().setText("Beacon1_message", message->toPlainText().chopped(1));
+    EXPECT_TRUE(message->styleSheet().contains("dashed"));
+
+    typeAt(z, Qt::Key_Z);
+    EXPECT_FALSE(preview.shown(1).contains("problem:"));
+    EXPECT_TRUE(preview.warning(1).isEmpty());
+    EXPECT_EQ(message->styleSheet(), "");
+    EXPECT_EQ(message->toolTip(), setting("Beacon1_message").hint);
+    EXPECT_TRUE(preview.button(1)->icon().isNull());
+
+    // Moving into another beacon's field shows that beacon.
+    w.show();
+    QApplication::setActiveWindow(&w);
+    w.pageControl()->setCurrentIndex(static_cast<int>(Page::Beacons));
+    control<QLineEdit>("Beacon3_path2_ssid")->setFocus();
+    EXPECT_TRUE(preview.button(3)->isChecked());
+    EXPECT_TRUE(w.findChild<QWidget*>("Beacon3_preview")->isVisible());
+}
+
+TEST_F(MainWindowTest, SymbolChosenByNameSetsBothFields) {
+    auto* name = control<QLabel>("Position_symbol_name");
+    w.form().setText("Position_symbol_code", "n");
+    w.form().setText("Position_symbol_table", "5");
+    EXPECT_EQ(name->text(), "triangle with overlay 5");
+    w.form().setText("Position_symbol_table", "x");
+    EXPECT_EQ(name->text(), "unknown symbol");
+
+    dialogs.onModal = [](QDialog* chooser) {
+        QTest::keyClicks(chooser->findChild<QLineEdit*>("SymbolSearch"), "CAR");
+        auto* list = chooser->findChild<QTreeWidget*>("SymbolList");
+        QTreeWidgetItem* car = nullptr;
+        for (QTreeWidgetItemIterator it(list, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
+            if ((*it)->childCount() == 0) {
+                EXPECT_TRUE((*it)->text(0).contains("car")) << (*it)->text(0).toStdString();
+                car = (*it)->text(0) == "car" ? *it : car;
+            }
+        }
+        ASSERT_NE(car, nullptr);
+        list->setCurrentItem(car);
+        chooser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    control<QPushButton>("Button_symbol_chooser")->click();
+    EXPECT_EQ(w.form().text("Position_symbol_code"), ">");
+    EXPECT_EQ(w.form().text("Position_symbol_table"), "/");
+    EXPECT_EQ(name->text(), "car");
 }
 
 // Each box of an operation shows once the lines logged before it are on screen, and before

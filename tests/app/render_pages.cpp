@@ -1,20 +1,23 @@
-// Renders the main window once per page and sub-page, the splash and special strings
-// windows, and the track view after a GPS download from the simulated tracker, into PNG files
-// in the folder given as the only argument, for looking at the layout by eye. Built on request
-// only (target vm_render_pages).
+// Renders the main window once per page and sub-page, the splash, special strings and symbol
+// chooser windows, and the track view after a GPS download from the simulated tracker, into PNG
+// files in the folder given as the only argument, for looking at the layout by eye. Built on
+// request only (target vm_render_pages).
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <cstdio>
 
+#include "app/beacon_preview.h"
 #include "app/beacon_strings_window.h"
 #include "app/device_commands.h"
 #include "app/main_window.h"
 #include "app/splash_screen.h"
 #include "app/sub_page_control.h"
+#include "app/symbol_chooser.h"
 #include "app/track_view_window.h"
 #include "sim/simulated_tracker.h"
 
@@ -71,6 +74,17 @@ int main(int argc, char** argv) {
             save(window, out.filePath(QString("page-%1-%2.png").arg(t).arg(s)));
         }
     }
+    // Beacon 1 without the "z" after its time stamp, and the symbol chooser, whole and searched.
+    tabs->setCurrentIndex(static_cast<int>(Page::Beacons));
+    window.form().setText("Beacon1_message", window.form().text("Beacon1_message").remove(u'z'));
+    QApplication::processEvents();
+    save(window, out.filePath("beacons-problem.png"));
+    SymbolChooser chooser({'/', '>'});
+    chooser.show();
+    save(chooser, out.filePath("symbol-chooser.png"));
+    chooser.findChild<QLineEdit*>("SymbolSearch")->setText("truck");
+    save(chooser, out.filePath("symbol-chooser-truck.png"));
+
     SplashScreen splash(splashPicture());
     splash.show();
     save(splash, out.filePath("splash.png"));
@@ -85,6 +99,7 @@ int main(int argc, char** argv) {
     SimulatedTracker tracker;
     DeviceSession session(tracker);
     attachCommands(downloader, session);
+    downloader.beaconPreview()->setGpsMemory(&session.gps);
     downloader.show();
     downloader.commandButton(CommandButton::ReadMemory)->click();
     if (auto* view = downloader.findChild<TrackViewWindow*>("TrackView")) {
@@ -93,5 +108,9 @@ int main(int argc, char** argv) {
                     qPrintable(view->summary()));
         save(*view, out.filePath("track-view.png"));
     }
+    // The GPS placeholders from the last record of the download.
+    downloader.pageControl()->setCurrentIndex(static_cast<int>(Page::Beacons));
+    QApplication::processEvents();
+    save(downloader, out.filePath("beacons-after-download.png"));
     return 0;
 }
