@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "recording_host.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 
@@ -10,8 +9,7 @@ namespace {
 
 class BeaconPackets : public testing::Test {
   protected:
-    BeaconPackets() { applyStartupDefaults(form, host); }
-    RecordingHost host;
+    BeaconPackets() { applyStartupDefaults(form); }
     MemoryForm form;
     const QDateTime now{QDate(2026, 12, 7), QTime(19, 5, 42), Qt::UTC};
 };

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "aprs/beacon_packets.h"
-#include "recording_host.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 
@@ -154,9 +153,8 @@ class DecoderAgreement : public testing::TestWithParam<Row> {};
 
 TEST_P(DecoderAgreement, ReaderAndDecodeAprsAgree) {
     const Row& row = GetParam();
-    RecordingHost host;
     MemoryForm form;
-    applyStartupDefaults(form, host);
+    applyStartupDefaults(form);
     form.setText("Beacon1_message", row.message);
     for (const auto& [name, text] : row.set) {
         form.setText(name, text);

@@ -250,7 +250,7 @@ TEST(ReplacedOutput, KeepsItsOwnerGroupAndMode) {
     ASSERT_EQ(chown(path.constData(), 4321, 4322), 0);
     ASSERT_EQ(chmod(path.constData(), 0640), 0);
 
-    CliHost host([](const QByteArray&) {}, false);
+    CliSink host([](const QByteArray&) {}, false);
     ASSERT_EQ(runCli({"veltromark-cli", "defaults", dir.filePath("out.cfg")}, host,
                      [](const QByteArray&) {}),
               0);
