@@ -5,6 +5,8 @@
 #   scripts/rehearse-ci.sh             the whole of .ci/run
 #   scripts/rehearse-ci.sh --windows   only scripts/build-windows.sh and the full
 #                                      scripts/test-windows.sh
+# With --windows, LINUX_BUILD_DIR may name a Linux build to compare with (default: one built
+# in the clone).
 # Each run works in a new folder under ${REHEARSAL_ROOT:-/tmp}, kept for a look afterwards;
 # its log is rehearsal.log there. Prints the time each step took, and the total.
 set -euo pipefail
@@ -28,7 +30,7 @@ status=0
     cd "$work/clone"
     if [ "$mode" = windows ]; then
         scripts/build-windows.sh
-        LINUX_BUILD_DIR=build scripts/test-windows.sh
+        LINUX_BUILD_DIR=${LINUX_BUILD_DIR:-build} scripts/test-windows.sh
     else
         .ci/run
     fi
