@@ -71,6 +71,19 @@ same() {
 same 0 defaults defaults.cfg
 STAMPED=defaults.bin same 0 encode defaults.cfg defaults.bin
 same 0 decode defaults.bin decoded.cfg
+# Text outside ASCII, in a UTF-8 file and in a Windows-1252 one: one image on both systems
+# (and from both files), and the same file back from it.
+for side in linux windows; do
+    sed 's/^Status=.*/Status=Caf\xc3\xa9 25\xc2\xb0C/' "$work/$side/defaults.cfg" > "$work/$side/utf8.cfg"
+    sed 's/^Status=.*/Status=Caf\xe9 25\xb0C/' "$work/$side/defaults.cfg" > "$work/$side/cp1252.cfg"
+done
+STAMPED=utf8.bin same 0 encode utf8.cfg utf8.bin
+STAMPED=cp1252.bin same 0 encode cp1252.cfg cp1252.bin
+if ! cmp -s -i 6 "$work/linux/utf8.bin" "$work/linux/cp1252.bin"; then
+    echo "FAIL the UTF-8 and the Windows-1252 file gave different images"
+    failures=$((failures + 1))
+fi
+same 0 decode utf8.bin utf8-back.cfg
 same 0 read-gps --simulate track.log --dump gps.bin --gpx track.gpx
 same 0 nmea gps.bin nmea.log --gpx nmea.gpx
 same 0 read-config --simulate tracker.cfg --image tracker.bin
