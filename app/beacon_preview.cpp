@@ -27,8 +27,9 @@ namespace {
 
 constexpr int kPreviewLines = 4;  // lines of a beacon's preview in view
 
-// Dashed, so that it reads apart from the solid red frame of a refused value.
-const char* const kWarningStyle = "border: 2px dashed #e0a000; border-radius: 2px;";
+// Dashed, so that it reads apart from the solid red frame of a refused value; the same frame
+// as the field marks' own warnings.
+const char* const kWarningStyle = "border: 2px dashed #f9a825; border-radius: 2px;";
 
 // A whole number of lines high, as the text lays them out (not always the font's line
 // spacing).
