@@ -52,7 +52,12 @@ void Button_save_to_fileClick(MainWindow& window) {
 
 void Button_read_from_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::OpenConfig)) {
-        window.showBoxes(importConfiguration(window.form(), *path).boxes);
+        const ImportOutcome imported = importConfiguration(window.form(), *path);
+        window.showBoxes(imported.boxes);
+        // The file is loaded all the same; the log tells what of it was not.
+        for (const UnreadValue& value : imported.unread) {
+            window.sink().log(value.line());
+        }
     }
 }
 

@@ -28,6 +28,7 @@
 #include "settings/memory_form.h"
 #include "settings/output_file.h"
 #include "settings/schema.h"
+#include "settings/visible_text.h"
 #include "sim/simulated_tracker.h"
 
 QString complaint(const QString& text) {
@@ -195,9 +196,9 @@ class GpxOutput {
 };
 
 // One line of the command's own result (a list of problems or differences) on standard
-// output.
+// output. Values from files may hold control characters; they are written out visibly.
 void printLine(Invocation& in, const QString& line) {
-    in.out((line + u'\n').toUtf8());
+    in.out((visibleText(line) + u'\n').toUtf8());
 }
 
 // --- Settings.
@@ -210,14 +211,29 @@ std::unique_ptr<MemoryForm> startupForm(CliSink& sink) {
 }
 
 // "Read from file" from `path`. A file that cannot be read is said so plainly instead of as
-// "not a Veltromark configuration file".
-bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path) {
+// "not a Veltromark configuration file". What of the file the import could not take goes to
+// `unread`, when given.
+bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path,
+                       std::vector<UnreadValue>* unread = nullptr) {
     QFile file(path);
     if (!openInput(sink, file)) {
         return false;
     }
     file.close();
-    return shown(sink, importConfiguration(form, path));
+    ImportOutcome imported = importConfiguration(form, path);
+    if (unread) {
+        *unread = std::move(imported.unread);
+    }
+    return shown(sink, imported);
+}
+
+// The lines `check` prints for the values a file could not give, one per value.
+QStringList unreadLines(const std::vector<UnreadValue>& unread) {
+    QStringList lines;
+    for (const UnreadValue& value : unread) {
+        lines << value.line();
+    }
+    return lines;
 }
 
 // "Save to file" into `out`, not yet put in place. The window's error box names the file; the
@@ -310,15 +326,20 @@ int runEncode(Invocation& in) {
 
 int runCheck(Invocation& in) {
     const auto form = startupForm(in.sink);
-    if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
+    std::vector<UnreadValue> unread;
+    if (!loadConfiguration(in.sink, *form, in.arguments[0], &unread)) {
         return kExitFailed;
+    }
+    // First what the file could not give, then what "Write config" would refuse.
+    for (const QString& line : unreadLines(unread)) {
+        printLine(in, line);
     }
     const std::vector<SettingProblem> problems = CheckSettings(*form);
     for (const SettingProblem& problem : problems) {
         printLine(in,
                   settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
     }
-    return problems.empty() ? kExitSuccess : kExitFailed;
+    return problems.empty() && unread.empty() ? kExitSuccess : kExitFailed;
 }
 
 namespace {
@@ -363,8 +384,10 @@ bool holdsImage(const QString& path) {
 }
 
 // One side of "diff": the tracker, an image (a .bin file, or a file that holds one) or a
-// configuration file, each onto the start-up settings.
-bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
+// configuration file, each onto the start-up settings. What a configuration file could not
+// give goes to `unread`, when given.
+bool loadSide(Invocation& in, MemoryForm& form, const QString& side,
+              std::vector<UnreadValue>* unread = nullptr) {
     if (side == QLatin1String("tracker")) {
         Tracker tracker(in);
         ConfigImage readImage{};
@@ -377,7 +400,44 @@ bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
         (file.isFile() && holdsImage(side))) {
         return loadImage(in.sink, form, side);
     }
-    return loadConfiguration(in.sink, form, side);
+    return loadConfiguration(in.sink, form, side, unread);
+}
+
+// One side of a "diff" line: the value as the window shows it and, when the file could not give
+// it, a mark that it is the default in place of what the file holds.
+QString diffSide(const QString& shown, const std::vector<UnreadValue>& unread,
+                 const std::string& name) {
+    const auto it = std::find_if(unread.begin(), unread.end(),
+                                 [&name](const UnreadValue& u) { return u.setting == name; });
+    return it == unread.end()
+               ? shown
+               : shown + QStringLiteral(" (default: line %1 not read)").arg(it->lineNumber);
+}
+
+// The lines of "diff": every setting that differs, or that one side's file could not give, even
+// when its default happens to equal the other side, in the order of the settings.
+QStringList diffLines(const Form& a, const Form& b, const std::vector<UnreadValue>& unreadA,
+                      const std::vector<UnreadValue>& unreadB) {
+    const std::vector<SettingDifference> differences = compareSettings(a, b);
+    const auto unreadIn = [](const std::vector<UnreadValue>& unread, const std::string& name) {
+        return std::any_of(unread.begin(), unread.end(),
+                           [&name](const UnreadValue& u) { return u.setting == name; });
+    };
+    QStringList lines;
+    for (const SettingDef& def : settings()) {
+        const auto d =
+            std::find_if(differences.begin(), differences.end(),
+                         [&def](const SettingDifference& x) { return x.setting == def.name; });
+        if (d == differences.end() && !unreadIn(unreadA, def.name) &&
+            !unreadIn(unreadB, def.name)) {
+            continue;
+        }
+        const QString shownA = d != differences.end() ? d->a : shownValue(a, def);
+        const QString shownB = d != differences.end() ? d->b : shownValue(b, def);
+        lines << settingPlace(def) + QStringLiteral(": ") + diffSide(shownA, unreadA, def.name) +
+                     QStringLiteral(" \u2192 ") + diffSide(shownB, unreadB, def.name);
+    }
+    return lines;
 }
 
 }  // namespace
@@ -393,15 +453,17 @@ int runDecode(Invocation& in) {
 int runDiff(Invocation& in) {
     const auto a = startupForm(in.sink);
     const auto b = startupForm(in.sink);
-    if (!loadSide(in, *a, in.arguments[0]) || !loadSide(in, *b, in.arguments[1])) {
+    std::vector<UnreadValue> unreadA;
+    std::vector<UnreadValue> unreadB;
+    if (!loadSide(in, *a, in.arguments[0], &unreadA) ||
+        !loadSide(in, *b, in.arguments[1], &unreadB)) {
         return kExitFailed;
     }
-    const std::vector<SettingDifference> differences = compareSettings(*a, *b);
-    for (const SettingDifference& d : differences) {
-        printLine(in, settingPlace(setting(d.setting)) + QStringLiteral(": ") + d.a +
-                          QStringLiteral(" \u2192 ") + d.b);
+    const QStringList lines = diffLines(*a, *b, unreadA, unreadB);
+    for (const QString& line : lines) {
+        printLine(in, line);
     }
-    return differences.empty() ? kExitSuccess : kExitFailed;
+    return lines.empty() ? kExitSuccess : kExitFailed;
 }
 
 int runBeacons(Invocation& in) {
@@ -608,8 +670,10 @@ int runList(Invocation& in) {
         const QString state = opened.opened ? QStringLiteral("can be opened")
                                             : QStringLiteral("cannot be opened: ") +
                                                   QString::fromStdString(opened.reason);
-        in.out(QStringList{QString::fromStdString(device.path), field(device.serialNumber),
-                           field(device.product), state}
+        // Tabs separate the fields; within them every control character is written out.
+        in.out(QStringList{visibleText(QString::fromStdString(device.path)),
+                           visibleText(field(device.serialNumber)),
+                           visibleText(field(device.product)), visibleText(state)}
                    .join(QLatin1Char('\t'))
                    .append(QLatin1Char('\n'))
                    .toLocal8Bit());

