@@ -63,10 +63,11 @@ const std::vector<Subcommand>& commands() {
         {"check",
          "List every setting of a configuration file that would be refused.",
          "Loads the configuration file onto the start-up settings as \"Read from file\" does "
-         "and checks every setting by the rules of \"Write config\". Each problem is one line, "
-         "\"page \u203A \u2026 \u203A label: message\", in the order \"Write config\" meets "
-         "them; the exit status is 1 when there is any, 0 when the file would be written as it "
-         "is.",
+         "and checks every setting by the rules of \"Write config\". First comes each value the "
+         "file holds but could not give (not a whole number, an item outside its list, a "
+         "damaged section or key line), then each problem, one line each, \"page \u203A \u2026 "
+         "\u203A label: message\", in the order \"Write config\" meets them; the exit status is "
+         "1 when there is any, 0 when the file would be written as it is.",
          {{"IN.cfg", "The configuration file to check."}},
          {},
          false,
@@ -77,7 +78,8 @@ const std::vector<Subcommand>& commands() {
          "holding one) or the word \"tracker\" for the configuration the tracker holds, read as "
          "\"Read config\" does. Each side is loaded onto the start-up settings, and every "
          "setting whose value differs is one line, \"page \u203A \u2026 \u203A label: A-value "
-         "\u2192 B-value\". The exit status is 0 when the two are the same, 1 when they differ. "
+         "\u2192 B-value\". A value that a file could not give is listed too, marked \"(default: "
+         "line N not read)\". The exit status is 0 when the two are the same, 1 when they differ. "
          "With --device, \"tracker\" is the tracker at that path.",
          {{"A", "The first configuration: a file, an image or \"tracker\"."},
           {"B", "The second configuration: a file, an image or \"tracker\"."}},

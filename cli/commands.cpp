@@ -212,7 +212,7 @@ std::unique_ptr<MemoryForm> startupForm(CliSink& sink) {
 
 // "Read from file" from `path`. A file that cannot be read is said so plainly instead of as
 // "not a Veltromark configuration file". What of the file the import could not take goes to
-// `unread`, when given.
+// `unread`, when given, and is otherwise logged, as the window logs it.
 bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path,
                        std::vector<UnreadValue>* unread = nullptr) {
     QFile file(path);
@@ -221,10 +221,15 @@ bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path,
     }
     file.close();
     ImportOutcome imported = importConfiguration(form, path);
+    const bool ok = shown(sink, imported);
     if (unread) {
         *unread = std::move(imported.unread);
+    } else {
+        for (const UnreadValue& value : imported.unread) {
+            sink.log(value.line());
+        }
     }
-    return shown(sink, imported);
+    return ok;
 }
 
 // The lines `check` prints for the values a file could not give, one per value.

@@ -187,7 +187,8 @@ QString stepTitle(const EncodeStep& step) {
         return step.title;
     }
     const SettingDef& def = setting(step.setting);
-    return def.group.isEmpty() ? settingTitle(def) : def.group + u' ' + settingTitle(def);
+    const QString title = def.title.isEmpty() ? settingTitle(def) : def.title;
+    return def.group.isEmpty() ? title : def.group + u' ' + title;
 }
 
 void copyBytes(ConfigImage& image, int offset, const QByteArray& bytes) {

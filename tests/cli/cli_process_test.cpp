@@ -268,6 +268,27 @@ TEST_F(CliTest, DiffListsExactlyTheChangedSettings) {
         << tracker.out.toStdString();
 }
 
+// What a file could not give: "check" names it and fails; "diff" marks it even where the default
+// equals the other side. Neither writes a control character of a file to the terminal.
+TEST_F(CliTest, CheckAndDiffTellWhatAFileCouldNotGive) {
+    ASSERT_EQ(cli({"defaults", path("a.cfg")}).status, 0);
+    const QString bad = editedDefaults("bad.cfg", "TXdelay=250", "TXdelay=5OO");
+    const CliRun check = cli({"check", bad});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(QString::fromUtf8(check.out),
+              "Radio \u203A TX delay [ms]: line 10: TXdelay=5OO is not a whole number; the "
+              "default 250 is used instead.\n");
+    const CliRun diff = cli({"diff", path("a.cfg"), bad});
+    EXPECT_EQ(diff.status, 1);
+    EXPECT_EQ(QString::fromUtf8(diff.out),
+              "Radio \u203A TX delay [ms]: \"250\" \u2192 \"250\" (default: line 10 not read)\n");
+
+    const QString hostile = editedDefaults("esc.cfg", "Status=", "Status=\x1B]0;owned\x07");
+    const CliRun escaped = cli({"diff", path("a.cfg"), hostile});
+    EXPECT_EQ(QString::fromUtf8(escaped.out),
+              "Position reports \u203A Status text: \"\" \u2192 \"\\x1B]0;owned\\x07\"\n");
+}
+
 // "beacons" prints each beacon's packet and its reading, and exits 1 when one has a problem;
 // with --gps the GPS samples are the dump's last record.
 TEST_F(CliTest, BeaconsShowEachPacketAndItsProblems) {
