@@ -36,7 +36,6 @@
 //   kept). A file that is valid UTF-8 is UTF-8 text, on every system; any other file is
 //   Windows-1252, as older Windows installs wrote them. A file that starts with a UTF-16 byte
 //   order mark (either byte order) is UTF-16 text, and is written back so.
-//
 // - A section or key name that holds a control character (below 0x20, or 0x7F) is damaged: it
 //   matches no name a reader asks for, as the rules above say, but damagedEntry() finds the entry
 //   that it hides.

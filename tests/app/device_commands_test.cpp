@@ -221,6 +221,20 @@ TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
     press(CommandButton::ReadFromFile);
     EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
     EXPECT_TRUE(dialogs.errors.isEmpty());
+
+    // A value the file cannot give: the file is read all the same, and the log says so.
+    QFile file(dir.filePath("mine.cfg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray edited = file.readAll().replace("TXdelay=250", "TXdelay=5OO");
+    file.resize(0);
+    file.write(edited);
+    file.close();
+    w.form().setText("Callsign", "OTHER");
+    press(CommandButton::ReadFromFile);
+    EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+    EXPECT_TRUE(logLines().last().endsWith(
+        ": TXdelay=5OO is not a whole number; the default 250 is used instead."))
+        << logLines().last().toStdString();
 }
 
 TEST_F(DeviceCommandsTest, CancelledFileDialogsDoNothing) {
