@@ -147,12 +147,9 @@ class WriteConfig : public OperationTest {
         return host.run([&] { return writeConfiguration(link, host, form, writeImage, plan); }).ok;
     }
     std::vector<Backup> backups() const { return listBackups(folder.path()); }
-    static QByteArray bytes(const ConfigImage& image) {
-        return QByteArray(reinterpret_cast<const char*>(image.data()), kImageSize);
-    }
-    static QByteArray contents(const Backup& backup) {
-        QFile f(backup.path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    static ConfigImage stored(const Backup& backup) {
+        QString failure;
+        return loadBackup(backup.path, &failure).value_or(ConfigImage{});
     }
     QString wayBack(const Backup& b) const {
         return "Its configuration from before the write is in the backup " +
@@ -171,7 +168,7 @@ TEST_F(WriteConfig, FullWriteBacksUpWritesAndVerifies) {
     ASSERT_EQ(backups().size(), 1u);
     const Backup backup = backups()[0];
     EXPECT_EQ(backup.fileName(), "20270115T080000Z-SQ3VTM-9-fw107.bin");
-    EXPECT_EQ(contents(backup), bytes(before));
+    EXPECT_EQ(stored(backup), before);
     QStringList want;
     want << kFound << "Backup: reading the tracker's configuration."
          << pageLines("Page read", 1, 256, 256)
@@ -245,10 +242,8 @@ TEST_F(WriteConfig, UnplugAtPage20ThenRestoreGivesBackTheTrackersBytes) {
     sim.replug();
     host.clock += 60;
     ASSERT_EQ(backups().size(), 1u);
-    QString failure;
-    const std::optional<ConfigImage> image = loadBackup(backups()[0].path, &failure);
-    ASSERT_TRUE(image) << failure.toStdString();
-    EXPECT_TRUE(host.run([&] { return restoreConfiguration(link, host, *image, plan); }).ok);
+    const ConfigImage image = stored(backups()[0]);
+    EXPECT_TRUE(host.run([&] { return restoreConfiguration(link, host, image, plan); }).ok);
     EXPECT_EQ(sim.eeprom(), before);
     EXPECT_EQ(host.logLines.last(), "Eeprom write success");
     // The half-written image was kept too before the restore wrote over it.
@@ -264,7 +259,7 @@ TEST_F(WriteConfig, ADamagedTrackerIsBackedUpAndWritten) {
     ASSERT_EQ(backups().size(), 1u);
     EXPECT_TRUE(backups()[0].damaged);
     EXPECT_TRUE(backups()[0].fileName().endsWith("-fw107-damaged.bin"));
-    EXPECT_EQ(contents(backups()[0]), bytes(damaged));
+    EXPECT_EQ(stored(backups()[0]), damaged);
     EXPECT_TRUE(host.logLines.contains(
         "Backup saved, marked damaged (the tracker's configuration fails its checksum): " +
         QDir::toNativeSeparators(backups()[0].path)));
