@@ -157,7 +157,7 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
          "",
          {"write-config", defaults},
          0,
-         {kFound, "Page written: 1/256"},
+         {"Page written: 256/256", "Verify: reading the configuration back."},
          {"hidraw0"},
          [&](const Outcome& r) {
              EXPECT_EQ(r.log.last(), "Eeprom write success");
