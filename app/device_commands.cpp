@@ -1,11 +1,18 @@
 #include "app/device_commands.h"
 
+#include <QDir>
 #include <QPushButton>
 
+#include "app/backups_window.h"
+#include "app/compare_window.h"
 #include "app/main_window.h"
 #include "app/track_view_window.h"
 #include "configfile/config_file.h"
+#include "image/compare.h"
+#include "image/decoder.h"
 #include "operations/config_transfer.h"
+#include "rules/startup_defaults.h"
+#include "settings/memory_form.h"
 
 namespace {
 
@@ -24,6 +31,11 @@ class CommandButtonsDisabled {
     MainWindow& window_;
 };
 
+// How the window writes a backup back.
+BackupPlan windowBackups(const DeviceSession& s) {
+    return {s.backupFolder, QStringLiteral("\"Restore\u2026\"")};
+}
+
 }  // namespace
 
 void Button_read_configClick(MainWindow& window, DeviceSession& s) {
@@ -31,7 +43,9 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
 }
 
 void Button_write_configClick(MainWindow& window, DeviceSession& s) {
-    window.showBoxes(writeConfiguration(s.link, window.sink(), window.form(), s.writeImage).boxes);
+    window.showBoxes(
+        writeConfiguration(s.link, window.sink(), window.form(), s.writeImage, windowBackups(s))
+            .boxes);
 }
 
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
@@ -84,6 +98,68 @@ void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
     window.showBoxes(outcome.boxes);
 }
 
+void restoreBackup(MainWindow& window, DeviceSession& s) {
+    const std::vector<Backup> backups = listBackups(s.backupFolder);
+    const QString folder = QDir::toNativeSeparators(s.backupFolder);
+    if (backups.empty()) {
+        window.showBoxes({informationBox(
+            QStringLiteral("There are no configuration backups in %1 yet. \"Write config\" "
+                           "makes one before every write.")
+                .arg(folder))});
+        return;
+    }
+    BackupsWindow list(backups, s.backupFolder, &window);
+    window.sink().flush();
+    window.dialogs().showModal(&list);
+    const std::optional<Backup> chosen = list.chosen();
+    if (!chosen) {
+        return;
+    }
+    QString failure;
+    const std::optional<ConfigImage> image = loadBackup(chosen->path, &failure);
+    if (!image) {
+        window.showBoxes({informationBox(failure)});
+        return;
+    }
+    const QString name = chosen->fileName();
+    const bool damaged = !CheckImage(*image);
+    if (!damaged) {
+        // What the backup would bring back, against what the window holds now.
+        MemoryForm backup;
+        applyStartupDefaults(backup);
+        if (DecodeImage(backup, *image).ok) {
+            const std::vector<SettingDifference> differences =
+                compareSettings(window.form(), backup);
+            CompareWindow compare(differences, name, &window);
+            std::string shown;
+            QObject::connect(&compare, &CompareWindow::settingChosen, &window,
+                             [&shown](const QString& setting) { shown = setting.toStdString(); });
+            window.dialogs().showModal(&compare);
+            if (!shown.empty()) {
+                window.showSetting(shown);
+                return;  // the user went to look at a setting, not to write
+            }
+        }
+    }
+    const QString question =
+        damaged ? QStringLiteral(
+                      "The backup %1 is marked damaged: its checksum or end marker is "
+                      "wrong, so the tracker may not work with it. Write it to the "
+                      "tracker all the same?")
+                      .arg(name)
+                : QStringLiteral(
+                      "Write the backup %1 (%2) to the tracker? It replaces the "
+                      "tracker's whole configuration; a backup of the present one is "
+                      "made first.")
+                      .arg(name, chosen->station());
+    if (!window.dialogs().question(&window, QStringLiteral("Restore"), question)) {
+        return;
+    }
+    window.sink().log(
+        QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(chosen->path)));
+    window.showBoxes(restoreConfiguration(s.link, window.sink(), *image, windowBackups(s)).boxes);
+}
+
 void attachCommands(MainWindow& window, DeviceSession& s) {
     window.setCommand(CommandButton::ReadConfig,
                       [&window, &s] { Button_read_configClick(window, s); });
@@ -116,4 +192,5 @@ void attachCommands(MainWindow& window, DeviceSession& s) {
     });
     window.setCommand(CommandButton::EraseMemory,
                       [&window, &s] { Button_erase_memoryClick(window, s); });
+    window.setRestoreCommand([&window, &s] { restoreBackup(window, s); });
 }

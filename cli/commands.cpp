@@ -2,11 +2,19 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextStream>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <optional>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "aprs/beacon_packets.h"
 #include "cli/cli_sink.h"
@@ -18,6 +26,7 @@
 #include "image/decoder.h"
 #include "image/encoder.h"
 #include "image/image.h"
+#include "operations/config_backup.h"
 #include "operations/config_transfer.h"
 #include "operations/firmware_resource.h"
 #include "operations/firmware_upload.h"
@@ -52,6 +61,7 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
         {QStringLiteral("unplug"), SimulatedFault::Unplug},
         {QStringLiteral("noreply"), SimulatedFault::NoReply},
         {QStringLiteral("badsum"), SimulatedFault::BadSum},
+        {QStringLiteral("wrongpage"), SimulatedFault::WrongPage},
     };
     const auto kind = kinds.find(parts[0]);
     if (kind == kinds.end()) {
@@ -294,6 +304,9 @@ class Tracker {
                 break;
             case SimulatedFault::BadSum:
                 sim.injectFault({.fault = Fault::BadPageSum, .exchange = fault.exchange});
+                break;
+            case SimulatedFault::WrongPage:
+                sim.injectFault({.fault = Fault::StoredWrongly, .exchange = fault.exchange});
                 break;
             case SimulatedFault::NoOpen:
                 sim.failOpen("permission denied");
@@ -579,6 +592,41 @@ int runReadConfig(Invocation& in) {
     return status(commitOutputs(in.sink, {&config, image.get()}));
 }
 
+namespace {
+
+// How the tool writes a backup back.
+BackupPlan toolBackups() {
+    return {defaultBackupFolder(), QStringLiteral("\"veltromark-cli restore %1\"")};
+}
+
+bool inputIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdin)) != 0;
+#else
+    return isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+// True when the user agrees: --yes, or "y" typed on a terminal. Without a terminal and
+// without --yes nothing is written.
+bool agreed(Invocation& in, const QString& question) {
+    if (in.yes) {
+        return true;
+    }
+    if (!inputIsTerminal()) {
+        in.sink.say(question);
+        in.sink.say(complaint(QStringLiteral("no terminal to answer on; give --yes to go on")));
+        return false;
+    }
+    in.sink.say(question + QStringLiteral(" [y/N]"));
+    QTextStream input(stdin);
+    const QString answer = input.readLine().trimmed();
+    return answer.compare(QLatin1String("y"), Qt::CaseInsensitive) == 0 ||
+           answer.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
 int runWriteConfig(Invocation& in) {
     const auto form = startupForm(in.sink);
     if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
@@ -586,7 +634,8 @@ int runWriteConfig(Invocation& in) {
     }
     Tracker tracker(in);
     ConfigImage writeImage{};
-    return status(shown(in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage)));
+    return status(shown(
+        in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage, toolBackups())));
 }
 
 int runReadGps(Invocation& in) {
@@ -684,4 +733,65 @@ int runList(Invocation& in) {
                    .toLocal8Bit());
     }
     return kExitSuccess;
+}
+
+int runBackups(Invocation& in) {
+    const QString folder = defaultBackupFolder();
+    const std::vector<Backup> backups = listBackups(folder);
+    if (backups.empty()) {
+        in.sink.say(QStringLiteral("No configuration backups in %1.")
+                        .arg(QDir::toNativeSeparators(folder)));
+        return kExitSuccess;
+    }
+    // Newest first, tab-separated: time (UTC), station, firmware, USB serial, state, file.
+    for (auto b = backups.rbegin(); b != backups.rend(); ++b) {
+        printLine(in, QStringList{b->time.toString(Qt::ISODate), b->station(),
+                                  b->firmware ? QString::asprintf("%.2f", *b->firmware / 100.0)
+                                              : QStringLiteral("-"),
+                                  b->serial.isEmpty() ? QStringLiteral("-") : b->serial,
+                                  b->damaged ? QStringLiteral("damaged") : QStringLiteral("good"),
+                                  QDir::toNativeSeparators(b->path)}
+                          .join(QLatin1Char('\t')));
+    }
+    return kExitSuccess;
+}
+
+int runRestore(Invocation& in) {
+    // A path, or the name of a backup in the backups folder as "backups" lists it.
+    QString path = in.arguments[0];
+    if (!QFileInfo::exists(path) && !path.contains(QLatin1Char('/')) &&
+        !path.contains(QLatin1Char('\\'))) {
+        const QString inFolder = QDir(defaultBackupFolder()).filePath(path);
+        if (QFileInfo::exists(inFolder)) {
+            path = inFolder;
+        }
+    }
+    if (!regularFile(in.sink, path)) {
+        return kExitFailed;
+    }
+    QString failure;
+    const std::optional<ConfigImage> image = loadBackup(path, &failure);
+    if (!image) {
+        in.sink.say(complaint(failure));
+        return kExitFailed;
+    }
+    const QString name = QFileInfo(path).fileName();
+    const QString question =
+        CheckImage(*image)
+            ? QStringLiteral(
+                  "Write the backup %1 to the tracker? It replaces the tracker's whole "
+                  "configuration; a backup of the present one is made first.")
+                  .arg(name)
+            : QStringLiteral(
+                  "The backup %1 is marked damaged: its checksum or end marker is "
+                  "wrong, so the tracker may not work with it. Write it to the "
+                  "tracker all the same?")
+                  .arg(name);
+    if (!agreed(in, question)) {
+        return kExitFailed;
+    }
+    Tracker tracker(in);
+    in.sink.log(QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(path)));
+    return status(
+        shown(in.sink, restoreConfiguration(tracker.link(), in.sink, *image, toolBackups())));
 }

@@ -31,6 +31,7 @@ class DeviceCommandsTest : public ::testing::Test {
     DeviceCommandsTest() {
         attachCommands(w, session);
         session.firmwareSource = demoFirmware;
+        session.backupFolder = backups.path();
         w.show();
     }
 
@@ -63,6 +64,7 @@ class DeviceCommandsTest : public ::testing::Test {
         tracker.setWait([check = std::move(check)](std::chrono::microseconds) { check(); });
     }
 
+    QTemporaryDir backups;
     TestWindow t;
     MainWindow& w = *t.window;
     RecordingDialogs& dialogs = *t.dialogs;
@@ -82,6 +84,29 @@ TEST_F(DeviceCommandsTest, ReadConfigFillsTheWindow) {
     EXPECT_EQ(w.progressBar()->maximum(), 256);
     EXPECT_EQ(w.progressBar()->value(), 0);
     EXPECT_FALSE(session.link.isOpen());
+}
+
+TEST_F(DeviceCommandsTest, RestoreShowsTheBackupAsksAndWritesItBack) {
+    const ConfigImage before = tracker.eeprom();
+    w.form().setText("Callsign", "SP3ABC");
+    press(CommandButton::WriteConfig);
+    ASSERT_NE(tracker.eeprom(), before);
+    QStringList shown;
+    dialogs.onModal = [&](QDialog* window) {
+        shown << window->objectName();
+        window->accept();  // the newest backup; the compare list closed
+    };
+    w.restoreButton()->click();
+    EXPECT_EQ(shown, (QStringList{"BackupsWindow", "CompareWindow"}));
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].startsWith("Restore: Write the backup "));
+    EXPECT_NE(tracker.eeprom(), before);  // answered No
+
+    dialogs.questionAnswer = true;
+    w.restoreButton()->click();
+    EXPECT_EQ(tracker.eeprom(), before);
+    EXPECT_EQ(logLines().last(), "Eeprom write success");
+    EXPECT_TRUE(allButtonsEnabled(true) && w.restoreButton()->isEnabled());
 }
 
 TEST_F(DeviceCommandsTest, LogIsOnScreenBeforeADialogShows) {
