@@ -10,6 +10,7 @@
 #include "rules/serial_interlocks.h"
 #include "settings/form.h"
 #include "settings/outcome.h"
+#include "version.h"
 
 namespace {
 
@@ -89,7 +90,8 @@ Outcome importConfiguration(Form& form, const ProfileFile& file) {
     }
     const KeyRow& version = headerRow("Version");
     if (file.readText(version.section, version.key, version.defaultText) !=
-        QLatin1String(kConfigVersion)) {
+        QLatin1String(kConfigFormatVersion.data(),
+                      static_cast<qsizetype>(kConfigFormatVersion.size()))) {
         outcome.boxes.push_back(informationBox(kOtherVersion));
     }
 

@@ -9,6 +9,7 @@
 #include "settings/form.h"
 #include "settings/number.h"
 #include "settings/schema.h"
+#include "version.h"
 
 namespace {
 
@@ -396,7 +397,7 @@ bool CheckLongitude(const QString& t) {
 std::optional<QString> EncodeSettings(const Form& form, std::int64_t now, ConfigImage& writeImage) {
     std::optional<QString> refusal;
     writeImage.fill(0);
-    std::copy(ConfigVersionText.begin(), ConfigVersionText.end(),
+    std::copy(kConfigFormatVersion.begin(), kConfigFormatVersion.end(),
               writeImage.begin() + kVersionOffset);
     Encoder encoder(form, writeImage,
                     [&refusal](const std::string&, const QString& message) { refusal = message; });

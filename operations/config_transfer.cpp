@@ -5,6 +5,7 @@
 #include "image/decoder.h"
 #include "image/encoder.h"
 #include "operations/operation_support.h"
+#include "version.h"
 
 namespace {
 
@@ -78,11 +79,11 @@ Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Form& fo
         sink.log("Firmware version read error.");
         return sink.failure();
     }
-    if (*version != ConfiguratorFirmwareVersion) {
+    if (*version != kTrackerFirmwareVersion) {
         return sink.failure(informationBox(QString::asprintf(
             "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
             "upload new firmware using \"Upload firmware\" button.",
-            *version / 100.0, ConfiguratorFirmwareVersion / 100.0)));
+            *version / 100.0, kTrackerFirmwareVersion / 100.0)));
     }
     return writeEeprom(sink, link, writeImage) ? sink.success() : sink.failure();
 }
