@@ -366,6 +366,14 @@ QJsonObject diffJson(const QStringList& sides, const Form& a, const Form& b,
             {QStringLiteral("differences"), list}};
 }
 
+QJsonObject trackerJson(const HidDeviceInfo& device, const OpenResult& opened) {
+    return {{QStringLiteral("path"), QString::fromStdString(device.path)},
+            {QStringLiteral("serialNumber"), QString::fromStdString(device.serialNumber)},
+            {QStringLiteral("product"), QString::fromStdString(device.product)},
+            {QStringLiteral("canOpen"), opened.opened},
+            {QStringLiteral("reason"), QString::fromStdString(opened.reason)}};
+}
+
 }  // namespace
 
 int runDefaults(Invocation& in) {
@@ -696,12 +704,7 @@ int runList(Invocation& in) {
         const OpenResult opened = bus.open(device.path);
         bus.close();
         if (in.json) {
-            trackers.append(QJsonObject{
-                {QStringLiteral("path"), QString::fromStdString(device.path)},
-                {QStringLiteral("serialNumber"), QString::fromStdString(device.serialNumber)},
-                {QStringLiteral("product"), QString::fromStdString(device.product)},
-                {QStringLiteral("canOpen"), opened.opened},
-                {QStringLiteral("reason"), QString::fromStdString(opened.reason)}});
+            trackers.append(trackerJson(device, opened));
             continue;
         }
         const QString state = opened.opened ? QStringLiteral("can be opened")
