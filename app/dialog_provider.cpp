@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -53,6 +55,35 @@ FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder)
     return {};
 }
 
+QString startingFolder(const QString& portableFolder, const QString& lastFolder,
+                       const QString& documentsFolder) {
+    for (const QString& folder : {portableFolder, lastFolder, documentsFolder}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+            return folder;
+        }
+    }
+    return QDir::homePath();
+}
+
+namespace {
+
+QString folderKey(const QString& portableFolder) {
+    return QStringLiteral("LastFolders/") + QFileInfo(portableFolder).fileName();
+}
+
+}  // namespace
+
+QString rememberedFolder(const QSettings& settings, const QString& portableFolder) {
+    if (settings.status() != QSettings::NoError) {
+        return {};
+    }
+    return settings.value(folderKey(portableFolder)).toString();
+}
+
+void rememberFolder(QSettings& settings, const QString& portableFolder, const QString& folder) {
+    settings.setValue(folderKey(portableFolder), folder);
+}
+
 void QtDialogProvider::information(QWidget* parent, const QString& title, const QString& text) {
     showBox(parent, QMessageBox::Information, title, text);
 }
@@ -79,24 +110,25 @@ std::optional<QString> QtDialogProvider::chooseFile(QWidget* parent, FileDialog 
     if (!setup.confirmOverwrite) {
         fileDialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
-    const QString last = lastPath_.value(dialog);
-    if (!last.isEmpty()) {
-        fileDialog.setDirectory(QFileInfo(last).absolutePath());
-        fileDialog.selectFile(QFileInfo(last).fileName());
-    } else {
-        // A missing folder is left to the dialog, which then opens in its own default.
-        if (QDir(setup.folder).exists()) {
-            fileDialog.setDirectory(setup.folder);
-        }
-        if (!setup.defaultName.isEmpty()) {
-            fileDialog.selectFile(setup.defaultName);
-        }
+    // The program's own settings: only the last folders are kept there.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("veltromark"),
+                       QStringLiteral("veltromark"));
+    const QString folder =
+        startingFolder(setup.folder, rememberedFolder(settings, setup.folder),
+                       QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    fileDialog.setDirectory(folder);
+    const QFileInfo last(lastPath_.value(dialog));
+    if (!last.filePath().isEmpty() && last.absolutePath() == QFileInfo(folder).absoluteFilePath()) {
+        fileDialog.selectFile(last.fileName());
+    } else if (!setup.defaultName.isEmpty()) {
+        fileDialog.selectFile(setup.defaultName);
     }
     if (fileDialog.exec() != QDialog::Accepted || fileDialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     const QString chosen = fileDialog.selectedFiles().constFirst();
     lastPath_.insert(dialog, chosen);
+    rememberFolder(settings, setup.folder, QFileInfo(chosen).absolutePath());
     return chosen;
 }
 

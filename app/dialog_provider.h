@@ -5,6 +5,7 @@
 #include <optional>
 
 class QDialog;
+class QSettings;
 class QWidget;
 
 // The file dialogs of the program: three of the main window, four of the track view.
@@ -22,7 +23,7 @@ enum class FileDialog {
 struct FileDialogSetup {
     QString filter;       // "Veltromark config files (*.cfg)"
     QString defaultName;  // preset file name, empty for none
-    QString folder;       // starting folder (beside the executable; never created here)
+    QString folder;       // the portable folder beside the executable (never created here)
     bool save;            // a save dialog (else an open dialog)
     bool confirmOverwrite;
 };
@@ -30,6 +31,17 @@ struct FileDialogSetup {
 // The setup of each file dialog: filters, preset names and the `config` / `logs` folders
 // beside the executable in `programFolder`.
 FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder);
+
+// The folder a file dialog opens in: the portable folder beside the executable when it exists
+// (a portable install), else the folder last used for that kind of file, else the user's
+// documents folder, else the home folder.
+QString startingFolder(const QString& portableFolder, const QString& lastFolder,
+                       const QString& documentsFolder);
+
+// The folder last used for the files of a portable folder's kind (`config`, `logs`), as kept in
+// `settings`; empty when none is kept. A damaged settings file reads as none kept.
+QString rememberedFolder(const QSettings& settings, const QString& portableFolder);
+void rememberFolder(QSettings& settings, const QString& portableFolder, const QString& folder);
 
 // Everything modal the window shows. The window and its sink reach the user only through
 // this interface, so tests put a recording implementation in place and never block.
@@ -50,8 +62,10 @@ class DialogProvider {
     virtual void showModal(QDialog* window) = 0;
 };
 
-// The real dialogs: QMessageBox and QFileDialog. Each file dialog remembers the last path
-// chosen in it and opens there the next time.
+// The real dialogs: QMessageBox and QFileDialog. The file dialogs open in startingFolder(); the
+// folder of each file chosen is remembered for its kind across runs, in the program's settings
+// at the platform's standard place. Within a run a dialog also offers the name last chosen in
+// it again.
 class QtDialogProvider : public DialogProvider {
   public:
     void information(QWidget* parent, const QString& title, const QString& text) override;

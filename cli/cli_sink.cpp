@@ -152,7 +152,20 @@ void CliSink::endProgress() {
     active_ = false;
 }
 
+void CliSink::writeHeldLog() {
+    for (const QString& line : held_) {
+        writeLine(line);
+    }
+    held_.clear();
+    heldPending_ = false;
+}
+
 void CliSink::log(const QString& line) {
+    if (quiet_) {
+        held_.push_back(line);
+        heldPending_ = true;
+        return;
+    }
     if (!active_) {
         writeLine(line);
         return;
@@ -164,7 +177,8 @@ void CliSink::log(const QString& line) {
 
 void CliSink::progressStart(int maximum) {
     endProgress();
-    if (!terminal_) {
+    heldPending_ = false;  // a loop's steps follow its own lines only
+    if (!terminal_ || quiet_) {
         return;
     }
     active_ = true;
@@ -178,6 +192,10 @@ void CliSink::progressStart(int maximum) {
 }
 
 void CliSink::progressStep() {
+    if (quiet_ && heldPending_) {
+        held_.pop_back();  // a page that went through
+        heldPending_ = false;
+    }
     if (!active_) {
         return;
     }

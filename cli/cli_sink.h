@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "settings/outcome.h"
 #include "settings/progress_sink.h"
@@ -35,6 +36,11 @@ class CliSink : public ProgressSink {
     // Real waits are divided by this (a simulated tracker counts polls, not seconds).
     void setSleepDivisor(int divisor) { sleepDivisor_ = divisor < 1 ? 1 : divisor; }
     void setClock(Clock clock) { clock_ = std::move(clock); }
+    // --quiet: the activity log and the progress are held back instead of written (all but the
+    // lines of pages that went through); say() and show() still write.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    // Writes the log held back so far: how a failing command got where it stopped.
+    void writeHeldLog();
 
     // A line of the tool's own (not the window's), written like a log line.
     void say(const QString& line);
@@ -71,6 +77,10 @@ class CliSink : public ProgressSink {
     int width_ = 80;
     Clock clock_;
     int sleepDivisor_ = 1;
+
+    bool quiet_ = false;
+    std::vector<QString> held_;  // --quiet: log lines not yet written
+    bool heldPending_ = false;   // the last held line may be a page line a step will follow
 
     // Progress display on a terminal.
     bool active_ = false;

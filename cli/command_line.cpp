@@ -22,6 +22,8 @@ struct Positional {
     const char* name;
     const char* help;
     bool optional = false;
+    // A word the argument takes besides a file ("tracker"); completion offers it.
+    const char* word = nullptr;
 };
 struct ValueOption {
     const char* name;
@@ -37,6 +39,7 @@ struct Subcommand {
     bool device = false;
     int (*run)(Invocation&);
     bool picksDevice = true;  // a device command that takes --device
+    bool json = false;        // takes --json: the result as one JSON document
     bool asks = false;        // asks before it acts; --yes answers for the user
 };
 
@@ -72,7 +75,9 @@ const std::vector<Subcommand>& commands() {
          {{"IN.cfg", "The configuration file to check."}},
          {},
          false,
-         runCheck},
+         runCheck,
+         true,
+         true},
         {"diff",
          "List the settings that differ between two configurations.",
          "Each side is a configuration file, a configuration image (a .bin file, or any file "
@@ -82,11 +87,13 @@ const std::vector<Subcommand>& commands() {
          "\u2192 B-value\". A value that a file could not give is listed too, marked \"(default: "
          "line N not read)\". The exit status is 0 when the two are the same, 1 when they differ. "
          "With --device, \"tracker\" is the tracker at that path.",
-         {{"A", "The first configuration: a file, an image or \"tracker\"."},
-          {"B", "The second configuration: a file, an image or \"tracker\"."}},
+         {{"A", "The first configuration: a file, an image or \"tracker\".", false, "tracker"},
+          {"B", "The second configuration: a file, an image or \"tracker\".", false, "tracker"}},
          {},
          true,
-         runDiff},
+         runDiff,
+         true,
+         true},
         {"beacons",
          "Show each beacon's packet and what a receiver reads in it.",
          "Loads a configuration file, a configuration image or (with the word \"tracker\") the "
@@ -96,7 +103,7 @@ const std::vector<Subcommand>& commands() {
          "the time now), 12.6 V and 21 degrees. Each packet is followed by its reading (kind, "
          "position, symbol, comment) or its problems. The exit status is 1 when a beacon has a "
          "problem.",
-         {{"CONFIG", "A configuration file, an image or \"tracker\"."}},
+         {{"CONFIG", "A configuration file, an image or \"tracker\".", false, "tracker"}},
          {{"gps", "IN.bin", "Take the GPS samples from the last record of this GPS memory dump."}},
          true,
          runBeacons},
@@ -170,7 +177,8 @@ const std::vector<Subcommand>& commands() {
          {},
          true,
          runList,
-         false},
+         false,
+         true},
         {"backups",
          "List the configuration backups made before each write.",
          "Before every write-config, restore or \"Write config\" of the window, the tracker's "
@@ -186,15 +194,17 @@ const std::vector<Subcommand>& commands() {
         {"restore",
          "Write a configuration backup back to the tracker.",
          "Writes the image of a backup (a file, or a name that backups lists) to the tracker "
-         "exactly as it is stored, as \"Restore\u2026\" of the window does: only to firmware "
-         "1.07 and only an image of configuration version v1.07, after a backup of what the "
-         "tracker holds now, and read back to check it. Asks first on a terminal; without one "
+         "exactly as it is stored, as \"Restore\u2026\" of the window does: only to the "
+         "firmware that write-config writes to and only an image of the configuration version "
+         "this program writes, after a backup of what the tracker holds now, and read back to "
+         "check it. Asks first on a terminal; without one "
          "it needs --yes. A backup marked damaged is named so in the question.",
          {{"BACKUP", "The backup to write."}},
          {},
          true,
          runRestore,
          true,
+         false,
          true},
     };
     return table;
@@ -207,6 +217,9 @@ QString synopsis(const Subcommand& c) {
     }
     for (const ValueOption& o : c.options) {
         parts << QStringLiteral("[--%1 %2]").arg(o.name, o.valueName);
+    }
+    if (c.json) {
+        parts << QStringLiteral("[--json]");
     }
     if (c.device && c.picksDevice) {
         parts << QStringLiteral("[--device PATH]");
@@ -247,18 +260,24 @@ QString toolHelp() {
     text += QStringLiteral(
         "\nOptions:\n"
         "  -h, --help   Show this help; COMMAND --help shows the help of a command.\n"
+        "  -q, --quiet  Write only errors and results (see below).\n"
         "  --version    Show the version.\n\n"
         "Device commands work on the first tracker found, on the one at --device PATH (see\n"
         "list), or on a simulated tracker with --simulate. --simulate-fault=FAULT rehearses a\n"
-        "failure on the simulated tracker:\n"
-        "  unplug@N    the tracker is pulled out after exchange N\n"
-        "  noreply@N   no reply comes to exchange N\n"
-        "  badsum@N    the reply to exchange N has a wrong page sum\n"
-        "  wrongpage@N the page written in exchange N is stored with a byte changed\n"
-        "  noopen      the tracker is found but cannot be opened\n"
-        "Exchanges count from 1: in read-gps exchange N reads page N. The activity log,\n"
-        "messages and errors go to standard error. Output files are replaced only once\n"
-        "every one of them is completely written; a failed command leaves the old ones.\n\n"
+        "failure on the simulated tracker; exchanges count from 1, and in read-gps exchange N\n"
+        "reads page N.\n\n"
+        "Faults:\n");
+    for (const SimulatedFaultKind& fault : simulatedFaultKinds()) {
+        text += row(faultName(fault), QString::fromLatin1(fault.help), 10);
+    }
+    text += QStringLiteral(
+        "\nResults (problems, differences, packets, trackers) go to standard output; with\n"
+        "--json, those of check, diff and list as one JSON document. The activity log,\n"
+        "messages and errors go to standard error; with --quiet only messages and errors,\n"
+        "and the activity log only of a command that fails, without the pages that went\n"
+        "through. Every output file is checked before any work starts, and output files are\n"
+        "replaced only once every one of them is completely written; a failed command leaves\n"
+        "the old ones.\n\n"
         "Exit status: 0 success, 1 the operation refused or failed, 2 bad usage.\n");
     return text;
 }
@@ -281,12 +300,27 @@ QString wrapped(const QString& text, int width) {
     return out + QLatin1Char('\n');
 }
 
+// An argument as its row in the help names it: "A|tracker" for one that also takes a word.
+QString argumentName(const Positional& p) {
+    return p.word ? QStringLiteral("%1|%2").arg(p.name, p.word) : QString::fromLatin1(p.name);
+}
+
+// "unplug@N, noreply@N, badsum@N or noopen".
+QString faultList() {
+    QStringList names;
+    for (const SimulatedFaultKind& fault : simulatedFaultKinds()) {
+        names << faultName(fault);
+    }
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
 QString commandHelp(const Subcommand& c) {
     QString text =
         usageLine(c) + QStringLiteral("\n\n") + wrapped(QString::fromUtf8(c.description), 90);
     int width = c.device && c.picksDevice ? 13 : 10;
     for (const Positional& p : c.positionals) {
-        width = std::max(width, static_cast<int>(qstrlen(p.name)));
+        width = std::max(width, static_cast<int>(argumentName(p).size()));
     }
     for (const ValueOption& o : c.options) {
         width = std::max(width, static_cast<int>(qstrlen(o.name) + qstrlen(o.valueName) + 3));
@@ -297,7 +331,7 @@ QString commandHelp(const Subcommand& c) {
     if (!c.positionals.empty()) {
         text += QStringLiteral("\nArguments:\n");
         for (const Positional& p : c.positionals) {
-            text += row(QString::fromLatin1(p.name), QString::fromLatin1(p.help), width);
+            text += row(argumentName(p), QString::fromLatin1(p.help), width);
         }
     }
     text += QStringLiteral("\nOptions:\n");
@@ -317,11 +351,16 @@ QString commandHelp(const Subcommand& c) {
         text += row(QStringLiteral("--simulate"),
                     QStringLiteral("Work on a simulated tracker instead of a real one."), width);
         text += row(QStringLiteral("--simulate-fault FAULT"),
-                    QStringLiteral("The simulated tracker fails: unplug@N, noreply@N, badsum@N, "
-                                   "wrongpage@N (exchange N) or noopen; see %1 --help.")
-                        .arg(kProgram),
+                    QStringLiteral("The simulated tracker fails: %1; see %2 --help.")
+                        .arg(faultList(), kProgram),
                     width);
     }
+    if (c.json) {
+        text += row(QStringLiteral("--json"),
+                    QStringLiteral("Print the result as one JSON document."), width);
+    }
+    text +=
+        row(QStringLiteral("-q, --quiet"), QStringLiteral("Write only errors and results."), width);
     text += row(QStringLiteral("-h, --help"), QStringLiteral("Show this help."), width);
     return text;
 }
@@ -350,11 +389,17 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption quiet(QStringList{"q", "quiet"});
+    const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption simulate(QStringLiteral("simulate"));
     const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("PATH"));
     const QCommandLineOption simulateFault(QStringLiteral("simulate-fault"), QString(),
                                            QStringLiteral("FAULT"));
     parser.addOption(help);
+    parser.addOption(quiet);
+    if (command.json) {
+        parser.addOption(json);
+    }
     if (command.device) {
         parser.addOption(simulate);
         parser.addOption(simulateFault);
@@ -399,6 +444,8 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     }
     Invocation invocation{sink, given, {}, command.device && parser.isSet(simulate), {}, {}, out};
     invocation.yes = command.asks && parser.isSet(yes);
+    invocation.json = command.json && parser.isSet(json);
+    sink.setQuiet(parser.isSet(quiet));
     if (command.device && command.picksDevice && parser.isSet(device)) {
         if (parser.value(device).isEmpty()) {
             return badUsage(
@@ -410,9 +457,8 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
         invocation.fault = parseSimulatedFault(parser.value(simulateFault));
         if (!invocation.fault) {
             return badUsage(sink,
-                            QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N, "
-                                           "wrongpage@N or noopen)")
-                                .arg(command.name, parser.value(simulateFault)),
+                            QStringLiteral("%1: unknown fault '%2' (%3)")
+                                .arg(command.name, parser.value(simulateFault), faultList()),
                             hint);
         }
     }
@@ -453,12 +499,24 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
         }
     }
 
+    // An output that cannot be written is found before the tracker is touched.
+    QStringList outputs;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (written[static_cast<std::size_t>(i)]) {
+            outputs << files[i];
+        }
+    }
+    if (!outputsWritable(sink, outputs)) {
+        return kExitFailed;
+    }
+
     try {
         const int result = command.run(invocation);
         sink.finish();
         return result;
     } catch (const ConversionError& e) {
         // The window shows this in its error box and ends the operation; so do we.
+        sink.writeHeldLog();
         sink.show({errorBox(e.message())});
         return kExitFailed;
     }

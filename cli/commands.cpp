@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
@@ -44,30 +47,41 @@ QString complaint(const QString& text) {
     return QStringLiteral("veltromark-cli: ") + text;
 }
 
+const std::vector<SimulatedFaultKind>& simulatedFaultKinds() {
+    static const std::vector<SimulatedFaultKind> kinds = {
+        {"unplug", SimulatedFault::Unplug, true, "the tracker is pulled out after exchange N"},
+        {"noreply", SimulatedFault::NoReply, true, "no reply comes to exchange N"},
+        {"badsum", SimulatedFault::BadSum, true, "the reply to exchange N has a wrong page sum"},
+        {"wrongpage", SimulatedFault::WrongPage, true,
+         "the page written in exchange N is stored with a byte changed"},
+        {"noopen", SimulatedFault::NoOpen, false, "the tracker is found but cannot be opened"},
+    };
+    return kinds;
+}
+
+QString faultName(const SimulatedFaultKind& fault) {
+    return QLatin1String(fault.name) + QLatin1String(fault.atExchange ? "@N" : "");
+}
+
 std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
-    if (text == QLatin1String("noopen")) {
-        return SimulatedFault{SimulatedFault::NoOpen, 0};
-    }
-    const QStringList parts = text.split(QLatin1Char('@'));
-    if (parts.size() != 2) {
+    const QString name = text.section(QLatin1Char('@'), 0, 0);
+    const auto& kinds = simulatedFaultKinds();
+    const auto fault = std::find_if(kinds.begin(), kinds.end(), [&name](const auto& k) {
+        return name == QLatin1String(k.name);
+    });
+    if (fault == kinds.end()) {
         return std::nullopt;
     }
+    if (!fault->atExchange) {
+        return text == name ? std::optional(SimulatedFault{fault->kind, 0}) : std::nullopt;
+    }
+    const QStringList parts = text.split(QLatin1Char('@'));
     bool number = false;
-    const int exchange = parts[1].toInt(&number);
+    const int exchange = parts.size() == 2 ? parts[1].toInt(&number) : 0;
     if (!number || exchange < 1 || parts[1].startsWith(QLatin1Char('+'))) {
         return std::nullopt;
     }
-    static const std::map<QString, SimulatedFault::Kind> kinds = {
-        {QStringLiteral("unplug"), SimulatedFault::Unplug},
-        {QStringLiteral("noreply"), SimulatedFault::NoReply},
-        {QStringLiteral("badsum"), SimulatedFault::BadSum},
-        {QStringLiteral("wrongpage"), SimulatedFault::WrongPage},
-    };
-    const auto kind = kinds.find(parts[0]);
-    if (kind == kinds.end()) {
-        return std::nullopt;
-    }
-    return SimulatedFault{kind->second, exchange};
+    return SimulatedFault{fault->kind, exchange};
 }
 
 namespace {
@@ -84,8 +98,12 @@ constexpr int kSimulatedSleepDivisor = 20;
 // GPS memory dumps are read and decoded this many bytes at a time (whole blocks).
 constexpr qint64 kDumpChunk = 64 * 1024;
 
-// Says what the boxes of an outcome say; true when it succeeded.
+// Says what the boxes of an outcome say; true when it succeeded. With --quiet, a failure's
+// log comes first.
 bool shown(CliSink& sink, const Outcome& outcome) {
+    if (!outcome.ok) {
+        sink.writeHeldLog();
+    }
     sink.show(outcome.boxes);
     return outcome.ok;
 }
@@ -133,7 +151,7 @@ std::optional<QByteArray> readFile(CliSink& sink, const QString& path, qint64 li
     return bytes;
 }
 
-// Says why an output could not be written; false.
+// Says why an output could not be written, in the one form every command uses; false.
 bool cannotWrite(CliSink& sink, const OutputFile& out) {
     sink.say(complaint(QStringLiteral("cannot write %1").arg(out.failure())));
     return false;
@@ -251,16 +269,14 @@ QStringList unreadLines(const std::vector<UnreadValue>& unread) {
     return lines;
 }
 
-// "Save to file" into `out`, not yet put in place. The window's error box names the file; the
-// reason, when there is one, follows it.
+// "Save to file" into `out`, not yet put in place. A file that cannot be written is said as
+// every output of the tool says it, in place of the window's error box.
 bool prepareConfiguration(CliSink& sink, const Form& form, OutputFile& out) {
-    if (shown(sink, prepareExport(form, out))) {
-        return true;
+    const Outcome outcome = prepareExport(form, out);
+    if (!outcome.ok && !out.reason().isEmpty()) {
+        return cannotWrite(sink, out);
     }
-    if (!out.reason().isEmpty()) {
-        sink.say(complaint(out.failure()));
-    }
-    return false;
+    return shown(sink, outcome);
 }
 
 bool saveConfiguration(CliSink& sink, const Form& form, const QString& path) {
@@ -324,6 +340,96 @@ int status(bool ok) {
 
 }  // namespace
 
+bool outputsWritable(CliSink& sink, const QStringList& paths) {
+    for (const QString& path : paths) {
+        OutputFile out(path);
+        if (!out.open()) {
+            return cannotWrite(sink, out);
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// --- Results as JSON, for scripts: one document on standard output.
+
+void printJson(Invocation& in, const QJsonObject& document) {
+    in.out(QJsonDocument(document).toJson(QJsonDocument::Indented));
+}
+
+QJsonObject settingJson(const std::string& name) {
+    const SettingDef& def = setting(name);
+    return {{QStringLiteral("setting"), QString::fromStdString(def.name)},
+            {QStringLiteral("place"), settingPlace(def)}};
+}
+
+// A setting's value: a text as it stands, a choice as its item's text, null for no item.
+QJsonValue valueJson(const Form& form, const std::string& name) {
+    const SettingDef& def = setting(name);
+    if (def.isText()) {
+        return form.text(def.name);
+    }
+    const int index = form.index(def.name);
+    if (index < 0 || index >= static_cast<int>(def.items->items.size())) {
+        return QJsonValue::Null;
+    }
+    return def.items->items[static_cast<std::size_t>(index)];
+}
+
+// The values a file could not give: the setting, the file's line, and why.
+QJsonArray unreadJson(const std::vector<UnreadValue>& unread) {
+    QJsonArray list;
+    for (const UnreadValue& value : unread) {
+        QJsonObject entry = settingJson(value.setting);
+        entry.insert(QStringLiteral("line"), value.lineNumber);
+        entry.insert(QStringLiteral("message"), value.text);
+        list.append(entry);
+    }
+    return list;
+}
+
+QJsonObject checkJson(const QString& file, const std::vector<UnreadValue>& unread,
+                      const std::vector<SettingProblem>& problems) {
+    QJsonArray list;
+    for (const SettingProblem& problem : problems) {
+        QJsonObject entry = settingJson(problem.setting);
+        entry.insert(QStringLiteral("message"), problem.message);
+        list.append(entry);
+    }
+    return {{QStringLiteral("file"), file},
+            {QStringLiteral("unread"), unreadJson(unread)},
+            {QStringLiteral("problems"), list}};
+}
+
+QJsonObject diffJson(const QStringList& sides, const Form& a, const Form& b,
+                     const std::vector<SettingDifference>& differences,
+                     const std::vector<UnreadValue>& unreadA,
+                     const std::vector<UnreadValue>& unreadB) {
+    QJsonArray list;
+    for (const SettingDifference& d : differences) {
+        QJsonObject entry = settingJson(d.setting);
+        entry.insert(QStringLiteral("a"), valueJson(a, d.setting));
+        entry.insert(QStringLiteral("b"), valueJson(b, d.setting));
+        list.append(entry);
+    }
+    return {{QStringLiteral("a"), sides[0]},
+            {QStringLiteral("b"), sides[1]},
+            {QStringLiteral("differences"), list},
+            {QStringLiteral("unread"), QJsonObject{{QStringLiteral("a"), unreadJson(unreadA)},
+                                                   {QStringLiteral("b"), unreadJson(unreadB)}}}};
+}
+
+QJsonObject trackerJson(const HidDeviceInfo& device, const OpenResult& opened) {
+    return {{QStringLiteral("path"), QString::fromStdString(device.path)},
+            {QStringLiteral("serialNumber"), QString::fromStdString(device.serialNumber)},
+            {QStringLiteral("product"), QString::fromStdString(device.product)},
+            {QStringLiteral("canOpen"), opened.opened},
+            {QStringLiteral("reason"), QString::fromStdString(opened.reason)}};
+}
+
+}  // namespace
+
 int runDefaults(Invocation& in) {
     const auto form = startupForm(in.sink);
     return status(saveConfiguration(in.sink, *form, in.arguments[0]));
@@ -348,11 +454,15 @@ int runCheck(Invocation& in) {
     if (!loadConfiguration(in.sink, *form, in.arguments[0], &unread)) {
         return kExitFailed;
     }
+    const std::vector<SettingProblem> problems = CheckSettings(*form);
+    if (in.json) {
+        printJson(in, checkJson(in.arguments[0], unread, problems));
+        return problems.empty() && unread.empty() ? kExitSuccess : kExitFailed;
+    }
     // First what the file could not give, then what "Write config" would refuse.
     for (const QString& line : unreadLines(unread)) {
         printLine(in, line);
     }
-    const std::vector<SettingProblem> problems = CheckSettings(*form);
     for (const SettingProblem& problem : problems) {
         printLine(in,
                   settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
@@ -477,7 +587,12 @@ int runDiff(Invocation& in) {
         !loadSide(in, *b, in.arguments[1], &unreadB)) {
         return kExitFailed;
     }
+    // The same settings in both forms: what differs, and what a file could not give.
     const QStringList lines = diffLines(*a, *b, unreadA, unreadB);
+    if (in.json) {
+        printJson(in, diffJson(in.arguments, *a, *b, compareSettings(*a, *b), unreadA, unreadB));
+        return lines.empty() ? kExitSuccess : kExitFailed;
+    }
     for (const QString& line : lines) {
         printLine(in, line);
     }
@@ -709,8 +824,12 @@ int runList(Invocation& in) {
     Tracker tracker(in);
     HidTransport& bus = tracker.transport();
     const std::vector<HidDeviceInfo> found = bus.describe(kTrackerVendorId, kTrackerProductId);
+    QJsonArray trackers;
     if (found.empty()) {
-        in.sink.log(QStringLiteral("Veltromark not found."));
+        in.sink.say(QStringLiteral("Veltromark not found."));
+        if (in.json) {
+            printJson(in, {{QStringLiteral("trackers"), trackers}});
+        }
         return kExitFailed;
     }
     // Tab-separated, for people and for `cut`: path, serial number, product text, and whether
@@ -721,6 +840,10 @@ int runList(Invocation& in) {
     for (const HidDeviceInfo& device : found) {
         const OpenResult opened = bus.open(device.path);
         bus.close();
+        if (in.json) {
+            trackers.append(trackerJson(device, opened));
+            continue;
+        }
         const QString state = opened.opened ? QStringLiteral("can be opened")
                                             : QStringLiteral("cannot be opened: ") +
                                                   QString::fromStdString(opened.reason);
@@ -731,6 +854,9 @@ int runList(Invocation& in) {
                    .join(QLatin1Char('\t'))
                    .append(QLatin1Char('\n'))
                    .toLocal8Bit());
+    }
+    if (in.json) {
+        printJson(in, {{QStringLiteral("trackers"), trackers}});
     }
     return kExitSuccess;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 class CliSink;
 
@@ -27,6 +28,17 @@ struct SimulatedFault {
 // Nothing when `text` names no fault.
 std::optional<SimulatedFault> parseSimulatedFault(const QString& text);
 
+// The faults --simulate-fault knows, for the parser, the help and the completion.
+struct SimulatedFaultKind {
+    const char* name;  // "unplug"
+    SimulatedFault::Kind kind;
+    bool atExchange;   // named with "@N"
+    const char* help;  // "the tracker is pulled out after exchange N"
+};
+const std::vector<SimulatedFaultKind>& simulatedFaultKinds();
+// "unplug@N", "noopen".
+QString faultName(const SimulatedFaultKind& fault);
+
 // What the command line gave one command.
 struct Invocation {
     CliSink& sink;
@@ -37,6 +49,7 @@ struct Invocation {
     QString device;                       // --device PATH: that tracker, not the first
     std::function<void(const QByteArray&)> out;  // standard output
     bool yes = false;                            // --yes: no question asked
+    bool json = false;                           // --json: the result as one JSON document
 
     bool has(const QString& name) const { return options.count(name) > 0; }
     QString option(const QString& name) const {
@@ -66,3 +79,9 @@ int runRestore(Invocation& in);         // restore BACKUP [--yes]
 
 // A problem of the tool's own, named as coming from it: "veltromark-cli: <text>".
 QString complaint(const QString& text);
+
+// True when every file of `paths` can be written: each is tried as it will be written (a
+// temporary file beside it, removed at once), so that a command finds an output it cannot
+// write before it does any work. Otherwise says "cannot write <path>: <reason>" for the first
+// that cannot.
+bool outputsWritable(CliSink& sink, const QStringList& paths);

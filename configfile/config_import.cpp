@@ -12,6 +12,7 @@
 #include "settings/outcome.h"
 #include "settings/schema.h"
 #include "settings/visible_text.h"
+#include "version.h"
 
 namespace {
 
@@ -169,7 +170,8 @@ ImportOutcome importConfiguration(Form& form, const ProfileFile& file) {
     }
     const KeyRow& version = headerRow("Version");
     if (file.readText(version.section, version.key, version.defaultText) !=
-        QLatin1String(kConfigVersion)) {
+        QLatin1String(kConfigFormatVersion.data(),
+                      static_cast<qsizetype>(kConfigFormatVersion.size()))) {
         outcome.boxes.push_back(informationBox(kOtherVersion));
     }
 

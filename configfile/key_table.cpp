@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "settings/schema.h"
+#include "version.h"
 
 namespace {
 
@@ -61,7 +62,10 @@ void header(KeyTableBuilder& t) {
             "configurator program.",
             {});
     t.fixed("Application", kConfigApplication, "unknown");
-    t.fixed("Version", kConfigVersion, "unknown");
+    t.fixed("Version",
+            QString::fromLatin1(kConfigFormatVersion.data(),
+                                static_cast<qsizetype>(kConfigFormatVersion.size())),
+            "unknown");
 }
 
 void radio(KeyTableBuilder& t) {

@@ -7,9 +7,9 @@
 // The entries of a configuration file, one row per entry in the order the export writes them
 // and the import reads them.
 
-// The header by which a configuration file is recognised: the application's name and version.
+// The header by which a configuration file is recognised: the application's name and the
+// configuration format's version (kConfigFormatVersion).
 inline constexpr char kConfigApplication[] = "Veltromark Configurator";
-inline constexpr char kConfigVersion[] = "v1.07";
 
 enum class ValueKind {
     Text,    // the text field's text as it stands

@@ -8,6 +8,7 @@
 #include "rules/serial_interlocks.h"
 #include "settings/form.h"
 #include "settings/schema.h"
+#include "version.h"
 
 namespace {
 
@@ -165,7 +166,7 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
 
 Outcome DecodeImage(Form& form, const ConfigImage& image) {
     Outcome outcome;
-    if (!std::equal(ConfigVersionText.begin(), ConfigVersionText.end(),
+    if (!std::equal(kConfigFormatVersion.begin(), kConfigFormatVersion.end(),
                     image.begin() + kVersionOffset)) {
         // The device's version text as far as offset 12: at most 7 characters, whatever
         // follows in the image.
@@ -173,7 +174,8 @@ Outcome DecodeImage(Form& form, const ConfigImage& image) {
         outcome.failure =
             QStringLiteral("Uncompatible configuration version:\nDevice: ") + device +
             QStringLiteral("\nConfigurator: ") +
-            QString::fromLatin1(ConfigVersionText.data(), ConfigVersionText.size()) +
+            QString::fromLatin1(kConfigFormatVersion.data(),
+                                static_cast<qsizetype>(kConfigFormatVersion.size())) +
             QStringLiteral("\n\nYou need to use Configurator ") + device +
             QStringLiteral(" or write new configuration using \"Write config\" button.");
         outcome.boxes.push_back(informationBox(outcome.failure));

@@ -19,7 +19,7 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
                    std::string_view ssidSetting);
 
 // Sets every setting from `image` (ReadImage) when its version text starts with
-// ConfigVersionText, running the position report and serial port change handlers on the way
+// kConfigFormatVersion, running the position report and serial port change handlers on the way
 // (the outcome carries the boxes of the serial port rules). On any other version it fails,
 // changing no setting, with an information box that says why. Nothing is range-tested: the image's
 // values are shown as they are. Call it only for an image that passed CheckImage.

@@ -10,6 +10,7 @@
 #include "settings/number.h"
 #include "settings/schema.h"
 #include "settings/visible_text.h"
+#include "version.h"
 
 namespace {
 
@@ -455,7 +456,7 @@ bool CheckLongitude(const QString& t) {
 std::optional<QString> EncodeSettings(const Form& form, std::int64_t now, ConfigImage& writeImage) {
     std::optional<QString> refusal;
     writeImage.fill(0);
-    std::copy(ConfigVersionText.begin(), ConfigVersionText.end(),
+    std::copy(kConfigFormatVersion.begin(), kConfigFormatVersion.end(),
               writeImage.begin() + kVersionOffset);
     Encoder encoder(form, writeImage,
                     [&refusal](const std::string&, const QString& message) { refusal = message; });

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "image/little_endian.h"
 
@@ -17,9 +16,6 @@ inline constexpr std::size_t kImageFieldsEnd = 1264;  // first byte after the fi
 
 // ReadImage and WriteImage of the main window are each one of these.
 using ConfigImage = std::array<std::uint8_t, kImageSize>;
-
-// The configuration version this program reads and writes.
-inline constexpr std::string_view ConfigVersionText = "v1.07";
 
 // The image checksum: the sum of the unsigned bytes at offsets 4 to 1,263.
 std::uint32_t imageChecksum(const ConfigImage& image);

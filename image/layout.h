@@ -12,7 +12,7 @@ enum class Encoding {
     // Header and trailer of the image.
     Checksum,     // u32: sum of the bytes at offsets 4 to 1,263
     Stamp,        // u16: configuration stamp, 0 to 9,999, drawn anew at every encoding
-    VersionText,  // text(8): ConfigVersionText
+    VersionText,  // text(8): kConfigFormatVersion
     EndMarker,    // "END", no terminator
     Reserved,     // always zero
     // Settings.

@@ -8,6 +8,7 @@
 #include "image/encoder.h"
 #include "operations/config_backup.h"
 #include "operations/operation_support.h"
+#include "version.h"
 
 namespace {
 
@@ -110,11 +111,11 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& i
         sink.log("Firmware version read error.");
         return sink.failure();
     }
-    if (*version != ConfiguratorFirmwareVersion) {
+    if (*version != kTrackerFirmwareVersion) {
         return sink.failure(informationBox(QString::asprintf(
             "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
             "upload new firmware using \"Upload firmware\" button.",
-            *version / 100.0, ConfiguratorFirmwareVersion / 100.0)));
+            *version / 100.0, kTrackerFirmwareVersion / 100.0)));
     }
     const std::optional<Backup> backup = backUp(sink, link, plan, *version);
     if (!backup) {
@@ -177,11 +178,12 @@ Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const Config
                              const BackupPlan& backups) {
     OperationSink sink(outer);
     const QString version = imageVersionText(image);
-    if (version != QLatin1String(ConfigVersionText.data(), ConfigVersionText.size())) {
+    if (version != QLatin1String(kConfigFormatVersion.data(), kConfigFormatVersion.size())) {
         return sink.failure(informationBox(
             QStringLiteral("The backup holds configuration version \"%1\"; this program writes "
                            "only version \"%2\". Nothing was written.")
-                .arg(version, QLatin1String(ConfigVersionText.data(), ConfigVersionText.size()))));
+                .arg(version,
+                     QLatin1String(kConfigFormatVersion.data(), kConfigFormatVersion.size()))));
     }
     return writeChecked(link, sink, image, backups);
 }

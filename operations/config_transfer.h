@@ -11,9 +11,6 @@ class DeviceLink;
 class Form;
 class ProgressSink;
 
-// The firmware version whose configuration layout this program reads and writes (1.07).
-inline constexpr std::uint32_t ConfiguratorFirmwareVersion = 107;
-
 // Reads the tracker's configuration into `readImage`, checks it, puts it into the settings and
 // asks the tracker for its firmware version, which the outcome shows ("Firmware version:
 // 1.07"). Succeeds once the settings hold the tracker's configuration (also when the version

@@ -60,7 +60,7 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& 
     }
 
     if (!log.write(text)) {
-        sink.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(log.failure()));
+        sink.log(QStringLiteral("Cannot write %1").arg(log.failure()));
         return sink.failure();
     }
     std::vector<OutputFile*> outputs{&log};
@@ -68,7 +68,7 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& 
         return sink.failure();  // it has said why; the log is dropped with the rest
     }
     if (const OutputFile* failed = commitAll(outputs)) {
-        sink.log(QStringLiteral("Tracker GPS memory log not written: %1.").arg(failed->failure()));
+        sink.log(QStringLiteral("Cannot write %1").arg(failed->failure()));
         return sink.failure();
     }
     if (!complete) {

@@ -26,8 +26,8 @@ using GpsExtraOutputs =
 // Downloads the whole GPS memory and writes every valid record to the log at `path` as a
 // $GPRMC and a $GPGGA line. The log is written beside the target and replaces it only once
 // every byte of it is on disk, so an existing file survives a missing device or a full disk
-// ("Tracker GPS memory log not written: <path>: <reason>."); a log that cannot be created at
-// all is refused with a box before the tracker is contacted.
+// ("Cannot write <path>: <reason>", as the command line words it); a log that cannot be
+// created at all is refused with a box before the tracker is contacted.
 // A download that stops on a failing page (a tracker that cannot be opened fails at page 1)
 // says that the read was incomplete; the records read until then go to a new file, but an
 // existing log is left as it was ("Existing log left as it was: <path>."), since the tracker

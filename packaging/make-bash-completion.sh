@@ -5,7 +5,8 @@
 # after the next build without touching this file.
 #   make-bash-completion.sh PATH/TO/veltromark-cli > veltromark-cli
 # Value names decide what a file argument completes to: `OUT.cfg` offers *.cfg files (and
-# folders), a name without an extension (`PATH`) any file.
+# folders), a name without an extension (`PATH`) any file; an argument shown as `A|tracker`
+# also offers the word `tracker`, and `FAULT` offers the faults of the "Faults:" section.
 set -euo pipefail
 tool=$1
 
@@ -19,11 +20,15 @@ column() {
         inside && /^$/ { inside = 0 }'
 }
 
-# What a value name completes to: its extension, or * for any file.
+# What a value name completes to: its extension, or * for any file, or - for no file; then
+# the words it also takes.
 kind() {
-    case $1 in
-        *.*) echo "${1##*.}" ;;
-        *) echo '*' ;;
+    local name=${1%%|*} words=
+    [[ $1 == *'|'* ]] && words=" ${1#*|}"
+    case $name in
+        FAULT) echo "-$fault_words" ;;
+        *.*) echo "${name##*.}$words" ;;
+        *) echo "*$words" ;;
     esac
 }
 
@@ -38,7 +43,7 @@ options_code() {
                 names+=("$word")
                 previous=$word
             elif [[ -n $previous ]]; then
-                value_pairs+=("[$previous]=$(kind "$word")")
+                value_pairs+=("[$previous]='$(kind "$word")'")
             fi
         done
     done < <(column 'Options:' <<<"$help")
@@ -47,6 +52,11 @@ options_code() {
 }
 
 top_help=$("$tool" --help)
+# The faults, offered as typed up to the exchange number: "unplug@", "noopen".
+fault_words=
+while IFS= read -r fault; do
+    fault_words+=" ${fault%N}"
+done < <(column 'Faults:' <<<"$top_help")
 mapfile -t commands < <(column 'Commands:' <<<"$top_help")
 if [ ${#commands[@]} -eq 0 ]; then
     echo "make-bash-completion.sh: no commands in '$tool --help'" >&2
@@ -57,14 +67,22 @@ cat <<'EOF'
 # bash completion for veltromark-cli: commands, options and file arguments.
 # Made from the tool's own --help at build time by packaging/make-bash-completion.sh.
 
-# Files with extension $1 (and folders), or any file when $1 is *.
+# What a value takes, as "KIND [WORD...]": files with extension KIND (and folders), any file
+# when KIND is *, none when it is -; and the words. A word ending in @ wants its number next.
 _veltromark_cli_files() {
-    local IFS=$'\n'
-    compopt -o filenames 2>/dev/null
-    if [[ $1 == '*' ]]; then
+    local IFS=$'\n' kind=${1%% *} words=
+    [[ $1 == *' '* ]] && words=${1#* }
+    if [[ $kind == '*' ]]; then
+        compopt -o filenames 2>/dev/null
         COMPREPLY=($(compgen -f -- "$cur"))
-    else
-        COMPREPLY=($(compgen -d -- "$cur") $(compgen -f -X "!*.$1" -- "$cur"))
+    elif [[ $kind != - ]]; then
+        compopt -o filenames 2>/dev/null
+        COMPREPLY=($(compgen -d -- "$cur") $(compgen -f -X "!*.$kind" -- "$cur"))
+    fi
+    IFS=$' \t\n'
+    COMPREPLY+=($(compgen -W "$words" -- "$cur"))
+    if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *@ ]]; then
+        compopt -o nospace 2>/dev/null
     fi
 }
 

@@ -37,10 +37,12 @@ echo "Depends: $depends"
 for library in libqt6widgets6 libhidapi-hidraw0 libjpeg62-turbo; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks $library"
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -tvf - ./postinst | grep -q '^-rwxr-xr-x' ||
-    fail "postinst is missing or not executable"
+for script in postinst postrm; do
+    dpkg-deb --ctrl-tarfile "$deb" | tar -tvf - ./$script | grep -q '^-rwxr-xr-x' ||
+        fail "$script is missing or not executable"
+done
 
-echo "== postinst with udev, with a failing udev, without udev"
+echo "== postinst and postrm with udev, with a failing udev, without udev"
 # A stand-in udevadm that logs its arguments and fails when its first one is the
 # subcommand named in $root/failing.
 mkdir "$root/control" "$root/udev" "$root/no-udev"
@@ -48,12 +50,13 @@ dpkg-deb -e "$deb" "$root/control"
 printf '#!/bin/sh\necho "$*" >> "%s/calls"\n[ "$1" != "$(/bin/cat "%s/failing")" ]\n' \
     "$root" "$root" > "$root/udev/udevadm"
 chmod +x "$root/udev/udevadm"
-postinst() {  # postinst FOLDER-ON-PATH FAILING-SUBCOMMAND
-    echo "$2" > "$root/failing"
+maintainer_script() {  # maintainer_script SCRIPT ACTION FOLDER-ON-PATH FAILING-SUBCOMMAND
+    echo "$4" > "$root/failing"
     : > "$root/calls"
-    PATH="$root/$1" /bin/sh "$root/control/postinst" configure ||
-        fail "postinst configure failed ($1, failing udevadm $2)"
+    PATH="$root/$3" /bin/sh "$root/control/$1" "$2" ||
+        fail "$1 $2 failed ($3, failing udevadm $4)"
 }
+postinst() { maintainer_script postinst configure "$@"; }
 postinst udev none
 [ "$(cat "$root/calls")" = $'control --reload-rules\ntrigger --subsystem-match=hidraw' ] ||
     fail "postinst did not reload the rules and trigger hidraw: $(cat "$root/calls")"
@@ -61,6 +64,21 @@ postinst udev control
 postinst udev trigger
 postinst no-udev none
 [ ! -s "$root/calls" ] || fail "postinst ran udevadm while it was not on the path"
+for action in remove purge; do
+    maintainer_script postrm $action udev none
+    [ "$(cat "$root/calls")" = $'control --reload-rules\ntrigger --subsystem-match=hidraw' ] ||
+        fail "postrm $action did not reload the rules: $(cat "$root/calls")"
+done
+maintainer_script postrm upgrade udev none
+[ ! -s "$root/calls" ] || fail "postrm upgrade ran udevadm"
+maintainer_script postrm remove udev control
+maintainer_script postrm remove no-udev none
+
+echo "== the man pages show text outside ASCII"
+# Made in UTF-8: the arrows of diff and check, not question marks.
+page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$root/usr/share/man/man1/veltromark-cli.1.gz" 2>/dev/null)
+[[ $page == *"page › … › label: A-value → B-value"* ]] ||
+    fail "the man page of veltromark-cli does not show › and →"
 
 echo "== the unpacked programs"
 # No display: both must answer from their command line alone.

@@ -71,6 +71,14 @@ bool OutputFile::fail(int errorNumber) {
 }
 
 bool OutputFile::open() {
+    // QSaveFile refuses these two with texts of its own that name no reason.
+    const QFileInfo target(file_.fileName());
+    if (target.isDir()) {
+        return fail(EISDIR);
+    }
+    if (target.exists() && !target.isWritable()) {
+        return fail(EACCES);
+    }
     errno = 0;
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return fail(errno);

@@ -46,7 +46,8 @@ inline QApplication& testApplication() {
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         }
         handlerBeforeTests() = qInstallMessageHandler(quietOffscreenMessages);
-        // Backups of a test's writes never reach the user's own data folder.
+        // Backups of a test's writes and the program's own settings go to test folders, never
+        // to the user's.
         QStandardPaths::setTestModeEnabled(true);
         return new QApplication(argc, argv);
     }();

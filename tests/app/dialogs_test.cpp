@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/dialog_provider.h"
@@ -45,6 +47,54 @@ TEST(FileDialogs, SetupOfEachDialog) {
         EXPECT_EQ(s.save, c.save);
         EXPECT_EQ(s.confirmOverwrite, c.confirmOverwrite);
     }
+}
+
+// Portable folder first, then the last folder, then the documents folder; a folder that is
+// gone (or a file in its place) is passed over, down to the home folder.
+TEST(FileDialogs, StartingFolder) {
+    QTemporaryDir root;
+    const auto at = [&root](const char* name) { return root.filePath(name); };
+    QDir(root.path()).mkpath("config");
+    QDir(root.path()).mkpath("last");
+    QDir(root.path()).mkpath("Documents");
+    QFile(at("file")).open(QIODevice::WriteOnly);
+    const struct {
+        QString portable, last, documents, starts;
+    } cases[] = {
+        {at("config"), at("last"), at("Documents"), at("config")},
+        {at("logs"), at("last"), at("Documents"), at("last")},
+        {at("logs"), "", at("Documents"), at("Documents")},
+        {at("logs"), at("gone"), at("Documents"), at("Documents")},
+        {at("logs"), at("file"), at("gone"), QDir::homePath()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(startingFolder(c.portable, c.last, c.documents), c.starts)
+            << c.last.toStdString();
+    }
+}
+
+// The last folders survive a run apart for each kind; a damaged settings file keeps none.
+TEST(FileDialogs, RememberedFoldersAcrossRuns) {
+    QTemporaryDir root;
+    const QString file = root.filePath("veltromark.conf");
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        EXPECT_EQ(rememberedFolder(settings, "/opt/vm/config"), "");
+        rememberFolder(settings, "/opt/vm/config", "/home/u/cfg");
+        rememberFolder(settings, "/usr/bin/logs", "/home/u/tracks");
+    }
+    const QSettings again(file, QSettings::IniFormat);
+    EXPECT_EQ(rememberedFolder(again, "/usr/bin/config"), "/home/u/cfg");
+    EXPECT_EQ(rememberedFolder(again, "/usr/bin/logs"), "/home/u/tracks");
+
+    QFile damaged(root.filePath("damaged.conf"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray("\xff\xfe[[Last\0Folders\n=\n\x01config", 29));
+    damaged.close();
+    const QSettings broken(damaged.fileName(), QSettings::IniFormat);
+    EXPECT_EQ(
+        startingFolder("/usr/bin/config", rememberedFolder(broken, "/usr/bin/config"), root.path()),
+        root.path());
 }
 
 // What the real message box showed, read while it is open and then closed by OK.

@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -474,6 +477,96 @@ TEST_F(CliTest, ReadGpsDownloadsLogDumpAndTrack) {
     ASSERT_EQ(cli({"nmea", path("t.bin"), path("u.log"), "--gpx", path("t2.gpx")}).status, 0);
     EXPECT_EQ(read(path("u.log")), read(path("t.log")));
     EXPECT_EQ(gpxPoints(read(path("t2.gpx"))), points);
+}
+
+// --quiet leaves the results, the boxes and errors; a failing command adds its log, but for
+// the pages that went through.
+TEST_F(CliTest, QuietLeavesOnlyErrorsAndResults) {
+    const QString bad = editedDefaults("bad.cfg", "TXdelay=250", "TXdelay=199");
+    const struct {
+        QStringList arguments;
+        int status;
+        QStringList err;
+    } cases[] = {
+        {{"--quiet", "read-gps", "--simulate", path("t.log")}, 0, {}},
+        {{"read-gps", "-q", "--simulate-fault=badsum@100", path("u.log")},
+         1,
+         {kFound, "Page read error: 100/16384", "Tracker GPS memory read incomplete."}},
+        {{"-q", "write-config", "--simulate", bad},
+         1,
+         {"Preamble len - range error (200 - 1000)."}},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = cli(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.err, c.err) << c.arguments.join(' ').toStdString();
+    }
+    const std::vector<std::uint8_t> memory = sampleGpsMemory();
+    EXPECT_EQ(read(path("t.log")), nmeaLog(memory.data(), memory.size()));
+}
+
+// --json prints one document that parses, holding what the lines would say.
+TEST_F(CliTest, JsonResultsParse) {
+    ASSERT_EQ(cli({"defaults", path("a.cfg")}).status, 0);
+    const QString bad = editedDefaults("bad.cfg", "TXdelay=250", "TXdelay=199");
+    const QString place = "Radio \u203A TX delay [ms]";
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* list;
+        QJsonObject first;
+    } cases[] = {
+        {{"check", "--json", bad},
+         1,
+         "problems",
+         {{"setting", "Txdelay"},
+          {"place", place},
+          {"message", "Preamble len - range error (200 - 1000)."}}},
+        {{"diff", path("a.cfg"), bad, "--json"},
+         1,
+         "differences",
+         {{"setting", "Txdelay"}, {"place", place}, {"a", "250"}, {"b", "199"}}},
+        {{"list", "--json", "--simulate-fault=noopen"},
+         0,
+         "trackers",
+         {{"path", "sim:veltromark-1"},
+          {"serialNumber", ""},
+          {"product", ""},
+          {"canOpen", false},
+          {"reason", "permission denied"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CliRun run = cli(c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(run.out, &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+        const QJsonArray list = document.object().value(c.list).toArray();
+        ASSERT_EQ(list.size(), 1);
+        EXPECT_EQ(list.first().toObject(), c.first);
+    }
+}
+
+// An output that cannot be written stops the command before the tracker is looked for.
+TEST_F(CliTest, OutputsAreCheckedBeforeTheTracker) {
+    const struct {
+        QStringList arguments;
+        QString output;
+        const char* reason;
+    } cases[] = {
+        {{"read-config", "--simulate", dir.path()}, dir.path(), "a folder has that name"},
+        {{"read-gps", "--simulate", path("t.log"), "--dump", path("no/t.bin")},
+         path("no/t.bin"),
+         "the folder does not exist"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = cli(c.arguments);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  QStringList{"veltromark-cli: cannot write " + c.output + ": " + c.reason});
+    }
+    EXPECT_FALSE(QFile::exists(path("t.log")));
 }
 
 TEST_F(CliTest, EraseGps) {

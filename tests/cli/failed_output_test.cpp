@@ -145,7 +145,7 @@ TEST(FailedOutput, LeavesEveryExistingTargetAsItWas) {
          {"out.log"},
          1024,
          1,
-         "Tracker GPS memory log not written: " + at("out.log") + ": " + noRoom + ".",
+         "Cannot write " + at("out.log") + ": " + noRoom,
          false},
         {{"read-gps", "out.log", "--dump", "out.bin", "--gpx", "out.gpx", "--simulate"},
          {"out.log", "out.bin", "out.gpx"},

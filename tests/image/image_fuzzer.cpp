@@ -24,6 +24,7 @@
 #include "settings/number.h"
 #include "settings/schema.h"
 #include "sim/sample_contents.h"
+#include "version.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordingSink host;
     const auto form = startupForm(host);
     host.shown(DecodeImage(*form, image));  // a version mismatch for most whole images
-    std::memcpy(image.data() + 6, ConfigVersionText.data(), ConfigVersionText.size());
+    std::memcpy(image.data() + 6, kConfigFormatVersion.data(), kConfigFormatVersion.size());
     if (!host.shown(DecodeImage(*form, image))) {
         std::abort();
     }
