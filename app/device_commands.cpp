@@ -24,14 +24,31 @@ class CommandButtonsDisabled {
     MainWindow& window_;
 };
 
+// Asks the operation's question in a box, No the default, once the lines logged so far are
+// on screen.
+Confirm askInBox(MainWindow& window) {
+    return [&window](const Question& question) {
+        window.sink().flush();
+        return window.dialogs().question(&window, question.title, question.text);
+    };
+}
+
+// Shows the boxes of `outcome`; when it succeeded, the settings are kept as they now are.
+void showAndKeep(MainWindow& window, const Outcome& outcome) {
+    window.showBoxes(outcome.boxes);
+    if (outcome.ok) {
+        window.keepSettings();
+    }
+}
+
 }  // namespace
 
 void Button_read_configClick(MainWindow& window, DeviceSession& s) {
-    window.showBoxes(readConfiguration(s.link, window.sink(), window.form(), s.readImage).boxes);
+    showAndKeep(window, readConfiguration(s.link, window.sink(), window.form(), s.readImage));
 }
 
 void Button_write_configClick(MainWindow& window, DeviceSession& s) {
-    window.showBoxes(writeConfiguration(s.link, window.sink(), window.form(), s.writeImage).boxes);
+    showAndKeep(window, writeConfiguration(s.link, window.sink(), window.form(), s.writeImage));
 }
 
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
@@ -39,20 +56,20 @@ void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
     Outcome outcome;
     {
         CommandButtonsDisabled disabled(window);
-        outcome = uploadFirmware(s.link, window.sink(), image, s.firmware);
+        outcome = uploadFirmware(s.link, window.sink(), image, s.firmware, askInBox(window));
     }
     window.showBoxes(outcome.boxes);
 }
 
 void Button_save_to_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::SaveConfig)) {
-        window.showBoxes(exportConfiguration(window.form(), *path).boxes);
+        showAndKeep(window, exportConfiguration(window.form(), *path));
     }
 }
 
 void Button_read_from_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::OpenConfig)) {
-        window.showBoxes(importConfiguration(window.form(), *path).boxes);
+        showAndKeep(window, importConfiguration(window.form(), *path));
     }
 }
 
@@ -74,7 +91,7 @@ void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
     Outcome outcome;
     {
         CommandButtonsDisabled disabled(window);
-        outcome = eraseGpsMemory(s.link, window.sink());
+        outcome = eraseGpsMemory(s.link, window.sink(), askInBox(window));
     }
     window.showBoxes(outcome.boxes);
 }

@@ -31,6 +31,9 @@ struct FileDialogSetup {
 // beside the executable in `programFolder`.
 FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder);
 
+// The answer to a question about changes not yet kept.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // Everything modal the window shows. The window and its sink reach the user only through
 // this interface, so tests put a recording implementation in place and never block.
 class DialogProvider {
@@ -41,8 +44,11 @@ class DialogProvider {
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     // A box with an error icon, the given title and one OK button.
     virtual void error(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A box with a question icon and Yes and No buttons; true when the user chose Yes.
+    // A box with a question icon and Yes and No buttons, No the default (Enter and Escape
+    // choose it); true when the user chose Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A box with a warning icon and Save, Discard and Cancel buttons, Cancel the default.
+    virtual SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) = 0;
     // A file dialog; the chosen path, or nothing when the user cancels.
     virtual std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                               const FileDialogSetup& setup) = 0;
@@ -57,6 +63,7 @@ class QtDialogProvider : public DialogProvider {
     void information(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
+    SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                       const FileDialogSetup& setup) override;
     void showModal(QDialog* window) override;
