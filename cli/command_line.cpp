@@ -37,6 +37,7 @@ struct Subcommand {
     bool device = false;
     int (*run)(Invocation&);
     bool picksDevice = true;  // a device command that takes --device
+    bool asks = false;        // asks before it does what cannot be undone; takes --yes
 };
 
 const std::vector<Subcommand>& commands() {
@@ -144,20 +145,26 @@ const std::vector<Subcommand>& commands() {
         {"erase-gps",
          "Erase the tracker's GPS memory.",
          "Erases the tracker's GPS memory and waits for the tracker to finish, as the GPS "
-         "memory \"Erase\" does. There is no question first.",
+         "memory \"Erase\" does. Once the tracker is found it asks first, on the terminal; "
+         "without a terminal to ask on it needs --yes.",
          {},
          {},
          true,
-         runEraseGps},
+         runEraseGps,
+         true,
+         true},
         {"upload-firmware",
          "Upload firmware to the tracker.",
          "Sends a firmware image to the tracker, as \"Upload firmware\" does: the given file "
          "(at most 112640 bytes), or else the image this program carries (with --simulate, a "
-         "test image).",
+         "test image). The tracker's present firmware cannot be read back: once the tracker is "
+         "found it asks first, on the terminal; without a terminal to ask on it needs --yes.",
          {{"FILE.bin", "The firmware image to send.", true}},
          {},
          true,
-         runUploadFirmware},
+         runUploadFirmware,
+         true,
+         true},
         {"list",
          "List the trackers found, and whether each can be opened.",
          "Lists every tracker found, one line each with its device path, serial number, product "
@@ -182,6 +189,9 @@ QString synopsis(const Subcommand& c) {
     }
     if (c.device && c.picksDevice) {
         parts << QStringLiteral("[--device PATH]");
+    }
+    if (c.asks) {
+        parts << QStringLiteral("[--yes]");
     }
     if (c.device) {
         parts << QStringLiteral("[--simulate]") << QStringLiteral("[--simulate-fault FAULT]");
@@ -223,7 +233,8 @@ QString toolHelp() {
         "  unplug@N    the tracker is pulled out after exchange N\n"
         "  noreply@N   no reply comes to exchange N\n"
         "  badsum@N    the reply to exchange N has a wrong page sum\n"
-        "  noopen      the tracker is found but cannot be opened\n"
+        "  noopen      the tracker is found but the user may not open it\n"
+        "  busy        the tracker is found but another program has it open\n"
         "Exchanges count from 1: in read-gps exchange N reads page N. The activity log,\n"
         "messages and errors go to standard error. Output files are replaced only once\n"
         "every one of them is completely written; a failed command leaves the old ones.\n\n"
@@ -273,6 +284,11 @@ QString commandHelp(const Subcommand& c) {
         text += row(QStringLiteral("--%1 %2").arg(o.name, o.valueName), QString::fromLatin1(o.help),
                     width);
     }
+    if (c.asks) {
+        text +=
+            row(QStringLiteral("--yes"),
+                QStringLiteral("Go ahead without a question (needed without a terminal)."), width);
+    }
     if (c.device && c.picksDevice) {
         text += row(QStringLiteral("--device PATH"),
                     QStringLiteral("Work on the tracker at PATH instead of the first one found."),
@@ -283,7 +299,7 @@ QString commandHelp(const Subcommand& c) {
                     QStringLiteral("Work on a simulated tracker instead of a real one."), width);
         text += row(QStringLiteral("--simulate-fault FAULT"),
                     QStringLiteral("The simulated tracker fails: unplug@N, noreply@N, badsum@N "
-                                   "(exchange N) or noopen; see %1 --help.")
+                                   "(exchange N), noopen or busy; see %1 --help.")
                         .arg(kProgram),
                     width);
     }
@@ -311,7 +327,7 @@ int badUsage(CliSink& sink, const QString& problem, const QString& hint) {
 }
 
 int runCommand(const Subcommand& command, const QStringList& arguments, CliSink& sink,
-               const std::function<void(const QByteArray&)>& out) {
+               const std::function<void(const QByteArray&)>& out, const Ask& ask) {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{"h", "help"});
@@ -319,7 +335,11 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("PATH"));
     const QCommandLineOption simulateFault(QStringLiteral("simulate-fault"), QString(),
                                            QStringLiteral("FAULT"));
+    const QCommandLineOption yes(QStringLiteral("yes"));
     parser.addOption(help);
+    if (command.asks) {
+        parser.addOption(yes);
+    }
     if (command.device) {
         parser.addOption(simulate);
         parser.addOption(simulateFault);
@@ -358,7 +378,9 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
             sink, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
             hint);
     }
-    Invocation invocation{sink, given, {}, command.device && parser.isSet(simulate), {}, {}, out};
+    Invocation invocation{sink, given, {},  command.device && parser.isSet(simulate),
+                          {},   {},    out, command.asks && parser.isSet(yes),
+                          ask};
     if (command.device && command.picksDevice && parser.isSet(device)) {
         if (parser.value(device).isEmpty()) {
             return badUsage(
@@ -370,8 +392,8 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
         invocation.fault = parseSimulatedFault(parser.value(simulateFault));
         if (!invocation.fault) {
             return badUsage(sink,
-                            QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N "
-                                           "or noopen)")
+                            QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N, "
+                                           "noopen or busy)")
                                 .arg(command.name, parser.value(simulateFault)),
                             hint);
         }
@@ -427,7 +449,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
 }  // namespace
 
 int runCli(const QStringList& arguments, CliSink& sink,
-           const std::function<void(const QByteArray&)>& out) {
+           const std::function<void(const QByteArray&)>& out, const Ask& ask) {
     // The command is the first argument that is not an option.
     const auto commandAt =
         std::find_if(arguments.begin() + std::min<qsizetype>(1, arguments.size()), arguments.end(),
@@ -452,7 +474,7 @@ int runCli(const QStringList& arguments, CliSink& sink,
     }
     for (const Subcommand& command : commands()) {
         if (*commandAt == QLatin1String(command.name)) {
-            return runCommand(command, arguments, sink, out);
+            return runCommand(command, arguments, sink, out, ask);
         }
     }
     return badUsage(sink, QStringLiteral("unknown command '%1'").arg(*commandAt),

@@ -38,6 +38,9 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
     if (text == QLatin1String("noopen")) {
         return SimulatedFault{SimulatedFault::NoOpen, 0};
     }
+    if (text == QLatin1String("busy")) {
+        return SimulatedFault{SimulatedFault::Busy, 0};
+    }
     const QStringList parts = text.split(QLatin1Char('@'));
     if (parts.size() != 2) {
         return std::nullopt;
@@ -57,6 +60,27 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
         return std::nullopt;
     }
     return SimulatedFault{kind->second, exchange};
+}
+
+void injectSimulatedFault(SimulatedTracker& sim, const SimulatedFault& fault) {
+    using Fault = SimulatedTracker::Fault;
+    switch (fault.kind) {
+        case SimulatedFault::Unplug:
+            sim.unplugAfterExchange(fault.exchange);
+            break;
+        case SimulatedFault::NoReply:
+            sim.injectFault({.fault = Fault::NoReply, .exchange = fault.exchange});
+            break;
+        case SimulatedFault::BadSum:
+            sim.injectFault({.fault = Fault::BadPageSum, .exchange = fault.exchange});
+            break;
+        case SimulatedFault::NoOpen:
+            sim.failOpen("permission denied", OpenFailure::PermissionDenied);
+            break;
+        case SimulatedFault::Busy:
+            sim.failOpen("it is in use by another program", OpenFailure::InUse);
+            break;
+    }
 }
 
 namespace {
@@ -249,7 +273,7 @@ class Tracker {
             sim->setErasePollsUntilDone(kSimulatedErasePolls);
             in.sink.setSleepDivisor(kSimulatedSleepDivisor);
             if (in.fault) {
-                injectFault(*sim, *in.fault);
+                injectSimulatedFault(*sim, *in.fault);
             }
             transport_ = std::move(sim);
         } else {
@@ -262,30 +286,29 @@ class Tracker {
     HidTransport& transport() { return *transport_; }
 
   private:
-    static void injectFault(SimulatedTracker& sim, const SimulatedFault& fault) {
-        using Fault = SimulatedTracker::Fault;
-        switch (fault.kind) {
-            case SimulatedFault::Unplug:
-                sim.unplugAfterExchange(fault.exchange);
-                break;
-            case SimulatedFault::NoReply:
-                sim.injectFault({.fault = Fault::NoReply, .exchange = fault.exchange});
-                break;
-            case SimulatedFault::BadSum:
-                sim.injectFault({.fault = Fault::BadPageSum, .exchange = fault.exchange});
-                break;
-            case SimulatedFault::NoOpen:
-                sim.failOpen("permission denied");
-                break;
-        }
-    }
-
     std::unique_ptr<HidTransport> transport_;
     std::unique_ptr<DeviceLink> link_;
 };
 
 int status(bool ok) {
     return ok ? kExitSuccess : kExitFailed;
+}
+
+// The answer to an operation's question: yes with --yes, else the one given on the terminal.
+// Without a terminal to ask on, the command goes no further and says how to make it.
+Confirm confirmation(Invocation& in, const QString& what) {
+    return [&in, what](const Question& question) {
+        if (in.yes) {
+            return true;
+        }
+        in.sink.finish();
+        if (const std::optional<bool> answer = in.ask ? in.ask(question) : std::nullopt) {
+            return *answer;
+        }
+        in.sink.say(complaint(
+            QStringLiteral("no terminal to ask whether to %1: give --yes to go ahead").arg(what)));
+        return false;
+    };
 }
 
 }  // namespace
@@ -559,7 +582,8 @@ int runReadGps(Invocation& in) {
 
 int runEraseGps(Invocation& in) {
     Tracker tracker(in);
-    return status(shown(in.sink, eraseGpsMemory(tracker.link(), in.sink)));
+    return status(shown(in.sink, eraseGpsMemory(tracker.link(), in.sink,
+                                                confirmation(in, "erase the GPS memory"))));
 }
 
 int runUploadFirmware(Invocation& in) {
@@ -586,7 +610,8 @@ int runUploadFirmware(Invocation& in) {
     }
     Tracker tracker(in);
     const auto buffer = std::make_unique<FirmwareBuffer>();
-    return status(shown(in.sink, uploadFirmware(tracker.link(), in.sink, firmware, *buffer)));
+    return status(shown(in.sink, uploadFirmware(tracker.link(), in.sink, firmware, *buffer,
+                                                confirmation(in, "upload the firmware"))));
 }
 
 int runList(Invocation& in) {

@@ -7,7 +7,10 @@
 #include <map>
 #include <optional>
 
+#include "settings/outcome.h"
+
 class CliSink;
+class SimulatedTracker;
 
 // Exit statuses of veltromark-cli.
 enum ExitStatus : int {
@@ -18,13 +21,19 @@ enum ExitStatus : int {
 
 // A way for the simulated tracker to misbehave, as --simulate-fault names it: "unplug@N" (pulled
 // out after exchange N), "noreply@N" (no reply to exchange N), "badsum@N" (a wrong page sum in
-// the reply to exchange N), "noopen" (found but cannot be opened). Exchanges count from 1.
+// the reply to exchange N), "noopen" (found but the user may not open it), "busy" (found but
+// another program has it open). Exchanges count from 1.
 struct SimulatedFault {
-    enum Kind { Unplug, NoReply, BadSum, NoOpen } kind;
+    enum Kind { Unplug, NoReply, BadSum, NoOpen, Busy } kind;
     int exchange = 0;
 };
 // Nothing when `text` names no fault.
 std::optional<SimulatedFault> parseSimulatedFault(const QString& text);
+// Makes `sim` misbehave as `fault` says.
+void injectSimulatedFault(SimulatedTracker& sim, const SimulatedFault& fault);
+
+// Asks a question on the terminal: the answer, or nothing when there is no terminal to ask on.
+using Ask = std::function<std::optional<bool>(const Question&)>;
 
 // What the command line gave one command.
 struct Invocation {
@@ -35,6 +44,8 @@ struct Invocation {
     std::optional<SimulatedFault> fault;  // --simulate-fault: a simulated tracker misbehaving
     QString device;                       // --device PATH: that tracker, not the first
     std::function<void(const QByteArray&)> out;  // standard output
+    bool yes = false;                            // --yes: what the command would ask, it does
+    Ask ask;                                     // asks on the terminal
 
     bool has(const QString& name) const { return options.count(name) > 0; }
     QString option(const QString& name) const {
@@ -56,8 +67,8 @@ int runNmea(Invocation& in);            // nmea IN.bin OUT.log [--gpx OUT.gpx]
 int runReadConfig(Invocation& in);      // read-config OUT.cfg [--image OUT.bin]
 int runWriteConfig(Invocation& in);     // write-config IN.cfg
 int runReadGps(Invocation& in);         // read-gps OUT.log [--dump OUT.bin] [--gpx OUT.gpx]
-int runEraseGps(Invocation& in);        // erase-gps
-int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin]
+int runEraseGps(Invocation& in);        // erase-gps [--yes]
+int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin] [--yes]
 int runList(Invocation& in);            // list
 
 // A problem of the tool's own, named as coming from it: "veltromark-cli: <text>".
