@@ -98,15 +98,26 @@ TEST_F(DeviceCommandsTest, LogIsOnScreenBeforeADialogShows) {
     EXPECT_EQ(onScreen.size(), 260);
 }
 
+// Each asks first, once the tracker is open; a yes lets it run with the buttons disabled.
 TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
     const struct {
         CommandButton button;
+        const char* question;
         const char* lastLine;
     } cases[] = {
-        {CommandButton::UploadFirmware, "Firmware upgrade success"},
-        {CommandButton::EraseMemory, "Erase complete."},
+        {CommandButton::UploadFirmware,
+         "Upload firmware: The firmware image is 45056 bytes (1408 pages). The tracker's present "
+         "firmware cannot be read back, so there is no copy of it to go back to.\n\nUpload the "
+         "firmware now?",
+         "Firmware upgrade success"},
+        {CommandButton::EraseMemory,
+         "Erase: Erasing the tracker's GPS memory cannot be undone: a track not yet downloaded "
+         "with \"Read\" will be lost.\n\nErase the GPS memory now?",
+         "Erase complete."},
     };
+    dialogs.questionAnswer = true;
     for (const auto& c : cases) {
+        dialogs.questions.clear();
         int exchanges = 0;
         int enabledDuring = 0;
         onEveryExchange([&] {
@@ -119,6 +130,7 @@ TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
         EXPECT_EQ(enabledDuring, 0) << "buttons enabled while the tracker was busy";
         EXPECT_TRUE(allButtonsEnabled(true));
         EXPECT_EQ(logLines().last(), c.lastLine);
+        EXPECT_EQ(dialogs.questions, QStringList{c.question});
         EXPECT_FALSE(session.link.isOpen());
     }
 }
@@ -203,6 +215,7 @@ TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {
             visibleAfterClose = w.isVisible();
         }
     });
+    dialogs.questionAnswer = true;
     press(CommandButton::UploadFirmware);
     EXPECT_TRUE(visibleAfterClose);
     EXPECT_EQ(exchanges, 1408) << "the upload ran to its end";
@@ -210,6 +223,75 @@ TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {
     EXPECT_TRUE(w.isVisible());
     QCoreApplication::processEvents();  // the deferred close
     EXPECT_FALSE(w.isVisible());
+}
+
+// Settings changed since they were last read, written, saved or loaded are not lost without a
+// question: Save saves them and closes, Discard closes, Cancel (or a save that did not happen)
+// keeps the window and every setting.
+TEST_F(DeviceCommandsTest, ClosingWithChangedSettingsAsks) {
+    const QString asked =
+        "ask to save: Veltromark Configurator: The settings have changed since they were last "
+        "read, written, saved or loaded.\n\nSave them to a file before closing?";
+    QTemporaryDir dir;
+    const QString file = dir.filePath("kept.cfg");
+    const struct {
+        const char* name;
+        std::function<void(MainWindow&)> before;  // after the callsign was changed
+        SaveChoice answer;
+        std::optional<QString> fileAnswer;
+        bool asks;
+        bool closes;
+        bool saved;
+    } cases[] = {
+        {"Cancel", {}, SaveChoice::Cancel, {}, true, false, false},
+        {"Discard", {}, SaveChoice::Discard, {}, true, true, false},
+        {"Save", {}, SaveChoice::Save, file, true, true, true},
+        {"Save, its file dialog cancelled", {}, SaveChoice::Save, {}, true, false, false},
+        {"changed back",
+         [](MainWindow& m) { m.form().setText("Callsign", "NOCALL"); },
+         SaveChoice::Cancel,
+         {},
+         false,
+         true,
+         false},
+        {"read from the tracker",
+         [](MainWindow& m) { m.commandButton(CommandButton::ReadConfig)->click(); },
+         SaveChoice::Cancel,
+         {},
+         false,
+         true,
+         false},
+        {"written to the tracker",
+         [](MainWindow& m) { m.commandButton(CommandButton::WriteConfig)->click(); },
+         SaveChoice::Cancel,
+         {},
+         false,
+         true,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(file);
+        TestWindow other;
+        SimulatedTracker otherTracker;
+        DeviceSession otherSession{otherTracker};
+        MainWindow& m = *other.window;
+        attachCommands(m, otherSession);
+        m.show();
+        m.form().setText("Callsign", "SP3ABC");
+        if (c.before) {
+            c.before(m);
+        }
+        const QString callsign = m.form().text("Callsign");
+        other.dialogs->saveAnswer = c.answer;
+        other.dialogs->fileAnswer = c.fileAnswer;
+        other.dialogs->events.clear();
+        m.close();
+        EXPECT_EQ(other.dialogs->events.contains(asked), c.asks);
+        EXPECT_EQ(m.isVisible(), !c.closes);
+        EXPECT_EQ(m.form().text("Callsign"), callsign);
+        EXPECT_EQ(QFile::exists(file), c.saved);
+    }
 }
 
 TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {

@@ -125,6 +125,7 @@ TEST_F(CliTest, BadUsageExitsWith2) {
         {{"read-config", "--simulate", "x.cfg", "--image", "x.cfg"},
          "veltromark-cli: read-config: 'x.cfg' and 'x.cfg' name the same file"},
         {{"list", "--device", "/dev/hidraw0"}, "veltromark-cli: list: Unknown option 'device'."},
+        {{"read-gps", "x.log", "--yes"}, "veltromark-cli: read-gps: Unknown option 'yes'."},
         {{"erase-gps", "--device="}, "veltromark-cli: erase-gps: --device needs a device path"},
         {{"encode", path("x.cfg"), dir.path() + "/./x.cfg"},
          "veltromark-cli: encode: '" + path("x.cfg") + "' and '" + dir.path() +
@@ -451,11 +452,19 @@ TEST_F(CliTest, ReadGpsDownloadsLogDumpAndTrack) {
 }
 
 TEST_F(CliTest, EraseGps) {
-    const CliRun run = cli({"erase-gps", "--simulate"});
+    const CliRun run = cli({"erase-gps", "--simulate", "--yes"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err,
               (QStringList{kFound, "Erasing tracker GPS memory. Please wait a few seconds.",
                            "waiting for chip erase...", "Erase complete."}));
+
+    // No terminal to ask on, and no --yes: once the tracker is found, nothing is erased.
+    const CliRun unasked = cli({"erase-gps", "--simulate"});
+    EXPECT_EQ(unasked.status, 1);
+    EXPECT_EQ(unasked.err, (QStringList{kFound,
+                                        "veltromark-cli: no terminal to ask whether to erase the "
+                                        "GPS memory: give --yes to go ahead",
+                                        "Erase cancelled."}));
 }
 
 TEST_F(CliTest, WriteConfig) {
@@ -469,7 +478,7 @@ TEST_F(CliTest, WriteConfig) {
 
 TEST_F(CliTest, UploadFirmware) {
     // The simulated run's own test image.
-    const CliRun builtIn = cli({"upload-firmware", "--simulate"});
+    const CliRun builtIn = cli({"upload-firmware", "--simulate", "--yes"});
     EXPECT_EQ(builtIn.status, 0);
     QStringList want;
     want << kFound << pageLines("Page written", 1408) << "Firmware upgrade success";
@@ -489,7 +498,7 @@ TEST_F(CliTest, UploadFirmware) {
     };
     for (const auto& c : cases) {
         write(path(c.name), QByteArray(c.size, 'f'));
-        const CliRun run = cli({"upload-firmware", "--simulate", path(c.name)});
+        const CliRun run = cli({"upload-firmware", "--simulate", path(c.name), "--yes"});
         EXPECT_EQ(run.status, c.status) << c.name;
         const QString sizeLine = QString("%1: %2 bytes, %3 pages.")
                                      .arg(path(c.name))
@@ -511,7 +520,9 @@ TEST_F(CliTest, WithoutTheSimulatorTheFirstRealTrackerIsUsed) {
         GTEST_SKIP() << "a tracker is attached to this machine";
     }
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, QStringList{"Veltromark not found."});
+    EXPECT_EQ(run.err, (QStringList{"Veltromark not found.",
+                                    "Is the tracker plugged in? \"veltromark-cli list\" shows "
+                                    "what the system sees."}));
     EXPECT_FALSE(QFile::exists(path("real.cfg")));
 }
 

@@ -11,6 +11,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr const char* kNotFoundHint =
+    "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+
 bool recordValid(const std::uint8_t* slot) {
     const quint16 crc =
         qChecksum(QByteArrayView(reinterpret_cast<const char*>(slot), 22), Qt::ChecksumIso3309);
@@ -278,7 +281,7 @@ TEST_F(SimulatedTrackerTest, UnplugAfterAnExchange) {
     EXPECT_TRUE(link.ReadEepromPage(3, p));
     EXPECT_EQ(host.logLines,
               (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", "Veltromark not found.",
-                           "Veltromark found, vid: Vid_0483, pid: A04D"}));
+                           kNotFoundHint, "Veltromark found, vid: Vid_0483, pid: A04D"}));
 }
 
 TEST_F(SimulatedTrackerTest, TrackerAbsentOrWithAnotherProductIdIsNotFound) {
@@ -288,7 +291,8 @@ TEST_F(SimulatedTrackerTest, TrackerAbsentOrWithAnotherProductIdIsNotFound) {
     sim.setProductId(0xA04E);
     EXPECT_FALSE(link.OpenDevice(host));
     EXPECT_TRUE(sim.openedPaths().empty());
-    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", "Veltromark not found."}));
+    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", kNotFoundHint,
+                                          "Veltromark not found.", kNotFoundHint}));
 }
 
 TEST_F(SimulatedTrackerTest, OfTwoTrackersTheFirstEnumeratedIsUsed) {
@@ -307,16 +311,18 @@ TEST_F(SimulatedTrackerTest, OfTwoTrackersTheFirstEnumeratedIsUsed) {
     EXPECT_EQ(second.openedPaths(), std::vector<std::string>{"sim:veltromark-0"});
 }
 
-TEST_F(SimulatedTrackerTest, OpenFailureIsLoggedAndTheFirstExchangeFails) {
-    sim.failOpen("permission denied");
-    EXPECT_TRUE(link.OpenDevice(host));
+TEST_F(SimulatedTrackerTest, OpenFailureIsLoggedAndNothingIsExchanged) {
+    sim.failOpen("it is in use by another program", OpenFailure::InUse);
+    EXPECT_FALSE(link.OpenDevice(host));
     PageData p = page(5);
     EXPECT_FALSE(link.ReadEepromPage(0, p));
     EXPECT_EQ(p, page(5));
     link.CloseDevice();
     EXPECT_TRUE(sim.requests().empty());
-    EXPECT_EQ(host.logLines, (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D",
-                                          "Cannot open the device: permission denied."}));
+    EXPECT_EQ(host.logLines,
+              (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D",
+                           "Cannot open the device: it is in use by another program.",
+                           "Close the other program that has the tracker open, then try again."}));
 }
 
 TEST_F(SimulatedTrackerTest, EraseThatNeverEndsLeavesTheMemory) {

@@ -113,6 +113,10 @@ bool holds(const QStringList& all, const QStringList& block) {
 }
 
 constexpr const char* kFound = "Veltromark found, vid: Vid_0483, pid: A04D";
+constexpr const char* kPermissionHint =
+    "The udev rule 70-veltromark.rules gives you access to the tracker: the package installs it; "
+    "otherwise copy it to /etc/udev/rules.d/, run \"sudo udevadm control --reload-rules\", then "
+    "unplug the tracker and plug it in again.";
 
 TEST_F(HidrawTest, EveryOperationThroughHidapi) {
     const QString cfg = path("out.cfg");
@@ -187,7 +191,7 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
         {"erase-gps",
          one,
          "",
-         {"erase-gps"},
+         {"erase-gps", "--yes"},
          0,
          {kFound, "Erasing tracker GPS memory. Please wait a few seconds.", "Erase complete."},
          {"hidraw0"},
@@ -197,7 +201,7 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
         {"upload-firmware FILE: every byte arrives, the last page padded",
          one,
          "",
-         {"upload-firmware", firmware},
+         {"upload-firmware", firmware, "--yes"},
          0,
          {kFound, "Page written: 1/2", "Page written: 2/2", "Firmware upgrade success"},
          {"hidraw0"},
@@ -205,31 +209,41 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
              EXPECT_EQ(read(record("hidraw0.firmware")),
                        QByteArray(33, '\x5A') + QByteArray(31, '\0'));
          }},
-        {"open refused: permission denied",
+        {"open refused: permission denied, and what to do; nothing after",
          one,
          "open=EACCES",
          {"read-config", cfg},
          1,
-         {kFound, "Cannot open the device: permission denied.", "Page read error: 1/256",
-          "Eeprom checksum error. Please reload configuration."},
+         {kFound, "Cannot open the device: permission denied.", kPermissionHint},
          {},
-         [&](const Outcome&) { EXPECT_FALSE(QFile::exists(cfg)); }},
-        {"open refused: busy",
+         [&](const Outcome& r) {
+             EXPECT_EQ(r.log.size(), 3);
+             EXPECT_FALSE(QFile::exists(cfg));
+         }},
+        {"the window: open refused says the same",
+         one,
+         "open=EACCES",
+         {"window", "Button_read_config"},
+         0,
+         {kFound, "Cannot open the device: permission denied.", kPermissionHint},
+         {},
+         [&](const Outcome& r) { EXPECT_EQ(r.log.size(), 3); }},
+        {"open refused: busy, and what to do; nothing after",
          one,
          "open=EBUSY",
          {"erase-gps"},
          1,
          {kFound, "Cannot open the device: it is in use by another program.",
-          "Erasing tracker GPS memory. Please wait a few seconds.", "Erase error."},
+          "Close the other program that has the tracker open, then try again."},
          {},
-         {}},
+         [&](const Outcome& r) { EXPECT_EQ(r.log.size(), 3); }},
         {"no reply once: the wait is bounded at 1000 ms",
          one,
          "noreply=3",
          {"read-config", cfg},
          1,
          {"Page read: 2/256", "Page read error: 3/256",
-          "Eeprom checksum error. Please reload configuration."},
+          "Eeprom read error. Please reload configuration."},
          {"hidraw0"},
          [&](const Outcome&) {
              EXPECT_TRUE(read(record("hidraw0.events"))
@@ -251,15 +265,18 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
          {"Page written: 8/256", "Page write error: 9/256"},
          {"hidraw0"},
          {}},
-        {"a bad page sum past the checked region still decodes",
+        {"a bad page sum past the checked region fails the read",
          one,
          "badsum=41",
          {"read-config", cfg},
-         0,
-         {"Page read: 40/256", "Page read error: 41/256", "Eeprom read success.", kFound,
-          "Firmware version: 1.07"},
+         1,
+         {"Page read: 40/256", "Page read error: 41/256",
+          "Eeprom read error. Please reload configuration."},
          {"hidraw0"},
-         {}},
+         [&](const Outcome& r) {
+             EXPECT_EQ(r.log.last(), "Eeprom read error. Please reload configuration.");
+             EXPECT_FALSE(QFile::exists(cfg));
+         }},
         {"unplugged during the download",
          one,
          "unplug=100",
@@ -272,7 +289,7 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
         {"two trackers: the first in enumeration order",
          two,
          "",
-         {"erase-gps"},
+         {"erase-gps", "--yes"},
          0,
          {kFound, "Erasing tracker GPS memory. Please wait a few seconds.", "Erase complete."},
          {"hidraw0"},
@@ -280,7 +297,7 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
         {"two trackers: --device picks the second",
          two,
          "",
-         {"erase-gps", "--device", "/dev/hidraw1"},
+         {"erase-gps", "--device", "/dev/hidraw1", "--yes"},
          0,
          {kFound, "Erasing tracker GPS memory. Please wait a few seconds.", "Erase complete."},
          {"hidraw1"},
