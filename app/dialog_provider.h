@@ -47,8 +47,11 @@ class DialogProvider {
     // A box with a question icon and Yes and No buttons, No the default (Enter and Escape
     // choose it); true when the user chose Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A box with a warning icon and Save, Discard and Cancel buttons, Cancel the default.
-    virtual SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A box with a warning icon and Save, Discard and Cancel buttons, Cancel the default. A
+    // provider that cannot ask keeps everything, as Cancel does.
+    virtual SaveChoice askToSave(QWidget*, const QString&, const QString&) {
+        return SaveChoice::Cancel;
+    }
     // A file dialog; the chosen path, or nothing when the user cancels.
     virtual std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                               const FileDialogSetup& setup) = 0;

@@ -30,9 +30,6 @@ class BenchDialogs : public DialogProvider {
     void information(QWidget*, const QString&, const QString&) override {}
     void error(QWidget*, const QString&, const QString&) override {}
     bool question(QWidget*, const QString&, const QString&) override { return false; }
-    SaveChoice askToSave(QWidget*, const QString&, const QString&) override {
-        return SaveChoice::Cancel;
-    }
     std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
         return path_;
     }

@@ -38,9 +38,6 @@ class BenchDialogs : public DialogProvider {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
     bool question(QWidget*, const QString&, const QString&) override { return false; }
-    SaveChoice askToSave(QWidget*, const QString&, const QString&) override {
-        return SaveChoice::Cancel;
-    }
     std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
         return path;
     }

@@ -235,6 +235,7 @@ QString toolHelp() {
         "  badsum@N    the reply to exchange N has a wrong page sum\n"
         "  noopen      the tracker is found but the user may not open it\n"
         "  busy        the tracker is found but another program has it open\n"
+        "  absent      no tracker is plugged in\n"
         "Exchanges count from 1: in read-gps exchange N reads page N. The activity log,\n"
         "messages and errors go to standard error. Output files are replaced only once\n"
         "every one of them is completely written; a failed command leaves the old ones.\n\n"
@@ -299,7 +300,7 @@ QString commandHelp(const Subcommand& c) {
                     QStringLiteral("Work on a simulated tracker instead of a real one."), width);
         text += row(QStringLiteral("--simulate-fault FAULT"),
                     QStringLiteral("The simulated tracker fails: unplug@N, noreply@N, badsum@N "
-                                   "(exchange N), noopen or busy; see %1 --help.")
+                                   "(exchange N), noopen, busy or absent; see %1 --help.")
                         .arg(kProgram),
                     width);
     }
@@ -393,7 +394,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
         if (!invocation.fault) {
             return badUsage(sink,
                             QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N, "
-                                           "noopen or busy)")
+                                           "noopen, busy or absent)")
                                 .arg(command.name, parser.value(simulateFault)),
                             hint);
         }

@@ -41,6 +41,9 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
     if (text == QLatin1String("busy")) {
         return SimulatedFault{SimulatedFault::Busy, 0};
     }
+    if (text == QLatin1String("absent")) {
+        return SimulatedFault{SimulatedFault::Absent, 0};
+    }
     const QStringList parts = text.split(QLatin1Char('@'));
     if (parts.size() != 2) {
         return std::nullopt;
@@ -79,6 +82,9 @@ void injectSimulatedFault(SimulatedTracker& sim, const SimulatedFault& fault) {
             break;
         case SimulatedFault::Busy:
             sim.failOpen("it is in use by another program", OpenFailure::InUse);
+            break;
+        case SimulatedFault::Absent:
+            sim.setPresent(false);
             break;
     }
 }
@@ -620,6 +626,9 @@ int runList(Invocation& in) {
     const std::vector<HidDeviceInfo> found = bus.describe(kTrackerVendorId, kTrackerProductId);
     if (found.empty()) {
         in.sink.log(QStringLiteral("Veltromark not found."));
+        in.sink.log(
+            QStringLiteral("Is the tracker plugged in? The system sees no USB device with "
+                           "vendor 0483 and product a04d."));
         return kExitFailed;
     }
     // Tab-separated, for people and for `cut`: path, serial number, product text, and whether

@@ -22,9 +22,9 @@ enum ExitStatus : int {
 // A way for the simulated tracker to misbehave, as --simulate-fault names it: "unplug@N" (pulled
 // out after exchange N), "noreply@N" (no reply to exchange N), "badsum@N" (a wrong page sum in
 // the reply to exchange N), "noopen" (found but the user may not open it), "busy" (found but
-// another program has it open). Exchanges count from 1.
+// another program has it open), "absent" (not plugged in). Exchanges count from 1.
 struct SimulatedFault {
-    enum Kind { Unplug, NoReply, BadSum, NoOpen, Busy } kind;
+    enum Kind { Unplug, NoReply, BadSum, NoOpen, Busy, Absent } kind;
     int exchange = 0;
 };
 // Nothing when `text` names no fault.

@@ -24,16 +24,11 @@ constexpr const char* kNotFoundHint =
 
 QString openFailureHint(OpenFailure failure) {
     switch (failure) {
-        case OpenFailure::PermissionDenied:
-#ifdef Q_OS_WIN
-            return "Windows refused access to the tracker: close any other program that uses "
-                   "it, or unplug the tracker and plug it in again.";
-#else
+        case OpenFailure::PermissionDenied:  // Linux: the hidraw node is root's
             return "The udev rule 70-veltromark.rules gives you access to the tracker: the "
                    "package installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo "
                    "udevadm control --reload-rules\", then unplug the tracker and plug it in "
                    "again.";
-#endif
         case OpenFailure::InUse:
             return "Close the other program that has the tracker open, then try again.";
         case OpenFailure::Other:

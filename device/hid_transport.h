@@ -20,7 +20,7 @@ inline constexpr int kReplyTimeoutMs = 1000;
 // Why a device path could not be opened, as far as it tells what to do about it.
 enum class OpenFailure {
     Other,             // anything else (unplugged meanwhile, a system error)
-    PermissionDenied,  // the user may not open the device node
+    PermissionDenied,  // the user may not open the device node (Linux, without the udev rule)
     InUse,             // another program holds the device
 };
 

@@ -17,14 +17,15 @@ OpenResult openErrorFromText() {
     const wchar_t* message = hid_error(nullptr);
     const QString text = message ? QString::fromWCharArray(message).trimmed() : QString();
     const QString lower = text.toLower();
-    // Linux hidraw: "...: Permission denied"; Windows: "Access is denied."
-    if (lower.contains("permission denied") || lower.contains("access is denied")) {
+    // Linux hidraw: "...: Permission denied".
+    if (lower.contains("permission denied")) {
         return {false, kPermissionDenied, OpenFailure::PermissionDenied};
     }
-    // Another program holds the device exclusively (Windows: a sharing violation; macOS
-    // reports kIOReturnExclusiveAccess).
-    if (lower.contains("busy") || lower.contains("being used by another process") ||
-        lower.contains("0xe00002c5")) {
+    // Another program holds the device exclusively. Windows says "Access is denied." (any
+    // user may open a HID device there, so nothing else denies it) or names a sharing
+    // violation; macOS reports kIOReturnExclusiveAccess.
+    if (lower.contains("access is denied") || lower.contains("busy") ||
+        lower.contains("being used by another process") || lower.contains("0xe00002c5")) {
         return {false, kInUse, OpenFailure::InUse};
     }
     if (lower.contains("no such file") || lower.contains("not found")) {

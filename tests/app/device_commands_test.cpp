@@ -20,6 +20,8 @@
 #include "app/sub_page_control.h"
 #include "app/track_view_window.h"
 #include "app_test_support.h"
+#include "cli/cli_sink.h"
+#include "cli/command_line.h"
 #include "operations/firmware_resource.h"
 #include "sim/simulated_tracker.h"
 
@@ -79,6 +81,7 @@ TEST_F(DeviceCommandsTest, ReadConfigFillsTheWindow) {
     EXPECT_EQ(lines[257], "Eeprom read success.");
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware version: 1.07"});
     EXPECT_EQ(w.form().text("Callsign"), "SQ3VTM");
+    EXPECT_FALSE(w.settingsChanged());  // closing does not ask
     EXPECT_EQ(w.progressBar()->maximum(), 256);
     EXPECT_EQ(w.progressBar()->value(), 0);
     EXPECT_FALSE(session.link.isOpen());
@@ -98,26 +101,16 @@ TEST_F(DeviceCommandsTest, LogIsOnScreenBeforeADialogShows) {
     EXPECT_EQ(onScreen.size(), 260);
 }
 
-// Each asks first, once the tracker is open; a yes lets it run with the buttons disabled.
 TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
     const struct {
         CommandButton button;
-        const char* question;
         const char* lastLine;
     } cases[] = {
-        {CommandButton::UploadFirmware,
-         "Upload firmware: The firmware image is 45056 bytes (1408 pages). The tracker's present "
-         "firmware cannot be read back, so there is no copy of it to go back to.\n\nUpload the "
-         "firmware now?",
-         "Firmware upgrade success"},
-        {CommandButton::EraseMemory,
-         "Erase: Erasing the tracker's GPS memory cannot be undone: a track not yet downloaded "
-         "with \"Read\" will be lost.\n\nErase the GPS memory now?",
-         "Erase complete."},
+        {CommandButton::UploadFirmware, "Firmware upgrade success"},
+        {CommandButton::EraseMemory, "Erase complete."},
     };
     dialogs.questionAnswer = true;
     for (const auto& c : cases) {
-        dialogs.questions.clear();
         int exchanges = 0;
         int enabledDuring = 0;
         onEveryExchange([&] {
@@ -130,7 +123,6 @@ TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
         EXPECT_EQ(enabledDuring, 0) << "buttons enabled while the tracker was busy";
         EXPECT_TRUE(allButtonsEnabled(true));
         EXPECT_EQ(logLines().last(), c.lastLine);
-        EXPECT_EQ(dialogs.questions, QStringList{c.question});
         EXPECT_FALSE(session.link.isOpen());
     }
 }
@@ -225,72 +217,28 @@ TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {
     EXPECT_FALSE(w.isVisible());
 }
 
-// Settings changed since they were last read, written, saved or loaded are not lost without a
-// question: Save saves them and closes, Discard closes, Cancel (or a save that did not happen)
-// keeps the window and every setting.
+// Changed settings are not lost without a question: Save saves them and closes, Discard
+// closes, Cancel (or a save that did not happen) keeps the window and every setting.
 TEST_F(DeviceCommandsTest, ClosingWithChangedSettingsAsks) {
-    const QString asked =
-        "ask to save: Veltromark Configurator: The settings have changed since they were last "
-        "read, written, saved or loaded.\n\nSave them to a file before closing?";
     QTemporaryDir dir;
-    const QString file = dir.filePath("kept.cfg");
-    const struct {
-        const char* name;
-        std::function<void(MainWindow&)> before;  // after the callsign was changed
-        SaveChoice answer;
-        std::optional<QString> fileAnswer;
-        bool asks;
-        bool closes;
-        bool saved;
-    } cases[] = {
-        {"Cancel", {}, SaveChoice::Cancel, {}, true, false, false},
-        {"Discard", {}, SaveChoice::Discard, {}, true, true, false},
-        {"Save", {}, SaveChoice::Save, file, true, true, true},
-        {"Save, its file dialog cancelled", {}, SaveChoice::Save, {}, true, false, false},
-        {"changed back",
-         [](MainWindow& m) { m.form().setText("Callsign", "NOCALL"); },
-         SaveChoice::Cancel,
-         {},
-         false,
-         true,
-         false},
-        {"read from the tracker",
-         [](MainWindow& m) { m.commandButton(CommandButton::ReadConfig)->click(); },
-         SaveChoice::Cancel,
-         {},
-         false,
-         true,
-         false},
-        {"written to the tracker",
-         [](MainWindow& m) { m.commandButton(CommandButton::WriteConfig)->click(); },
-         SaveChoice::Cancel,
-         {},
-         false,
-         true,
-         false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QFile::remove(file);
+    for (const auto& [answer, file] :
+         std::vector<std::pair<SaveChoice, QString>>{{SaveChoice::Cancel, ""},
+                                                     {SaveChoice::Discard, ""},
+                                                     {SaveChoice::Save, dir.filePath("a.cfg")},
+                                                     {SaveChoice::Save, ""}}) {
+        QFile::remove(dir.filePath("a.cfg"));
         TestWindow other;
-        SimulatedTracker otherTracker;
-        DeviceSession otherSession{otherTracker};
-        MainWindow& m = *other.window;
-        attachCommands(m, otherSession);
-        m.show();
-        m.form().setText("Callsign", "SP3ABC");
-        if (c.before) {
-            c.before(m);
-        }
-        const QString callsign = m.form().text("Callsign");
-        other.dialogs->saveAnswer = c.answer;
-        other.dialogs->fileAnswer = c.fileAnswer;
-        other.dialogs->events.clear();
-        m.close();
-        EXPECT_EQ(other.dialogs->events.contains(asked), c.asks);
-        EXPECT_EQ(m.isVisible(), !c.closes);
-        EXPECT_EQ(m.form().text("Callsign"), callsign);
-        EXPECT_EQ(QFile::exists(file), c.saved);
+        attachCommands(*other.window, session);
+        other.window->show();
+        other.window->form().setText("Callsign", "SP3ABC");
+        other.dialogs->saveAnswer = answer;
+        other.dialogs->fileAnswer = file.isEmpty() ? std::nullopt : std::optional(file);
+        other.window->close();
+        const bool closes = answer == SaveChoice::Discard || !file.isEmpty();
+        EXPECT_EQ(other.dialogs->events.size(), 1);
+        EXPECT_EQ(other.window->isVisible(), !closes);
+        EXPECT_EQ(other.window->form().text("Callsign"), "SP3ABC");
+        EXPECT_EQ(QFile::exists(dir.filePath("a.cfg")), !file.isEmpty());
     }
 }
 
@@ -302,6 +250,7 @@ TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
     w.form().setText("Callsign", "OTHER");
     press(CommandButton::ReadFromFile);
     EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+    EXPECT_FALSE(w.settingsChanged());
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
@@ -326,6 +275,82 @@ TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware resource not found (FindResource)."});
     EXPECT_TRUE(tracker.firmwarePages().empty());
     EXPECT_TRUE(allButtonsEnabled(true));
+}
+
+// The window and the tool against the same failing tracker say the same lines, and the tool
+// exits with 1. Questions are answered No but in the upload cut short, so one asked where none
+// should be shows.
+TEST(WindowAndTool, FailuresSayWhatHappenedAndWhatToDo) {
+    const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
+    const QString readError = "Eeprom read error. Please reload configuration.";
+    const auto withPages = [&found](const char* what, int last, int total, QStringList tail) {
+        QStringList lines{found};
+        for (int n = 1; n <= last; ++n) {
+            lines << QStringLiteral("%1: %2/%3").arg(what).arg(n).arg(total);
+        }
+        return lines + tail;
+    };
+    using B = CommandButton;
+    const struct {
+        QString fault;  // --simulate-fault
+        CommandButton button;
+        QStringList log;  // the whole activity log, and all the tool says
+    } rows[] = {
+        {"noopen",
+         B::ReadConfig,
+         {found, "Cannot open the device: permission denied.",
+          "The udev rule 70-veltromark.rules gives you access to the tracker: the package "
+          "installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo udevadm control "
+          "--reload-rules\", then unplug the tracker and plug it in again."}},
+        {"busy",
+         B::EraseMemory,
+         {found, "Cannot open the device: it is in use by another program.",
+          "Close the other program that has the tracker open, then try again."}},
+        {"absent",
+         B::UploadFirmware,
+         {"Veltromark not found.",
+          "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees."}},
+        {"badsum@3", B::ReadConfig,
+         withPages("Page read", 2, 256, {"Page read error: 3/256", readError})},
+        {"badsum@41", B::ReadConfig,
+         withPages("Page read", 40, 256, {"Page read error: 41/256", readError})},
+        {"noreply@5", B::UploadFirmware,
+         withPages("Page written", 4, 1408,
+                   {"Page write error: 5/1408",
+                    "Firmware upgrade incomplete: the tracker now holds partial firmware. "
+                    "Uploading the firmware again puts it right."})},
+        {"", B::EraseMemory, {found, "Erase cancelled."}},
+        {"", B::UploadFirmware, {found, "Firmware upload cancelled."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.log.last().toStdString());
+        const bool answer = row.fault == "noreply@5";
+        TestWindow t;
+        SimulatedTracker tracker;
+        DeviceSession session(tracker);
+        session.firmwareSource = demoFirmware;
+        QStringList arguments =
+            QStringList{"veltromark-cli", "--simulate"} +
+            (row.button == B::ReadConfig    ? QStringList{"read-config", "/nonexistent/out.cfg"}
+             : row.button == B::EraseMemory ? QStringList{"erase-gps"}
+                                            : QStringList{"upload-firmware"});
+        if (!row.fault.isEmpty()) {
+            injectSimulatedFault(tracker, *parseSimulatedFault(row.fault));
+            arguments << "--simulate-fault" << row.fault;
+        }
+        attachCommands(*t.window, session);
+        t.dialogs->questionAnswer = answer;
+        t.window->commandButton(row.button)->click();
+        EXPECT_EQ(t.window->activityLog()->toPlainText().split('\n'), row.log);
+        EXPECT_EQ(t.window->form().text("Callsign"), "NOCALL");  // no failed read changes it
+
+        QByteArray said;
+        CliSink sink([&said](const QByteArray& text) { said += text; }, false);
+        const Ask terminal = [answer](const Question&) { return std::optional<bool>(answer); };
+        EXPECT_EQ(runCli(arguments, sink, {}, terminal), 1);
+        sink.finish();
+        EXPECT_EQ(QString::fromUtf8(said).split('\n', Qt::SkipEmptyParts), row.log);
+    }
 }
 
 // The track view takes regular files only, no larger than a log or dump can be, and tells why

@@ -29,9 +29,6 @@ class NoDialogs : public DialogProvider {
     void error(QWidget*, const QString&, const QString&) override {}
     // Yes to every question; the GPS log goes to `gpsLog` when one is given.
     bool question(QWidget*, const QString&, const QString&) override { return true; }
-    SaveChoice askToSave(QWidget*, const QString&, const QString&) override {
-        return SaveChoice::Cancel;
-    }
     std::optional<QString> chooseFile(QWidget*, FileDialog dialog,
                                       const FileDialogSetup&) override {
         if (dialog == FileDialog::SaveGpsLog && !gpsLog.isEmpty()) {

@@ -8,6 +8,9 @@
 
 namespace {
 
+constexpr const char* kNotFoundHint =
+    "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+
 // A transport that answers from a script and records what the link did with it.
 class ScriptedTransport : public HidTransport {
   public:
@@ -115,10 +118,7 @@ TEST_F(DeviceLinkTest, OpenDeviceWithoutTrackerLogsNotFound) {
     EXPECT_FALSE(link.OpenDevice(host));
     EXPECT_FALSE(link.isOpen());
     EXPECT_TRUE(transport.opened.empty());
-    EXPECT_EQ(host.logLines,
-              (QStringList{"Veltromark not found.",
-                           "Is the tracker plugged in? \"veltromark-cli list\" shows what the "
-                           "system sees."}));
+    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", kNotFoundHint}));
 }
 
 TEST_F(DeviceLinkTest, OnlyTheFirstOfTwoTrackersIsOpened) {
@@ -151,43 +151,30 @@ TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
     }
 }
 
-// A tracker found but not opened ends the operation at once: the found line, the reason and
-// what to do about it, and nothing is sent.
-TEST_F(DeviceLinkTest,
-       ATrackerThatCannotBeOpenedIsFoundAndNothingIsSent){const struct {OpenResult result;
-QString line;
-QString hint;
-}  // namespace
-cases[] = {
-    {{false, "permission denied", OpenFailure::PermissionDenied},
-     "Cannot open the device: permission denied.",
-#ifdef Q_OS_WIN
-     "Windows refused access to the tracker: close any other program that uses it, or unplug "
-     "the tracker and plug it in again."},
-#else
-     "The udev rule 70-veltromark.rules gives you access to the tracker: the package installs "
-     "it; otherwise copy it to /etc/udev/rules.d/, run \"sudo udevadm control "
-     "--reload-rules\", then unplug the tracker and plug it in again."},
-#endif
-    {{false, "it is in use by another program.", OpenFailure::InUse},
-     "Cannot open the device: it is in use by another program.",
-     "Close the other program that has the tracker open, then try again."},
-    {{false, "", OpenFailure::Other},
-     "Cannot open the device: the system refused access.",
-     "Unplug the tracker, plug it in again and try again."},
-};
-for (const auto& c : cases) {
-    RecordingSink host;
-    ScriptedTransport transport;
-    transport.openResult = c.result;
-    DeviceLink link(transport);
-    EXPECT_FALSE(link.OpenDevice(host));
-    EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(host.logLines,
-              (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line, c.hint}));
-    EXPECT_FALSE(link.QueryFirmwareVersion());
-    EXPECT_TRUE(transport.written.empty());
-}
+TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
+    const struct {
+        std::string reason;
+        QString line;
+    } cases[] = {
+        {"permission denied", "Cannot open the device: permission denied."},
+        {"it is in use by another program.",
+         "Cannot open the device: it is in use by another program."},
+        {"", "Cannot open the device: the system refused access."},
+    };
+    for (const auto& c : cases) {
+        RecordingSink host;
+        ScriptedTransport transport;
+        transport.openResult = {false, c.reason};
+        DeviceLink link(transport);
+        EXPECT_FALSE(link.OpenDevice(host));  // nothing can be exchanged: the operation ends
+        EXPECT_EQ(host.logLines,
+                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line,
+                               "Unplug the tracker, plug it in again and try again."}));
+        EXPECT_FALSE(link.QueryFirmwareVersion());
+        EXPECT_TRUE(transport.written.empty());
+        link.CloseDevice();
+        EXPECT_FALSE(link.isOpen());
+    }
 }
 
 TEST_F(DeviceLinkTest, CloseDeviceIsHarmlessBeforeOpenAndTwice) {

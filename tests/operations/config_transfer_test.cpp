@@ -32,7 +32,6 @@ TEST_F(ReadConfig, FullReadDecodesAndShowsTheVersion) {
     expectClosed();
 }
 
-// A page that fails ends the read, also past the checked region: nothing is decoded.
 TEST_F(ReadConfig, PageFailures) {
     const struct {
         int page;  // 1-based page that fails
@@ -54,7 +53,6 @@ TEST_F(ReadConfig, PageFailures) {
              << "Eeprom read error. Please reload configuration.";
         EXPECT_EQ(host.logLines, want) << "page " << c.page;
         EXPECT_EQ(form.text("Callsign"), "NOCALL") << "page " << c.page;
-        EXPECT_TRUE(host.informations.isEmpty());
         EXPECT_EQ(host.progressPosition, c.page - 1);
         // The pages after the failing one were never asked for and stay zero.
         EXPECT_EQ(sim.requests().size(), static_cast<size_t>(c.page));

@@ -102,7 +102,6 @@ TEST_F(GpsDownload, ExistingFileSurvivesAMissingDevice) {
 TEST_F(GpsDownload, UnwritableTargetStopsBeforeTheDevice) {
     target = dir.filePath("no-such-folder/track.log");
     run();
-    // The box's own words, then the file and the reason on a line of their own.
     EXPECT_EQ(host.messageBoxes,
               QStringList{"Blad otwarcia pliku: Nie mozna otworzyc pliku docelowego.\n" +
                           QDir::toNativeSeparators(target) + ": the folder does not exist"});

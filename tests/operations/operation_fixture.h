@@ -42,9 +42,7 @@ class OperationTest : public ::testing::Test {
     static constexpr const char* kNotFound = "Veltromark not found.";
     static constexpr const char* kNotFoundHint =
         "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
-
-    // The answer of a user who goes ahead.
-    static bool yes(const Question&) { return true; }
+    static bool yes(const Question&) { return true; }  // the user goes ahead
 
     SimulatedTracker sim;
     DeviceLink link{sim};
