@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 
 #include "app/dialog_provider.h"
@@ -104,14 +103,6 @@ TEST(QtDialogs, InformationAndErrorBoxes) {
         EXPECT_EQ(shown.icon, c.icon);
         EXPECT_EQ(shown.buttons, QStringList{"OK"});
     }
-
-    // A question's Enter (and Escape) answers No.
-    QTimer::singleShot(0, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(box != nullptr && box->escapeButton() == box->defaultButton());
-        box->defaultButton()->click();
-    });
-    EXPECT_FALSE(dialogs.question(nullptr, "Erase", "Erase the GPS memory now?"));
 }
 
 TEST(Guard, TurnsExceptionsIntoTheErrorBox) {
