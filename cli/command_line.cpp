@@ -379,9 +379,9 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
             sink, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
             hint);
     }
-    Invocation invocation{sink, given, {},  command.device && parser.isSet(simulate),
-                          {},   {},    out, command.asks && parser.isSet(yes),
-                          ask};
+    const bool simulated = command.device && parser.isSet(simulate);
+    const bool answered = command.asks && parser.isSet(yes);
+    Invocation invocation{sink, given, {}, simulated, {}, {}, out, answered, ask};
     if (command.device && command.picksDevice && parser.isSet(device)) {
         if (parser.value(device).isEmpty()) {
             return badUsage(
