@@ -36,16 +36,32 @@ BackupPlan windowBackups(const DeviceSession& s) {
     return {s.backupFolder, QStringLiteral("\"Restore\u2026\"")};
 }
 
+// Asks the operation's question in a box, No the default, once the lines logged so far are
+// on screen.
+Confirm askInBox(MainWindow& window) {
+    return [&window](const Question& question) {
+        window.sink().flush();
+        return window.dialogs().question(&window, question.title, question.text);
+    };
+}
+
+// Shows the boxes of `outcome`; when it succeeded, the settings are kept as they now are.
+void showAndKeep(MainWindow& window, const Outcome& outcome) {
+    window.showBoxes(outcome.boxes);
+    if (outcome.ok) {
+        window.keepSettings();
+    }
+}
+
 }  // namespace
 
 void Button_read_configClick(MainWindow& window, DeviceSession& s) {
-    window.showBoxes(readConfiguration(s.link, window.sink(), window.form(), s.readImage).boxes);
+    showAndKeep(window, readConfiguration(s.link, window.sink(), window.form(), s.readImage));
 }
 
 void Button_write_configClick(MainWindow& window, DeviceSession& s) {
-    window.showBoxes(
-        writeConfiguration(s.link, window.sink(), window.form(), s.writeImage, windowBackups(s))
-            .boxes);
+    showAndKeep(window, writeConfiguration(s.link, window.sink(), window.form(), s.writeImage,
+                                           windowBackups(s)));
 }
 
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
@@ -53,21 +69,21 @@ void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
     Outcome outcome;
     {
         CommandButtonsDisabled disabled(window);
-        outcome = uploadFirmware(s.link, window.sink(), image, s.firmware);
+        outcome = uploadFirmware(s.link, window.sink(), image, s.firmware, askInBox(window));
     }
     window.showBoxes(outcome.boxes);
 }
 
 void Button_save_to_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::SaveConfig)) {
-        window.showBoxes(exportConfiguration(window.form(), *path).boxes);
+        showAndKeep(window, exportConfiguration(window.form(), *path));
     }
 }
 
 void Button_read_from_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::OpenConfig)) {
         const ImportOutcome imported = importConfiguration(window.form(), *path);
-        window.showBoxes(imported.boxes);
+        showAndKeep(window, imported);
         // The file is loaded all the same; the log tells what of it was not.
         for (const UnreadValue& value : imported.unread) {
             window.sink().log(value.line());
@@ -93,7 +109,7 @@ void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
     Outcome outcome;
     {
         CommandButtonsDisabled disabled(window);
-        outcome = eraseGpsMemory(s.link, window.sink());
+        outcome = eraseGpsMemory(s.link, window.sink(), askInBox(window));
     }
     window.showBoxes(outcome.boxes);
 }

@@ -43,6 +43,9 @@ QString startingFolder(const QString& portableFolder, const QString& lastFolder,
 QString rememberedFolder(const QSettings& settings, const QString& portableFolder);
 void rememberFolder(QSettings& settings, const QString& portableFolder, const QString& folder);
 
+// The answer to a question about changes not yet kept.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // Everything modal the window shows. The window and its sink reach the user only through
 // this interface, so tests put a recording implementation in place and never block.
 class DialogProvider {
@@ -53,8 +56,14 @@ class DialogProvider {
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     // A box with an error icon, the given title and one OK button.
     virtual void error(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A box with a question icon and Yes and No buttons; true when the user chose Yes.
+    // A box with a question icon and Yes and No buttons, No the default (Enter and Escape
+    // choose it); true when the user chose Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A box with a warning icon and Save, Discard and Cancel buttons, Cancel the default. A
+    // provider that cannot ask keeps everything, as Cancel does.
+    virtual SaveChoice askToSave(QWidget*, const QString&, const QString&) {
+        return SaveChoice::Cancel;
+    }
     // A file dialog; the chosen path, or nothing when the user cancels.
     virtual std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                               const FileDialogSetup& setup) = 0;
@@ -71,6 +80,7 @@ class QtDialogProvider : public DialogProvider {
     void information(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
+    SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                       const FileDialogSetup& setup) override;
     void showModal(QDialog* window) override;

@@ -163,6 +163,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     beaconPreview_ = addBeaconPreview(form_, pages_->widget(static_cast<int>(Page::Beacons)));
     beaconPreview_->watch();  // after the marks: a refusal is settled before the warning looks
     addSymbolChooser(form_, *dialogs_);
+    keepSettings();  // the start-up settings lose nothing when the window closes
 
     const QSize needed = root->totalMinimumSize();
     setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
@@ -369,7 +370,39 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (settingsChanged()) {
+        sink_->flush();
+        const SaveChoice choice = dialogs_->askToSave(
+            this, QStringLiteral("Veltromark Configurator"),
+            QStringLiteral("The settings have changed since they were last read, written, saved "
+                           "or loaded.\n\nSave them to a file before closing?"));
+        if (choice == SaveChoice::Save) {
+            runCommand(CommandButton::SaveToFile);
+        }
+        // A save that was cancelled or failed keeps the window, as Cancel does.
+        if (choice == SaveChoice::Cancel || (choice == SaveChoice::Save && settingsChanged())) {
+            event->ignore();
+            return;
+        }
+    }
     QWidget::closeEvent(event);
+}
+
+std::vector<QString> MainWindow::settingValues() const {
+    std::vector<QString> values;
+    for (const SettingDef& def : settings()) {
+        values.push_back(def.isChoice() ? QString::number(form_.index(def.name))
+                                        : form_.text(def.name));
+    }
+    return values;
+}
+
+void MainWindow::keepSettings() {
+    keptSettings_ = settingValues();
+}
+
+bool MainWindow::settingsChanged() const {
+    return settingValues() != keptSettings_;
 }
 
 void MainWindow::Button_special_stringsClick() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/dialog_provider.h"
 #include "app/widget_form.h"
@@ -81,6 +82,13 @@ class MainWindow : public QWidget {
     // Shows the special strings window modally; nothing when there is none.
     void Button_special_stringsClick();
 
+    // Takes the settings as they are now as kept: read from or written to the tracker, saved
+    // to or loaded from a file. Closing the window asks Save / Discard / Cancel when they have
+    // changed since.
+    void keepSettings();
+    // True when a setting differs from what was last kept.
+    bool settingsChanged() const;
+
     // Runs `handler` through the guard that turns its exceptions into the error box.
     bool runGuarded(const std::function<void()>& handler);
 
@@ -113,7 +121,8 @@ class MainWindow : public QWidget {
 
   protected:
     // Closing while an operation lets window events run would pull the window from under
-    // it: the close waits until the operation has ended.
+    // it: the close waits until the operation has ended. Settings changed since they were
+    // last kept are saved, discarded or the window stays, as the user chooses.
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -122,6 +131,8 @@ class MainWindow : public QWidget {
     void connectHandlers();
     void runCommand(CommandButton button);
     void runRestore();
+    // Every setting's value (a choice as its index), in the order of the settings table.
+    std::vector<QString> settingValues() const;
 
     std::unique_ptr<DialogProvider> dialogs_;
     WidgetForm form_;
@@ -143,4 +154,5 @@ class MainWindow : public QWidget {
     Operation restoreCommand_;
     bool running_ = false;
     bool closeRequested_ = false;
+    std::vector<QString> keptSettings_;
 };

@@ -40,7 +40,7 @@ struct Subcommand {
     int (*run)(Invocation&);
     bool picksDevice = true;  // a device command that takes --device
     bool json = false;        // takes --json: the result as one JSON document
-    bool asks = false;        // asks before it acts; --yes answers for the user
+    bool asks = false;        // asks before it does what cannot be undone; takes --yes
 };
 
 const std::vector<Subcommand>& commands() {
@@ -154,20 +154,28 @@ const std::vector<Subcommand>& commands() {
         {"erase-gps",
          "Erase the tracker's GPS memory.",
          "Erases the tracker's GPS memory and waits for the tracker to finish, as the GPS "
-         "memory \"Erase\" does. There is no question first.",
+         "memory \"Erase\" does. Once the tracker is found it asks first, on the terminal; "
+         "without a terminal to ask on it needs --yes.",
          {},
          {},
          true,
-         runEraseGps},
+         runEraseGps,
+         true,
+         false,
+         true},
         {"upload-firmware",
          "Upload firmware to the tracker.",
          "Sends a firmware image to the tracker, as \"Upload firmware\" does: the given file "
          "(at most 112640 bytes), or else the image this program carries (with --simulate, a "
-         "test image).",
+         "test image). The tracker's present firmware cannot be read back: once the tracker is "
+         "found it asks first, on the terminal; without a terminal to ask on it needs --yes.",
          {{"FILE.bin", "The firmware image to send.", true}},
          {},
          true,
-         runUploadFirmware},
+         runUploadFirmware,
+         true,
+         false,
+         true},
         {"list",
          "List the trackers found, and whether each can be opened.",
          "Lists every tracker found, one line each with its device path, serial number, product "
@@ -339,13 +347,15 @@ QString commandHelp(const Subcommand& c) {
         text += row(QStringLiteral("--%1 %2").arg(o.name, o.valueName), QString::fromLatin1(o.help),
                     width);
     }
+    if (c.asks) {
+        text +=
+            row(QStringLiteral("--yes"),
+                QStringLiteral("Go ahead without a question (needed without a terminal)."), width);
+    }
     if (c.device && c.picksDevice) {
         text += row(QStringLiteral("--device PATH"),
                     QStringLiteral("Work on the tracker at PATH instead of the first one found."),
                     width);
-    }
-    if (c.asks) {
-        text += row(QStringLiteral("--yes"), QStringLiteral("Go on without a question."), width);
     }
     if (c.device) {
         text += row(QStringLiteral("--simulate"),
@@ -385,7 +395,7 @@ int badUsage(CliSink& sink, const QString& problem, const QString& hint) {
 }
 
 int runCommand(const Subcommand& command, const QStringList& arguments, CliSink& sink,
-               const std::function<void(const QByteArray&)>& out) {
+               const std::function<void(const QByteArray&)>& out, const Ask& ask) {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{"h", "help"});
@@ -395,10 +405,14 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("PATH"));
     const QCommandLineOption simulateFault(QStringLiteral("simulate-fault"), QString(),
                                            QStringLiteral("FAULT"));
+    const QCommandLineOption yes(QStringLiteral("yes"));
     parser.addOption(help);
     parser.addOption(quiet);
     if (command.json) {
         parser.addOption(json);
+    }
+    if (command.asks) {
+        parser.addOption(yes);
     }
     if (command.device) {
         parser.addOption(simulate);
@@ -406,10 +420,6 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     }
     if (command.device && command.picksDevice) {
         parser.addOption(device);
-    }
-    const QCommandLineOption yes(QStringLiteral("yes"));
-    if (command.asks) {
-        parser.addOption(yes);
     }
     for (const ValueOption& o : command.options) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(o.name),
@@ -442,8 +452,9 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
             sink, QStringLiteral("%1: unexpected argument '%2'").arg(command.name, given[allowed]),
             hint);
     }
-    Invocation invocation{sink, given, {}, command.device && parser.isSet(simulate), {}, {}, out};
-    invocation.yes = command.asks && parser.isSet(yes);
+    const bool simulated = command.device && parser.isSet(simulate);
+    const bool answered = command.asks && parser.isSet(yes);
+    Invocation invocation{sink, given, {}, simulated, {}, {}, out, answered, ask};
     invocation.json = command.json && parser.isSet(json);
     sink.setQuiet(parser.isSet(quiet));
     if (command.device && command.picksDevice && parser.isSet(device)) {
@@ -525,7 +536,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
 }  // namespace
 
 int runCli(const QStringList& arguments, CliSink& sink,
-           const std::function<void(const QByteArray&)>& out) {
+           const std::function<void(const QByteArray&)>& out, const Ask& ask) {
     // The command is the first argument that is not an option.
     const auto commandAt =
         std::find_if(arguments.begin() + std::min<qsizetype>(1, arguments.size()), arguments.end(),
@@ -550,7 +561,7 @@ int runCli(const QStringList& arguments, CliSink& sink,
     }
     for (const Subcommand& command : commands()) {
         if (*commandAt == QLatin1String(command.name)) {
-            return runCommand(command, arguments, sink, out);
+            return runCommand(command, arguments, sink, out, ask);
         }
     }
     return badUsage(sink, QStringLiteral("unknown command '%1'").arg(*commandAt),

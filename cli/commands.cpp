@@ -8,16 +8,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextStream>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "aprs/beacon_packets.h"
 #include "cli/cli_sink.h"
@@ -54,7 +48,11 @@ const std::vector<SimulatedFaultKind>& simulatedFaultKinds() {
         {"badsum", SimulatedFault::BadSum, true, "the reply to exchange N has a wrong page sum"},
         {"wrongpage", SimulatedFault::WrongPage, true,
          "the page written in exchange N is stored with a byte changed"},
-        {"noopen", SimulatedFault::NoOpen, false, "the tracker is found but cannot be opened"},
+        {"noopen", SimulatedFault::NoOpen, false,
+         "the tracker is found but the user may not open it"},
+        {"busy", SimulatedFault::Busy, false,
+         "the tracker is found but another program has it open"},
+        {"absent", SimulatedFault::Absent, false, "no tracker is plugged in"},
     };
     return kinds;
 }
@@ -82,6 +80,33 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
         return std::nullopt;
     }
     return SimulatedFault{fault->kind, exchange};
+}
+
+void injectSimulatedFault(SimulatedTracker& sim, const SimulatedFault& fault) {
+    using Fault = SimulatedTracker::Fault;
+    switch (fault.kind) {
+        case SimulatedFault::Unplug:
+            sim.unplugAfterExchange(fault.exchange);
+            break;
+        case SimulatedFault::NoReply:
+            sim.injectFault({.fault = Fault::NoReply, .exchange = fault.exchange});
+            break;
+        case SimulatedFault::BadSum:
+            sim.injectFault({.fault = Fault::BadPageSum, .exchange = fault.exchange});
+            break;
+        case SimulatedFault::WrongPage:
+            sim.injectFault({.fault = Fault::StoredWrongly, .exchange = fault.exchange});
+            break;
+        case SimulatedFault::NoOpen:
+            sim.failOpen("permission denied", OpenFailure::PermissionDenied);
+            break;
+        case SimulatedFault::Busy:
+            sim.failOpen("it is in use by another program", OpenFailure::InUse);
+            break;
+        case SimulatedFault::Absent:
+            sim.setPresent(false);
+            break;
+    }
 }
 
 namespace {
@@ -296,7 +321,7 @@ class Tracker {
             sim->setErasePollsUntilDone(kSimulatedErasePolls);
             in.sink.setSleepDivisor(kSimulatedSleepDivisor);
             if (in.fault) {
-                injectFault(*sim, *in.fault);
+                injectSimulatedFault(*sim, *in.fault);
             }
             transport_ = std::move(sim);
         } else {
@@ -309,33 +334,29 @@ class Tracker {
     HidTransport& transport() { return *transport_; }
 
   private:
-    static void injectFault(SimulatedTracker& sim, const SimulatedFault& fault) {
-        using Fault = SimulatedTracker::Fault;
-        switch (fault.kind) {
-            case SimulatedFault::Unplug:
-                sim.unplugAfterExchange(fault.exchange);
-                break;
-            case SimulatedFault::NoReply:
-                sim.injectFault({.fault = Fault::NoReply, .exchange = fault.exchange});
-                break;
-            case SimulatedFault::BadSum:
-                sim.injectFault({.fault = Fault::BadPageSum, .exchange = fault.exchange});
-                break;
-            case SimulatedFault::WrongPage:
-                sim.injectFault({.fault = Fault::StoredWrongly, .exchange = fault.exchange});
-                break;
-            case SimulatedFault::NoOpen:
-                sim.failOpen("permission denied");
-                break;
-        }
-    }
-
     std::unique_ptr<HidTransport> transport_;
     std::unique_ptr<DeviceLink> link_;
 };
 
 int status(bool ok) {
     return ok ? kExitSuccess : kExitFailed;
+}
+
+// The answer to an operation's question: yes with --yes, else the one given on the terminal.
+// Without a terminal to ask on, the command goes no further and says how to make it.
+Confirm confirmation(Invocation& in, const QString& what) {
+    return [&in, what](const Question& question) {
+        if (in.yes) {
+            return true;
+        }
+        in.sink.finish();
+        if (const std::optional<bool> answer = in.ask ? in.ask(question) : std::nullopt) {
+            return *answer;
+        }
+        in.sink.say(complaint(
+            QStringLiteral("no terminal to ask whether to %1: give --yes to go ahead").arg(what)));
+        return false;
+    };
 }
 
 }  // namespace
@@ -714,32 +735,6 @@ BackupPlan toolBackups() {
     return {defaultBackupFolder(), QStringLiteral("\"veltromark-cli restore %1\"")};
 }
 
-bool inputIsTerminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stdin)) != 0;
-#else
-    return isatty(STDIN_FILENO) != 0;
-#endif
-}
-
-// True when the user agrees: --yes, or "y" typed on a terminal. Without a terminal and
-// without --yes nothing is written.
-bool agreed(Invocation& in, const QString& question) {
-    if (in.yes) {
-        return true;
-    }
-    if (!inputIsTerminal()) {
-        in.sink.say(question);
-        in.sink.say(complaint(QStringLiteral("no terminal to answer on; give --yes to go on")));
-        return false;
-    }
-    in.sink.say(question + QStringLiteral(" [y/N]"));
-    QTextStream input(stdin);
-    const QString answer = input.readLine().trimmed();
-    return answer.compare(QLatin1String("y"), Qt::CaseInsensitive) == 0 ||
-           answer.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
-}
-
 }  // namespace
 
 int runWriteConfig(Invocation& in) {
@@ -790,7 +785,8 @@ int runReadGps(Invocation& in) {
 
 int runEraseGps(Invocation& in) {
     Tracker tracker(in);
-    return status(shown(in.sink, eraseGpsMemory(tracker.link(), in.sink)));
+    return status(shown(in.sink, eraseGpsMemory(tracker.link(), in.sink,
+                                                confirmation(in, "erase the GPS memory"))));
 }
 
 int runUploadFirmware(Invocation& in) {
@@ -817,7 +813,8 @@ int runUploadFirmware(Invocation& in) {
     }
     Tracker tracker(in);
     const auto buffer = std::make_unique<FirmwareBuffer>();
-    return status(shown(in.sink, uploadFirmware(tracker.link(), in.sink, firmware, *buffer)));
+    return status(shown(in.sink, uploadFirmware(tracker.link(), in.sink, firmware, *buffer,
+                                                confirmation(in, "upload the firmware"))));
 }
 
 int runList(Invocation& in) {
@@ -827,6 +824,9 @@ int runList(Invocation& in) {
     QJsonArray trackers;
     if (found.empty()) {
         in.sink.say(QStringLiteral("Veltromark not found."));
+        in.sink.say(
+            QStringLiteral("Is the tracker plugged in? The system sees no USB device with "
+                           "vendor 0483 and product a04d."));
         if (in.json) {
             printJson(in, {{QStringLiteral("trackers"), trackers}});
         }
@@ -918,7 +918,8 @@ int runRestore(Invocation& in) {
                   "wrong, so the tracker may not work with it. Write it to the "
                   "tracker all the same?")
                   .arg(name);
-    if (!agreed(in, question)) {
+    if (!confirmation(in, QStringLiteral("restore %1").arg(name))(
+            Question{QStringLiteral("Restore"), question})) {
         return kExitFailed;
     }
     Tracker tracker(in);

@@ -8,7 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "settings/outcome.h"
+
 class CliSink;
+class SimulatedTracker;
 
 // Exit statuses of veltromark-cli.
 enum ExitStatus : int {
@@ -20,13 +23,19 @@ enum ExitStatus : int {
 // A way for the simulated tracker to misbehave, as --simulate-fault names it: "unplug@N" (pulled
 // out after exchange N), "noreply@N" (no reply to exchange N), "badsum@N" (a wrong page sum in
 // the reply to exchange N), "wrongpage@N" (the page written in exchange N is acknowledged but
-// stored with a byte changed), "noopen" (found but cannot be opened). Exchanges count from 1.
+// stored with a byte changed), "noopen" (found but the user may not open it), "busy" (found but
+// another program has it open), "absent" (not plugged in). Exchanges count from 1.
 struct SimulatedFault {
-    enum Kind { Unplug, NoReply, BadSum, WrongPage, NoOpen } kind;
+    enum Kind { Unplug, NoReply, BadSum, WrongPage, NoOpen, Busy, Absent } kind;
     int exchange = 0;
 };
 // Nothing when `text` names no fault.
 std::optional<SimulatedFault> parseSimulatedFault(const QString& text);
+// Makes `sim` misbehave as `fault` says.
+void injectSimulatedFault(SimulatedTracker& sim, const SimulatedFault& fault);
+
+// Asks a question on the terminal: the answer, or nothing when there is no terminal to ask on.
+using Ask = std::function<std::optional<bool>(const Question&)>;
 
 // The faults --simulate-fault knows, for the parser, the help and the completion.
 struct SimulatedFaultKind {
@@ -48,7 +57,8 @@ struct Invocation {
     std::optional<SimulatedFault> fault;  // --simulate-fault: a simulated tracker misbehaving
     QString device;                       // --device PATH: that tracker, not the first
     std::function<void(const QByteArray&)> out;  // standard output
-    bool yes = false;                            // --yes: no question asked
+    bool yes = false;                            // --yes: what the command would ask, it does
+    Ask ask;                                     // asks on the terminal
     bool json = false;                           // --json: the result as one JSON document
 
     bool has(const QString& name) const { return options.count(name) > 0; }
@@ -71,8 +81,8 @@ int runNmea(Invocation& in);            // nmea IN.bin OUT.log [--gpx OUT.gpx]
 int runReadConfig(Invocation& in);      // read-config OUT.cfg [--image OUT.bin]
 int runWriteConfig(Invocation& in);     // write-config IN.cfg
 int runReadGps(Invocation& in);         // read-gps OUT.log [--dump OUT.bin] [--gpx OUT.gpx]
-int runEraseGps(Invocation& in);        // erase-gps
-int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin]
+int runEraseGps(Invocation& in);        // erase-gps [--yes]
+int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin] [--yes]
 int runList(Invocation& in);            // list
 int runBackups(Invocation& in);         // backups
 int runRestore(Invocation& in);         // restore BACKUP [--yes]

@@ -18,6 +18,25 @@ Report makeRequest(Command command, int pageIndex) {
     return request;
 }
 
+// What to do when no tracker is found, or when the one found cannot be opened.
+constexpr const char* kNotFoundHint =
+    "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+
+QString openFailureHint(OpenFailure failure) {
+    switch (failure) {
+        case OpenFailure::PermissionDenied:  // Linux: the hidraw node is root's
+            return "The udev rule 70-veltromark.rules gives you access to the tracker: the "
+                   "package installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo "
+                   "udevadm control --reload-rules\", then unplug the tracker and plug it in "
+                   "again.";
+        case OpenFailure::InUse:
+            return "Close the other program that has the tracker open, then try again.";
+        case OpenFailure::Other:
+            break;
+    }
+    return "Unplug the tracker, plug it in again and try again.";
+}
+
 bool echoes(const Report& reply, Command command) {
     return reply[kCodeOffset] == static_cast<std::uint8_t>(command);
 }
@@ -40,24 +59,28 @@ bool DeviceLink::OpenDevice(ProgressSink& sink) {
         chosenPath_.empty() ? paths.begin() : std::find(paths.begin(), paths.end(), chosenPath_);
     if (chosen == paths.end()) {
         sink.log("Veltromark not found.");
+        sink.log(kNotFoundHint);
         return false;
     }
     const OpenResult result = transport_.open(*chosen);
     sink.log("Veltromark found, vid: Vid_0483, pid: A04D");
     if (result.opened) {
         state_ = State::Open;
-    } else {
-        state_ = State::OpenFailed;
-        QString reason = QString::fromStdString(result.reason).trimmed();
-        while (reason.endsWith('.')) {
-            reason.chop(1);
-        }
-        if (reason.isEmpty()) {
-            reason = "the system refused access";
-        }
-        sink.log("Cannot open the device: " + reason + ".");
+        return true;
     }
-    return true;
+    // Nothing can be exchanged with a tracker that did not open: the operation ends here,
+    // with the reason and what to do about it.
+    transport_.close();
+    QString reason = QString::fromStdString(result.reason).trimmed();
+    while (reason.endsWith('.')) {
+        reason.chop(1);
+    }
+    if (reason.isEmpty()) {
+        reason = "the system refused access";
+    }
+    sink.log("Cannot open the device: " + reason + ".");
+    sink.log(openFailureHint(result.failure));
+    return false;
 }
 
 std::string DeviceLink::serialNumber() const {

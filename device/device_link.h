@@ -35,9 +35,9 @@ class DeviceLink {
     DeviceLink& operator=(const DeviceLink&) = delete;
 
     // Opens the first tracker in enumeration order and logs "Veltromark found, vid: Vid_0483,
-    // pid: A04D", or logs "Veltromark not found." and returns false. A tracker that is found
-    // but cannot be opened still counts as found: the reason is logged on the next line and
-    // every exchange then fails.
+    // pid: A04D", or logs "Veltromark not found." and a hint of what to check, and returns
+    // false. A tracker that is found but cannot be opened logs the found line, the reason and
+    // what to do about it, and returns false as well: nothing can be exchanged with it.
     bool OpenDevice(ProgressSink& sink);
 
     // Makes OpenDevice take the tracker at `path` instead of the first one found; an empty
@@ -81,7 +81,7 @@ class DeviceLink {
     EraseStatus PollGpsErase();
 
   private:
-    enum class State { Closed, Open, OpenFailed };
+    enum class State { Closed, Open };
 
     bool writePage(Command command, int pageIndex, int pageCount,
                    std::span<const std::uint8_t, kPageSize> data);

@@ -17,12 +17,20 @@ inline constexpr std::size_t kReplyPayloadSize = 64;
 // How long one read waits for the tracker's reply.
 inline constexpr int kReplyTimeoutMs = 1000;
 
+// Why a device path could not be opened, as far as it tells what to do about it.
+enum class OpenFailure {
+    Other,             // anything else (unplugged meanwhile, a system error)
+    PermissionDenied,  // the user may not open the device node (Linux, without the udev rule)
+    InUse,             // another program holds the device
+};
+
 // Why opening a device path failed, or nothing when it opened.
 struct OpenResult {
     bool opened = false;
     // When not opened: a short reason in lower case, without a full stop, for example
     // "permission denied".
     std::string reason;
+    OpenFailure failure = OpenFailure::Other;
 };
 
 // One device found on the bus: its path and what it says of itself.

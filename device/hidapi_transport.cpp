@@ -3,27 +3,58 @@
 #include <hidapi.h>
 
 #include <QString>
+#include <cerrno>
 
 namespace {
 
+constexpr const char* kPermissionDenied = "permission denied";
+constexpr const char* kInUse = "it is in use by another program";
+constexpr const char* kUnplugged = "it was unplugged";
+
 // hidapi's last error outside a device (enumeration, opening) as a short reason in the
 // program's words where we recognise it, otherwise as hidapi tells it.
-std::string lastOpenError() {
+OpenResult openErrorFromText() {
     const wchar_t* message = hid_error(nullptr);
     const QString text = message ? QString::fromWCharArray(message).trimmed() : QString();
     const QString lower = text.toLower();
-    // Linux hidraw: "...: Permission denied"; Windows: "Access is denied."
-    if (lower.contains("permission denied") || lower.contains("access is denied")) {
-        return "permission denied";
+    // Linux hidraw: "...: Permission denied".
+    if (lower.contains("permission denied")) {
+        return {false, kPermissionDenied, OpenFailure::PermissionDenied};
     }
-    // Another program holds the device exclusively (macOS reports kIOReturnExclusiveAccess).
-    if (lower.contains("busy") || lower.contains("0xe00002c5")) {
-        return "it is in use by another program";
+    // Another program holds the device exclusively. Windows says "Access is denied." (any
+    // user may open a HID device there, so nothing else denies it) or names a sharing
+    // violation; macOS reports kIOReturnExclusiveAccess.
+    if (lower.contains("access is denied") || lower.contains("busy") ||
+        lower.contains("being used by another process") || lower.contains("0xe00002c5")) {
+        return {false, kInUse, OpenFailure::InUse};
     }
     if (lower.contains("no such file") || lower.contains("not found")) {
-        return "it was unplugged";
+        return {false, kUnplugged, OpenFailure::Other};
     }
-    return text.isEmpty() ? std::string("the system refused access") : text.toStdString();
+    return {false, text.isEmpty() ? std::string("the system refused access") : text.toStdString(),
+            OpenFailure::Other};
+}
+
+// Why hid_open_path failed. On Linux the error number of opening the hidraw node tells it
+// whatever the language of the system's messages; elsewhere, and for numbers not known here,
+// hidapi's text does.
+OpenResult openError([[maybe_unused]] int errorNumber) {
+#ifdef Q_OS_LINUX
+    switch (errorNumber) {
+        case EACCES:
+        case EPERM:
+            return {false, kPermissionDenied, OpenFailure::PermissionDenied};
+        case EBUSY:
+            return {false, kInUse, OpenFailure::InUse};
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return {false, kUnplugged, OpenFailure::Other};
+        default:
+            break;
+    }
+#endif
+    return openErrorFromText();
 }
 
 }  // namespace
@@ -69,9 +100,10 @@ OpenResult HidapiTransport::open(const std::string& path) {
     if (!initialised_) {
         return {false, "the HID library could not start"};
     }
+    errno = 0;
     device_ = hid_open_path(path.c_str());
     if (device_ == nullptr) {
-        return {false, lastOpenError()};
+        return openError(errno);
     }
     return {true, {}};
 }

@@ -12,10 +12,11 @@
 
 namespace {
 
-// Reads the 256 configuration pages into `readImage`, stopping at the first failing page.
-void readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
-    transferPages(sink, kEepromPages, PageDirection::Read, PageEvents::Held,
-                  [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
+// Reads the 256 configuration pages into `readImage`, stopping at the first failing page;
+// false then.
+bool readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
+    return transferPages(sink, kEepromPages, PageDirection::Read, PageEvents::Held,
+                         [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
 }
 
 // Writes the 256 pages of `writeImage`, stopping at the first failing page; false then.
@@ -139,7 +140,12 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form,
         if (!link.OpenDevice(sink)) {
             return sink.failure();
         }
-        readEeprom(sink, link, readImage);
+        if (!readEeprom(sink, link, readImage)) {
+            // A page that did not come leaves a part of the image unread: even where the
+            // checked region happens to be complete, the rest is not the tracker's.
+            sink.log("Eeprom read error. Please reload configuration.");
+            return sink.failure();
+        }
     }
     if (!CheckImage(readImage)) {
         sink.log("Eeprom checksum error. Please reload configuration.");

@@ -14,7 +14,7 @@ class ProgressSink;
 // Reads the tracker's configuration into `readImage`, checks it, puts it into the settings and
 // asks the tracker for its firmware version, which the outcome shows ("Firmware version:
 // 1.07"). Succeeds once the settings hold the tracker's configuration (also when the version
-// query after it fails).
+// query after it fails). A page that fails ends the read: the settings are left as they were.
 Outcome readConfiguration(DeviceLink& link, ProgressSink& sink, Form& form, ConfigImage& readImage);
 
 // Where the backups made before a write go, and how the user writes one back.

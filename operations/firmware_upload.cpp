@@ -6,8 +6,19 @@
 
 #include "operations/operation_support.h"
 
+Question firmwareQuestion(std::size_t imageSize) {
+    const std::size_t pages = (imageSize + kPageSize - 1) / kPageSize;
+    return {QStringLiteral("Upload firmware"),
+            QStringLiteral("The firmware image is %1 bytes (%2 pages). The tracker's present "
+                           "firmware cannot be read back, so there is no copy of it to go back "
+                           "to.\n\nUpload the firmware now?")
+                .arg(imageSize)
+                .arg(pages)};
+}
+
 Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
-                       const std::optional<QByteArray>& image, FirmwareBuffer& buffer) {
+                       const std::optional<QByteArray>& image, FirmwareBuffer& buffer,
+                       const Confirm& confirm) {
     OperationSink sink(outer);
     LinkCloser closer(link);
     if (!link.OpenDevice(sink)) {
@@ -20,6 +31,10 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
     if (size > buffer.size()) {
         return sink.failure(informationBox("Firmware file too long."));
     }
+    if (!confirm(firmwareQuestion(size))) {
+        sink.log("Firmware upload cancelled.");
+        return sink.failure();
+    }
     // The rest of the buffer is cleared, so the last page is padded with zeros even after a
     // larger image went out before.
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(image->constData());
@@ -30,6 +45,10 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
     if (!transferPages(
             sink, pageCount, PageDirection::Write, PageEvents::RunBetweenPages,
             [&](int p) { return link.WriteFirmwarePage(p, pageOf(std::as_const(buffer), p)); })) {
+        // The tracker has taken a part of the new image in place of the old one.
+        sink.log(
+            "Firmware upgrade incomplete: the tracker now holds partial firmware. Uploading the "
+            "firmware again puts it right.");
         return sink.failure();
     }
     sink.log("Firmware upgrade success");

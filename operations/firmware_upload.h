@@ -15,8 +15,14 @@ class ProgressSink;
 inline constexpr std::size_t kFirmwareBufferSize = 112640;
 using FirmwareBuffer = std::array<std::uint8_t, kFirmwareBufferSize>;
 
+// The question asked before an image of `imageSize` bytes is uploaded.
+Question firmwareQuestion(std::size_t imageSize);
+
 // Sends the firmware `image` to the tracker page by page through `buffer`, letting window
 // events run between pages; an image of nothing (the program carries none) or one too long for
-// the buffer is refused with a box once the tracker is open. Succeeds when every page was sent.
+// the buffer is refused with a box once the tracker is open. Before the first page `confirm`
+// is asked; nothing is sent when it says no ("Firmware upload cancelled."). An upload that
+// stops part way says that the tracker holds partial firmware. Succeeds when every page was
+// sent.
 Outcome uploadFirmware(DeviceLink& link, ProgressSink& sink, const std::optional<QByteArray>& image,
-                       FirmwareBuffer& buffer);
+                       FirmwareBuffer& buffer, const Confirm& confirm);

@@ -29,8 +29,10 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& 
     // is complete; a missing device never touches an existing file.
     OutputFile log(path);
     if (!log.open()) {
-        return sink.failure(Box{QStringLiteral("Blad otwarcia pliku"),
-                                QStringLiteral("Nie mozna otworzyc pliku docelowego.")});
+        // The box's own words, then which file and why on a line of their own.
+        return sink.failure(
+            Box{QStringLiteral("Blad otwarcia pliku"),
+                QStringLiteral("Nie mozna otworzyc pliku docelowego.\n") + log.failure()});
     }
     buffer.assign(kGpsMemorySize, 0);
 
@@ -99,10 +101,20 @@ bool waitGpsErase(DeviceLink& link, ProgressSink& sink) {
 
 }  // namespace
 
-Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer) {
+Question eraseQuestion() {
+    return {QStringLiteral("Erase"),
+            QStringLiteral("Erasing the tracker's GPS memory cannot be undone: a track not yet "
+                           "downloaded with \"Read\" will be lost.\n\nErase the GPS memory now?")};
+}
+
+Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer, const Confirm& confirm) {
     OperationSink sink(outer);
     LinkCloser closer(link);
     if (!link.OpenDevice(sink)) {
+        return sink.failure();
+    }
+    if (!confirm(eraseQuestion())) {
+        sink.log("Erase cancelled.");
         return sink.failure();
     }
     sink.log("Erasing tracker GPS memory. Please wait a few seconds.");

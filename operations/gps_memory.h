@@ -27,7 +27,8 @@ using GpsExtraOutputs =
 // $GPRMC and a $GPGGA line. The log is written beside the target and replaces it only once
 // every byte of it is on disk, so an existing file survives a missing device or a full disk
 // ("Cannot write <path>: <reason>", as the command line words it); a log that cannot be
-// created at all is refused with a box before the tracker is contacted.
+// created at all is refused with a box before the tracker is contacted, whose second line names
+// the file and the reason.
 // A download that stops on a failing page (a tracker that cannot be opened fails at page 1)
 // says that the read was incomplete; the records read until then go to a new file, but an
 // existing log is left as it was ("Existing log left as it was: <path>."), since the tracker
@@ -39,6 +40,11 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& sink, const QString& p
 // Reads all pages into `buffer` (resized to the memory size); false when a page failed.
 bool readGpsMemory(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer);
 
-// Starts the erase of the GPS memory and waits for the tracker to finish it, polling up to 20
-// times a second apart. Succeeds when the tracker reported the erase complete.
-Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& sink);
+// The question asked before the GPS memory is erased.
+Question eraseQuestion();
+
+// Once the tracker is open, asks `confirm` (nothing is erased when it says no: "Erase
+// cancelled."), starts the erase of the GPS memory and waits for the tracker to finish it,
+// polling up to 20 times a second apart. Succeeds when the tracker reported the erase
+// complete.
+Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& sink, const Confirm& confirm);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -47,3 +48,12 @@ struct Outcome {
     }
     void show(Box box, int lines) { show(Boxes{std::move(box)}, lines); }
 };
+
+// A question an operation asks before a step that cannot be undone. The window shows it as a
+// box with Yes and No, No the default; the command line asks on a terminal.
+struct Question {
+    QString title;
+    QString text;  // lines separated by "\n"; the last one asks
+};
+// Answers a question: true to go ahead.
+using Confirm = std::function<bool(const Question&)>;

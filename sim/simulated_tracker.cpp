@@ -61,7 +61,7 @@ OpenResult SimulatedTracker::open(const std::string& path) {
             return {false, "it was unplugged"};
         }
         if (!openFailure_.empty()) {
-            return {false, openFailure_};
+            return {false, openFailure_, openFailureKind_};
         }
         openPath_ = path;
         return {true, {}};

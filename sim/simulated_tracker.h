@@ -91,8 +91,14 @@ class SimulatedTracker : public HidTransport {
     // but takes no report. Two trackers: addDevice("sim:veltromark-2", 0x0483, 0xA04D).
     void addDevice(const std::string& path, std::uint16_t vendor, std::uint16_t product,
                    bool beforeTracker = false);
-    // Opening the tracker fails with this reason (empty: opening works again).
-    void failOpen(const std::string& reason) { openFailure_ = reason; }
+    // Opening the tracker fails with this reason, of this kind (an empty reason: opening works
+    // again). The two a user can do something about: failOpen("permission denied",
+    // OpenFailure::PermissionDenied) and failOpen("it is in use by another program",
+    // OpenFailure::InUse).
+    void failOpen(const std::string& reason, OpenFailure kind = OpenFailure::Other) {
+        openFailure_ = reason;
+        openFailureKind_ = kind;
+    }
     // The tracker is pulled out right after the reply of exchange n (1-based, since
     // construction): later writes and reads fail and it is no longer enumerated.
     void unplugAfterExchange(int n) { unplugAfter_ = n; }
@@ -166,6 +172,7 @@ class SimulatedTracker : public HidTransport {
     std::vector<BusDevice> before_;
     std::vector<BusDevice> after_;
     std::string openFailure_;
+    OpenFailure openFailureKind_ = OpenFailure::Other;
     int unplugAfter_ = 0;
     std::optional<std::string> openPath_;
     std::vector<std::string> openedPaths_;

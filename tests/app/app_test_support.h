@@ -79,6 +79,10 @@ class RecordingDialogs : public DialogProvider {
         events << "question: " + title + ": " + text;
         return questionAnswer;
     }
+    SaveChoice askToSave(QWidget*, const QString& title, const QString& text) override {
+        events << "ask to save: " + title + ": " + text;
+        return saveAnswer;
+    }
     std::optional<QString> chooseFile(QWidget*, FileDialog dialog,
                                       const FileDialogSetup& setup) override {
         fileRequests.push_back({dialog, setup});
@@ -98,6 +102,7 @@ class RecordingDialogs : public DialogProvider {
     QStringList errors;
     QStringList questions;
     bool questionAnswer = false;
+    SaveChoice saveAnswer = SaveChoice::Cancel;
     QStringList events;
     std::vector<FileRequest> fileRequests;
     std::optional<QString> fileAnswer;

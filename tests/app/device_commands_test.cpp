@@ -20,6 +20,8 @@
 #include "app/sub_page_control.h"
 #include "app/track_view_window.h"
 #include "app_test_support.h"
+#include "cli/cli_sink.h"
+#include "cli/command_line.h"
 #include "operations/firmware_resource.h"
 #include "sim/simulated_tracker.h"
 
@@ -81,6 +83,7 @@ TEST_F(DeviceCommandsTest, ReadConfigFillsTheWindow) {
     EXPECT_EQ(lines[257], "Eeprom read success.");
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware version: 1.07"});
     EXPECT_EQ(w.form().text("Callsign"), "SQ3VTM");
+    EXPECT_FALSE(w.settingsChanged());  // closing does not ask
     EXPECT_EQ(w.progressBar()->maximum(), 256);
     EXPECT_EQ(w.progressBar()->value(), 0);
     EXPECT_FALSE(session.link.isOpen());
@@ -131,6 +134,7 @@ TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
         {CommandButton::UploadFirmware, "Firmware upgrade success"},
         {CommandButton::EraseMemory, "Erase complete."},
     };
+    dialogs.questionAnswer = true;
     for (const auto& c : cases) {
         int exchanges = 0;
         int enabledDuring = 0;
@@ -228,6 +232,7 @@ TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {
             visibleAfterClose = w.isVisible();
         }
     });
+    dialogs.questionAnswer = true;
     press(CommandButton::UploadFirmware);
     EXPECT_TRUE(visibleAfterClose);
     EXPECT_EQ(exchanges, 1408) << "the upload ran to its end";
@@ -235,6 +240,27 @@ TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {
     EXPECT_TRUE(w.isVisible());
     QCoreApplication::processEvents();  // the deferred close
     EXPECT_FALSE(w.isVisible());
+}
+
+// Closing with changed settings asks; Cancel, or a save not done, keeps window and settings.
+TEST_F(DeviceCommandsTest, ClosingWithChangedSettingsAsks) {
+    QTemporaryDir dir;
+    w.form().setText("Callsign", "SP3ABC");
+    for (const auto& [answer, file] :
+         std::vector<std::pair<SaveChoice, QString>>{{SaveChoice::Cancel, ""},
+                                                     {SaveChoice::Save, ""},
+                                                     {SaveChoice::Discard, ""},
+                                                     {SaveChoice::Save, dir.filePath("a.cfg")}}) {
+        w.show();
+        dialogs.events.clear();
+        dialogs.saveAnswer = answer;
+        dialogs.fileAnswer = file.isEmpty() ? std::nullopt : std::optional(file);
+        w.close();
+        EXPECT_EQ(dialogs.events.size(), 1);
+        EXPECT_EQ(w.isVisible(), answer != SaveChoice::Discard && file.isEmpty());
+        EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+        EXPECT_EQ(QFile::exists(dir.filePath("a.cfg")), !file.isEmpty());
+    }
 }
 
 TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
@@ -283,6 +309,82 @@ TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware resource not found (FindResource)."});
     EXPECT_TRUE(tracker.firmwarePages().empty());
     EXPECT_TRUE(allButtonsEnabled(true));
+}
+
+// The window and the tool say the same lines and the tool exits with 1. Questions are answered
+// No (but in the upload cut short), so that one asked where none should be shows.
+TEST(WindowAndTool, FailuresSayWhatHappenedAndWhatToDo) {
+    const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
+    const QString readError = "Eeprom read error. Please reload configuration.";
+    const auto withPages = [&found](const char* what, int last, int total, QStringList tail) {
+        QStringList lines{found};
+        for (int n = 1; n <= last; ++n) {
+            lines << QStringLiteral("%1: %2/%3").arg(what).arg(n).arg(total);
+        }
+        return lines + tail;
+    };
+    using B = CommandButton;
+    const struct {
+        QString fault;  // --simulate-fault
+        CommandButton button;
+        QStringList log;  // the whole activity log, and all the tool says
+    } rows[] = {
+        {"noopen",
+         B::ReadConfig,
+         {found, "Cannot open the device: permission denied.",
+          "The udev rule 70-veltromark.rules gives you access to the tracker: the package "
+          "installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo udevadm control "
+          "--reload-rules\", then unplug the tracker and plug it in again."}},
+        {"busy",
+         B::EraseMemory,
+         {found, "Cannot open the device: it is in use by another program.",
+          "Close the other program that has the tracker open, then try again."}},
+        {"absent",
+         B::UploadFirmware,
+         {"Veltromark not found.",
+          "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees."}},
+        {"badsum@3", B::ReadConfig,
+         withPages("Page read", 2, 256, {"Page read error: 3/256", readError})},
+        {"badsum@41", B::ReadConfig,
+         withPages("Page read", 40, 256, {"Page read error: 41/256", readError})},
+        {"noreply@5", B::UploadFirmware,
+         withPages("Page written", 4, 1408,
+                   {"Page write error: 5/1408",
+                    "Firmware upgrade incomplete: the tracker now holds partial firmware. "
+                    "Uploading the firmware again puts it right."})},
+        {"", B::EraseMemory, {found, "Erase cancelled."}},
+        {"", B::UploadFirmware, {found, "Firmware upload cancelled."}},
+    };
+    // The tool checks its output before anything else; a failed read leaves none there.
+    const QTemporaryDir folder;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.log.last().toStdString());
+        const bool answer = row.fault == "noreply@5";
+        TestWindow t;
+        SimulatedTracker tracker;
+        DeviceSession session(tracker);
+        session.firmwareSource = demoFirmware;
+        QStringList arguments =
+            QStringList{"veltromark-cli", "--simulate"} +
+            (row.button == B::ReadConfig    ? QStringList{"read-config", folder.filePath("out.cfg")}
+             : row.button == B::EraseMemory ? QStringList{"erase-gps"}
+                                            : QStringList{"upload-firmware"});
+        if (!row.fault.isEmpty()) {
+            injectSimulatedFault(tracker, *parseSimulatedFault(row.fault));
+            arguments << "--simulate-fault" << row.fault;
+        }
+        attachCommands(*t.window, session);
+        t.dialogs->questionAnswer = answer;
+        t.window->commandButton(row.button)->click();
+        EXPECT_EQ(t.window->activityLog()->toPlainText().split('\n'), row.log);
+
+        QByteArray said;
+        CliSink sink([&said](const QByteArray& text) { said += text; }, false);
+        const Ask terminal = [answer](const Question&) { return std::optional<bool>(answer); };
+        EXPECT_EQ(runCli(arguments, sink, {}, terminal), 1);
+        sink.finish();
+        EXPECT_EQ(QString::fromUtf8(said).split('\n', Qt::SkipEmptyParts), row.log);
+    }
 }
 
 // The track view takes regular files only, no larger than a log or dump can be, and tells why

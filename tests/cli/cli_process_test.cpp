@@ -570,11 +570,15 @@ TEST_F(CliTest, OutputsAreCheckedBeforeTheTracker) {
 }
 
 TEST_F(CliTest, EraseGps) {
-    const CliRun run = cli({"erase-gps", "--simulate"});
+    const CliRun run = cli({"erase-gps", "--simulate", "--yes"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err,
               (QStringList{kFound, "Erasing tracker GPS memory. Please wait a few seconds.",
                            "waiting for chip erase...", "Erase complete."}));
+
+    const CliRun unasked = cli({"erase-gps", "--simulate"});  // no terminal, no --yes
+    EXPECT_EQ(unasked.status, 1);
+    EXPECT_EQ(unasked.err.last(), "Erase cancelled.");
 }
 
 TEST_F(CliTest, WriteConfigBacksUpAndRestoreWritesTheBackupBack) {
@@ -598,7 +602,8 @@ TEST_F(CliTest, WriteConfigBacksUpAndRestoreWritesTheBackupBack) {
     const QString name = QFileInfo(backup).fileName();
     const CliRun refused = cli({"restore", name, "--simulate"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err.last(), "veltromark-cli: no terminal to answer on; give --yes to go on");
+    EXPECT_EQ(refused.err.last(), "veltromark-cli: no terminal to ask whether to restore " + name +
+                                      ": give --yes to go ahead");
     const CliRun restored = cli({"restore", name, "--simulate", "--yes"});
     EXPECT_EQ(restored.status, 0);
     EXPECT_EQ(restored.err.first(), "Restoring the backup " + backup + ".");
@@ -614,7 +619,7 @@ TEST_F(CliTest, WriteConfigBacksUpAndRestoreWritesTheBackupBack) {
 
 TEST_F(CliTest, UploadFirmware) {
     // The simulated run's own test image.
-    const CliRun builtIn = cli({"upload-firmware", "--simulate"});
+    const CliRun builtIn = cli({"upload-firmware", "--simulate", "--yes"});
     EXPECT_EQ(builtIn.status, 0);
     QStringList want;
     want << kFound << pageLines("Page written", 1408) << "Firmware upgrade success";
@@ -634,7 +639,7 @@ TEST_F(CliTest, UploadFirmware) {
     };
     for (const auto& c : cases) {
         write(path(c.name), QByteArray(c.size, 'f'));
-        const CliRun run = cli({"upload-firmware", "--simulate", path(c.name)});
+        const CliRun run = cli({"upload-firmware", "--simulate", path(c.name), "--yes"});
         EXPECT_EQ(run.status, c.status) << c.name;
         const QString sizeLine = QString("%1: %2 bytes, %3 pages.")
                                      .arg(path(c.name))
@@ -656,7 +661,7 @@ TEST_F(CliTest, WithoutTheSimulatorTheFirstRealTrackerIsUsed) {
         GTEST_SKIP() << "a tracker is attached to this machine";
     }
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, QStringList{"Veltromark not found."});
+    EXPECT_EQ(run.err.value(0), "Veltromark not found.");
     EXPECT_FALSE(QFile::exists(path("real.cfg")));
 }
 

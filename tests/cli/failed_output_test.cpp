@@ -159,14 +159,12 @@ TEST(FailedOutput, LeavesEveryExistingTargetAsItWas) {
          1,
          "cannot write " + at("missing/out.gpx"),
          false},
-        // An incomplete download: the tracker still holds the track, the log stays.
+        // A tracker that cannot be opened: nothing is read, every target stays.
         {{"read-gps", "out.log", "--dump", "out.bin", "--simulate-fault=noopen"},
          {"out.log", "out.bin"},
          0,
          1,
-         "Cannot open the device: permission denied.\nPage read error: 1/16384\nTracker GPS "
-         "memory read incomplete.\n" +
-             kept + at("out.log") + ".",
+         "Cannot open the device: permission denied.\nThe udev rule 70-veltromark.rules",
          false},
         {{"read-gps", "out.log", "--simulate-fault=noreply@1"},
          {"out.log"},

@@ -8,6 +8,9 @@
 
 namespace {
 
+constexpr const char* kNotFoundHint =
+    "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+
 // A transport that answers from a script and records what the link did with it.
 class ScriptedTransport : public HidTransport {
   public:
@@ -115,7 +118,7 @@ TEST_F(DeviceLinkTest, OpenDeviceWithoutTrackerLogsNotFound) {
     EXPECT_FALSE(link.OpenDevice(host));
     EXPECT_FALSE(link.isOpen());
     EXPECT_TRUE(transport.opened.empty());
-    EXPECT_EQ(host.logLines, QStringList{"Veltromark not found."});
+    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", kNotFoundHint}));
 }
 
 TEST_F(DeviceLinkTest, OnlyTheFirstOfTwoTrackersIsOpened) {
@@ -144,7 +147,7 @@ TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
         chooser.choosePath(c.chosen);
         EXPECT_EQ(chooser.OpenDevice(log), !c.opened.empty());
         EXPECT_EQ(bus.opened, c.opened);
-        EXPECT_EQ(log.logLines, QStringList{c.line});
+        EXPECT_EQ(log.logLines.value(0), c.line);
     }
 }
 
@@ -163,9 +166,10 @@ TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
         ScriptedTransport transport;
         transport.openResult = {false, c.reason};
         DeviceLink link(transport);
-        EXPECT_TRUE(link.OpenDevice(host));
+        EXPECT_FALSE(link.OpenDevice(host));  // nothing can be exchanged: the operation ends
         EXPECT_EQ(host.logLines,
-                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line}));
+                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line,
+                               "Unplug the tracker, plug it in again and try again."}));
         EXPECT_FALSE(link.QueryFirmwareVersion());
         EXPECT_TRUE(transport.written.empty());
         link.CloseDevice();

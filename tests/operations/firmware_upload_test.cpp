@@ -8,7 +8,7 @@ using Fault = SimulatedTracker::Fault;
 class UploadFirmwareTest : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return uploadFirmware(link, host, firmware, buffer); }).ok;
+        return host.run([&] { return uploadFirmware(link, host, firmware, buffer, yes); }).ok;
     }
 
     // A firmware image whose every byte tells its position.
@@ -35,7 +35,7 @@ TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
         RecordingSink host;
         const std::optional<QByteArray> firmware = image(c.size);
         buffer.fill(0xEE);  // left over from an earlier, larger image
-        EXPECT_TRUE(host.run([&] { return uploadFirmware(link, host, firmware, buffer); }).ok)
+        EXPECT_TRUE(host.run([&] { return uploadFirmware(link, host, firmware, buffer, yes); }).ok)
             << c.size;
 
         QStringList want;
@@ -74,7 +74,8 @@ TEST_F(UploadFirmwareTest, RefusedImagesSendNothing) {
         DeviceLink link{sim};
         RecordingSink host;
         const std::optional<QByteArray>& firmware = c.firmware;
-        EXPECT_FALSE(host.run([&] { return uploadFirmware(link, host, firmware, buffer); }).ok);
+        EXPECT_FALSE(
+            host.run([&] { return uploadFirmware(link, host, firmware, buffer, yes); }).ok);
         EXPECT_EQ(host.informations, QStringList{c.message});
         EXPECT_EQ(host.logLines, QStringList{kFound});
         EXPECT_TRUE(sim.requests().empty());
@@ -87,7 +88,9 @@ TEST_F(UploadFirmwareTest, FifthPageFails) {
     sim.injectFault(fault(Fault::WrongCode, Command::FirmwarePageWrite, 4));
     EXPECT_FALSE(run());
     QStringList want;
-    want << kFound << pageLines("Page written", 1, 4, 1408) << "Page write error: 5/1408";
+    want << kFound << pageLines("Page written", 1, 4, 1408) << "Page write error: 5/1408"
+         << "Firmware upgrade incomplete: the tracker now holds partial firmware. Uploading the "
+            "firmware again puts it right.";
     EXPECT_EQ(host.logLines, want);
     EXPECT_EQ(host.progressPosition, 4);
     EXPECT_EQ(sim.requests().size(), 5u);
@@ -98,7 +101,8 @@ TEST_F(UploadFirmwareTest, NoDeviceLeavesTheButtonsAlone) {
     firmware = image(100);
     sim.setPresent(false);
     run();
-    EXPECT_EQ(host.events, QStringList{"log: " + QString(kNotFound)});
+    EXPECT_EQ(host.events,
+              (QStringList{"log: " + QString(kNotFound), "log: " + QString(kNotFoundHint)}));
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(GpsDownload, ExistingFileSurvivesAMissingDevice) {
     }
     sim.setPresent(false);
     EXPECT_FALSE(run());
-    EXPECT_EQ(host.logLines, QStringList{kNotFound});
+    EXPECT_EQ(host.logLines, (QStringList{kNotFound, kNotFoundHint}));
     EXPECT_EQ(written(), "yesterday's drive\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.log"});
 }
@@ -103,7 +103,8 @@ TEST_F(GpsDownload, UnwritableTargetStopsBeforeTheDevice) {
     target = dir.filePath("no-such-folder/track.log");
     run();
     EXPECT_EQ(host.messageBoxes,
-              QStringList{"Blad otwarcia pliku: Nie mozna otworzyc pliku docelowego."});
+              QStringList{"Blad otwarcia pliku: Nie mozna otworzyc pliku docelowego.\n" +
+                          QDir::toNativeSeparators(target) + ": the folder does not exist"});
     EXPECT_TRUE(host.logLines.isEmpty());
     EXPECT_TRUE(sim.openedPaths().empty());
 }
@@ -111,7 +112,7 @@ TEST_F(GpsDownload, UnwritableTargetStopsBeforeTheDevice) {
 class GpsErase : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return eraseGpsMemory(link, host); }).ok;
+        return host.run([&] { return eraseGpsMemory(link, host, yes); }).ok;
     }
     static constexpr const char* kErasing =
         "Erasing tracker GPS memory. Please wait a few seconds.";
@@ -132,7 +133,7 @@ TEST_F(GpsErase, DoneAtPollN) {
         DeviceLink link{sim};
         RecordingSink host;
         sim.setErasePollsUntilDone(c.doneAt);
-        EXPECT_EQ(host.run([&] { return eraseGpsMemory(link, host); }).ok,
+        EXPECT_EQ(host.run([&] { return eraseGpsMemory(link, host, yes); }).ok,
                   c.outcome == std::string("Erase complete."))
             << c.doneAt;
         QStringList want{kFound, kErasing};
@@ -163,7 +164,7 @@ TEST_F(GpsErase, RefusedOrFailingExchanges) {
         RecordingSink host;
         sim.setErasePollsUntilDone(3);
         sim.injectFault(c.rule);
-        EXPECT_FALSE(host.run([&] { return eraseGpsMemory(link, host); }).ok);
+        EXPECT_FALSE(host.run([&] { return eraseGpsMemory(link, host, yes); }).ok);
         EXPECT_EQ(host.logLines, (QStringList{kFound, kErasing, "Erase error."}));
         EXPECT_EQ(static_cast<int>(sim.requests().size()), 1 + c.polls);
         EXPECT_EQ(host.sleptMilliseconds, 0);
@@ -174,7 +175,8 @@ TEST_F(GpsErase, RefusedOrFailingExchanges) {
 TEST_F(GpsErase, NoDevice) {
     sim.setPresent(false);
     run();
-    EXPECT_EQ(host.events, QStringList{"log: " + QString(kNotFound)});
+    EXPECT_EQ(host.events,
+              (QStringList{"log: " + QString(kNotFound), "log: " + QString(kNotFoundHint)}));
 }
 
 }  // namespace

@@ -40,6 +40,9 @@ class OperationTest : public ::testing::Test {
 
     static constexpr const char* kFound = "Veltromark found, vid: Vid_0483, pid: A04D";
     static constexpr const char* kNotFound = "Veltromark not found.";
+    static constexpr const char* kNotFoundHint =
+        "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+    static bool yes(const Question&) { return true; }  // the user goes ahead
 
     SimulatedTracker sim;
     DeviceLink link{sim};
