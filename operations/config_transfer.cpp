@@ -8,16 +8,18 @@
 
 namespace {
 
-// Reads the 256 configuration pages into `readImage`, stopping at the first failing page.
-void readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
-    transferPages(sink, kEepromPages, PageDirection::Read, PageEvents::Held,
-                  [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
+// Reads the 256 configuration pages into `readImage`, stopping at the first failing page or
+// when asked to stop.
+PageLoop readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
+    return transferPages(sink, kEepromPages, PageDirection::Read, PageStop{"Configuration read"},
+                         [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
 }
 
 // Writes the 256 pages of `writeImage`, stopping at the first failing page; false then.
 bool writeEeprom(ProgressSink& sink, DeviceLink& link, const ConfigImage& writeImage) {
-    if (!transferPages(sink, kEepromPages, PageDirection::Write, PageEvents::Held,
-                       [&](int p) { return link.WriteEepromPage(p, pageOf(writeImage, p)); })) {
+    if (transferPages(sink, kEepromPages, PageDirection::Write, kNeverStop, [&](int p) {
+            return link.WriteEepromPage(p, pageOf(writeImage, p));
+        }) != PageLoop::Complete) {
         return false;
     }
     sink.log("Eeprom write success");
@@ -35,7 +37,10 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form,
         if (!link.OpenDevice(sink)) {
             return sink.failure();
         }
-        readEeprom(sink, link, readImage);
+        if (readEeprom(sink, link, readImage) == PageLoop::Stopped) {
+            // Stopped on purpose: the settings stay as they are, and nothing more is said.
+            return sink.failure();
+        }
     }
     if (!CheckImage(readImage)) {
         sink.log("Eeprom checksum error. Please reload configuration.");

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -44,13 +45,14 @@ class DeviceCommandsTest : public ::testing::Test {
         return lines;
     }
 
-    // The seven command buttons, "Track…" and "Compare with file…".
-    bool allButtonsEnabled(bool enabled) const {
+    // The seven command buttons, "Track…" and "Compare with file…"; `stop` is enabled.
+    bool allButtonsEnabled(bool enabled, std::optional<CommandButton> stop = {}) const {
         if (w.trackButton()->isEnabled() != enabled || w.compareButton()->isEnabled() != enabled) {
             return false;
         }
         for (int i = 0; i < kCommandButtons; ++i) {
-            if (w.commandButton(static_cast<CommandButton>(i))->isEnabled() != enabled) {
+            const auto button = static_cast<CommandButton>(i);
+            if (w.commandButton(button)->isEnabled() != (enabled || button == stop)) {
                 return false;
             }
         }
@@ -103,6 +105,8 @@ TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
         CommandButton button;
         const char* lastLine;
     } cases[] = {
+        {CommandButton::ReadConfig, "Veltromark found, vid: Vid_0483, pid: A04D"},
+        {CommandButton::WriteConfig, "Eeprom write success"},
         {CommandButton::UploadFirmware, "Firmware upgrade success"},
         {CommandButton::EraseMemory, "Erase complete."},
     };
@@ -123,12 +127,69 @@ TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
     }
 }
 
+// Stop pressed while the tracker answers an exchange ends the operation before its next page:
+// one line says where, the settings and an existing log stay as they were, the tracker is
+// closed and the buttons are back. Writes offer no Stop.
+TEST_F(DeviceCommandsTest, StopEndsAReadADownloadOrTheEraseWaitAndChangesNothing) {
+    const struct {
+        CommandButton button;
+        int stopAtExchange;
+        const char* lastLine;
+    } cases[] = {
+        {CommandButton::ReadConfig, 10, "Configuration read stopped before page 11/256."},
+        {CommandButton::ReadMemory, 100, "Existing log left as it was: %1."},
+        {CommandButton::EraseMemory, 2,
+         "Erase wait stopped after poll 1/20. The tracker may still be erasing; its GPS memory "
+         "is not usable until it has finished."},
+    };
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath("track.log"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("yesterday\r\n") == 11);
+    old.close();
+    dialogs.fileAnswer = path;
+    tracker.setErasePollsUntilDone(0);
+    w.form().setText("Callsign", "SP3ABC");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.button));
+        QPushButton* button = w.commandButton(c.button);
+        const QString caption = button->text();
+        int exchanges = 0;
+        QStringList during;
+        onEveryExchange([&] {
+            if (++exchanges == c.stopAtExchange) {
+                during << button->text() << QString::number(button->isEnabled());
+                button->click();
+            }
+        });
+        press(c.button);
+        EXPECT_EQ(during, (QStringList{"&Stop", "1"}));
+        EXPECT_EQ(logLines().last(), QString(c.lastLine).arg(path));
+        EXPECT_EQ(exchanges, c.stopAtExchange) << "no exchange after the Stop";
+        EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+        EXPECT_FALSE(session.link.isOpen());
+        EXPECT_TRUE(allButtonsEnabled(true));
+        EXPECT_EQ(button->text(), caption);
+        EXPECT_TRUE(dialogs.events.isEmpty()) << dialogs.events.join("; ").toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.log"});
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "yesterday\r\n");
+
+    for (CommandButton write : {CommandButton::WriteConfig, CommandButton::UploadFirmware}) {
+        bool offered = true;
+        onEveryExchange([&] { offered = w.commandButton(write)->isEnabled(); });
+        press(write);
+        EXPECT_FALSE(offered);
+    }
+}
+
 TEST_F(DeviceCommandsTest, GpsDownloadThroughTheWindowKeepsEveryLineInOrder) {
     QTemporaryDir dir;
     const QString path = dir.filePath("track.log");
     dialogs.fileAnswer = path;
     int disabledDuring = 0;
-    onEveryExchange([&] { disabledDuring += allButtonsEnabled(false); });
+    onEveryExchange([&] { disabledDuring += allButtonsEnabled(false, CommandButton::ReadMemory); });
     press(CommandButton::ReadMemory);
     const QStringList lines = logLines();
     ASSERT_EQ(lines.size(), 1 + 16384 + 1);
