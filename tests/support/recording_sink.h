@@ -36,7 +36,7 @@ class RecordingSink : public ProgressSink {
     void progressReset() override { progressPosition = 0; }
     bool mayGoOn() override {
         ++processEventsCalls;
-        return stopAtCall == 0 || processEventsCalls < stopAtCall;
+        return true;
     }
     std::int64_t now() override { return clock; }
     void wait(int milliseconds) override {
@@ -78,7 +78,6 @@ class RecordingSink : public ProgressSink {
     int progressMaximum = 100;
     int progressPosition = 0;
     int processEventsCalls = 0;
-    int stopAtCall = 0;  // mayGoOn() says stop from this call on (1-based); 0 never
     std::int64_t sleptMilliseconds = 0;
     int sleepCalls = 0;
     std::int64_t clock = 1'700'000'000;
