@@ -191,8 +191,7 @@ TEST_F(DeviceLinkTest, NothingIsSentWhileClosed) {
     EXPECT_TRUE(transport.written.empty());
 }
 
-// The reply wait is made of short reads, with the caller's turn between them, and ends after
-// a second's worth of them.
+// The reply wait: short reads, the caller's turn between them, a second's worth at most.
 TEST_F(DeviceLinkTest, ExchangeReportPutsTheReportNumberBackAndWaitsBoundedInSlices) {
     open();
     Report reply{};
@@ -206,8 +205,7 @@ TEST_F(DeviceLinkTest, ExchangeReportPutsTheReportNumberBackAndWaitsBoundedInSli
         transport.script.push_back({65, 64, reply});
         transport.timeouts.clear();
         turns = 0;
-        const Report sent = request(0xFB, 0);
-        const std::optional<Report> got = link.ExchangeReport(sent);
+        const std::optional<Report> got = link.ExchangeReport(request(0xFB, 0));
         const bool inTime = emptyReads < 100;
         EXPECT_EQ(got, inTime ? std::optional<Report>(reply) : std::nullopt) << emptyReads;
         EXPECT_EQ(transport.timeouts, std::vector<int>(inTime ? emptyReads + 1 : 100, 10));
