@@ -55,7 +55,9 @@ void WindowSink::flush() {
 }
 
 void WindowSink::letEventsRun() {
-    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval) {
+    // Putting lines on screen takes time of its own: a fast tracker puts a bound on them too.
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval &&
+        pendingLines_.size() < kLinesBetweenEvents) {
         return;
     }
     flush();

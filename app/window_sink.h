@@ -61,6 +61,8 @@ class WindowSink : public ProgressSink {
     void flush();
 
     static constexpr int kEventInterval = 20;
+    // ... or once this many lines are held back.
+    static constexpr int kLinesBetweenEvents = 1000;
     // The longest sleep of a wait between two passes of window events.
     static constexpr int kWaitSlice = 10;
 
