@@ -1,11 +1,18 @@
 #include "app/device_commands.h"
 
+#include <QDir>
 #include <QPushButton>
 
+#include "app/backups_window.h"
+#include "app/compare_window.h"
 #include "app/main_window.h"
 #include "app/track_view_window.h"
 #include "configfile/config_file.h"
+#include "image/compare.h"
+#include "image/decoder.h"
 #include "operations/config_transfer.h"
+#include "rules/startup_defaults.h"
+#include "settings/memory_form.h"
 
 namespace {
 
@@ -35,6 +42,11 @@ class RunningOperation {
 
 using Stop = RunningOperation::Stop;
 
+// How the window writes a backup back.
+BackupPlan windowBackups(const DeviceSession& s) {
+    return {s.backupFolder, QStringLiteral("\"Restore\u2026\"")};
+}
+
 }  // namespace
 
 void Button_read_configClick(MainWindow& window, DeviceSession& s) {
@@ -50,7 +62,8 @@ void Button_write_configClick(MainWindow& window, DeviceSession& s) {
     Outcome outcome;
     {
         RunningOperation running(window, s, CommandButton::WriteConfig, Stop::NotOffered);
-        outcome = writeConfiguration(s.link, window.sink(), window.form(), s.writeImage);
+        outcome = writeConfiguration(s.link, window.sink(), window.form(), s.writeImage,
+                                     windowBackups(s));
     }
     window.showBoxes(outcome.boxes);
 }
@@ -73,7 +86,12 @@ void Button_save_to_fileClick(MainWindow& window) {
 
 void Button_read_from_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::OpenConfig)) {
-        window.showBoxes(importConfiguration(window.form(), *path).boxes);
+        const ImportOutcome imported = importConfiguration(window.form(), *path);
+        window.showBoxes(imported.boxes);
+        // The file is loaded all the same; the log tells what of it was not.
+        for (const UnreadValue& value : imported.unread) {
+            window.sink().log(value.line());
+        }
     }
 }
 
@@ -96,6 +114,74 @@ void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
     {
         RunningOperation running(window, s, CommandButton::EraseMemory, Stop::Offered);
         outcome = eraseGpsMemory(s.link, window.sink());
+    }
+    window.showBoxes(outcome.boxes);
+}
+
+void restoreBackup(MainWindow& window, DeviceSession& s) {
+    const std::vector<Backup> backups = listBackups(s.backupFolder);
+    const QString folder = QDir::toNativeSeparators(s.backupFolder);
+    if (backups.empty()) {
+        window.showBoxes({informationBox(
+            QStringLiteral("There are no configuration backups in %1 yet. \"Write config\" "
+                           "makes one before every write.")
+                .arg(folder))});
+        return;
+    }
+    BackupsWindow list(backups, s.backupFolder, &window);
+    window.sink().flush();
+    window.dialogs().showModal(&list);
+    const std::optional<Backup> chosen = list.chosen();
+    if (!chosen) {
+        return;
+    }
+    QString failure;
+    const std::optional<ConfigImage> image = loadBackup(chosen->path, &failure);
+    if (!image) {
+        window.showBoxes({informationBox(failure)});
+        return;
+    }
+    const QString name = chosen->fileName();
+    const bool damaged = !CheckImage(*image);
+    if (!damaged) {
+        // What the backup would bring back, against what the window holds now.
+        MemoryForm backup;
+        applyStartupDefaults(backup);
+        if (DecodeImage(backup, *image).ok) {
+            const std::vector<SettingDifference> differences =
+                compareSettings(window.form(), backup);
+            CompareWindow compare(differences, name, &window);
+            std::string shown;
+            QObject::connect(&compare, &CompareWindow::settingChosen, &window,
+                             [&shown](const QString& setting) { shown = setting.toStdString(); });
+            window.dialogs().showModal(&compare);
+            if (!shown.empty()) {
+                window.showSetting(shown);
+                return;  // the user went to look at a setting, not to write
+            }
+        }
+    }
+    const QString question =
+        damaged ? QStringLiteral(
+                      "The backup %1 is marked damaged: its checksum or end marker is "
+                      "wrong, so the tracker may not work with it. Write it to the "
+                      "tracker all the same?")
+                      .arg(name)
+                : QStringLiteral(
+                      "Write the backup %1 (%2) to the tracker? It replaces the "
+                      "tracker's whole configuration; a backup of the present one is "
+                      "made first.")
+                      .arg(name, chosen->station());
+    if (!window.dialogs().question(&window, QStringLiteral("Restore"), question)) {
+        return;
+    }
+    window.sink().log(
+        QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(chosen->path)));
+    Outcome outcome;
+    {
+        // A restore is a write: no Stop.
+        RunningOperation running(window, s, CommandButton::WriteConfig, Stop::NotOffered);
+        outcome = restoreConfiguration(s.link, window.sink(), *image, windowBackups(s));
     }
     window.showBoxes(outcome.boxes);
 }
@@ -132,4 +218,5 @@ void attachCommands(MainWindow& window, DeviceSession& s) {
     });
     window.setCommand(CommandButton::EraseMemory,
                       [&window, &s] { Button_erase_memoryClick(window, s); });
+    window.setRestoreCommand([&window, &s] { restoreBackup(window, s); });
 }

@@ -6,6 +6,7 @@
 
 #include "device/device_link.h"
 #include "image/image.h"
+#include "operations/config_backup.h"
 #include "operations/firmware_upload.h"
 #include "operations/gps_memory.h"
 
@@ -23,6 +24,8 @@ struct DeviceSession {
     FirmwareBuffer firmware{};
     GpsBuffer gps = GpsBuffer(kGpsMemorySize, 0);
     std::function<std::optional<QByteArray>()> firmwareSource;
+    // Where "Write config" keeps its backups and "Restore…" finds them.
+    QString backupFolder = defaultBackupFolder();
 };
 
 // The handlers of the seven command buttons: each asks for what it needs, runs its operation
@@ -38,6 +41,10 @@ void Button_read_from_fileClick(MainWindow& window);
 bool Button_read_memoryClick(MainWindow& window, DeviceSession& session);
 void Button_erase_memoryClick(MainWindow& window, DeviceSession& session);
 
-// Attaches the seven handlers to the window's command buttons. "Track…" opens the track view
-// of the session's GPS buffer, and a complete GPS download offers it at its end.
+// "Restore…": lists the backups, shows the chosen one against the window's settings in the
+// compare list and, after a question, writes it back to the tracker as it is stored.
+void restoreBackup(MainWindow& window, DeviceSession& session);
+
+// Attaches the seven handlers and "Restore…" to the window's command buttons. "Track…" opens the
+// track view of the session's GPS buffer, and a complete GPS download offers it at its end.
 void attachCommands(MainWindow& window, DeviceSession& session);

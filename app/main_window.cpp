@@ -138,7 +138,20 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     const int margin = static_cast<int>(std::ceil(log_->document()->documentMargin()));
     log_->setFixedHeight(static_cast<int>(std::ceil(kLogLines * line)) + 2 * margin +
                          2 * log_->frameWidth());
-    body->addWidget(log_);
+    // "Restore…" stands beside the log, where a write reports its backup: the row of command
+    // groups has no room left.
+    auto* logRow = new QHBoxLayout;
+    logRow->setSpacing(6);
+    logRow->addWidget(log_, 1);
+    restore_ = new QPushButton(QStringLiteral("Re&store\u2026"), this);
+    restore_->setObjectName("Button_restore");
+    restore_->setToolTip(
+        QStringLiteral("Writes back a backup of the tracker's configuration; one is made before "
+                       "every write."));
+    restore_->setAutoDefault(false);
+    connect(restore_, &QPushButton::clicked, this, &MainWindow::runRestore);
+    logRow->addWidget(restore_, 0, Qt::AlignTop);
+    body->addLayout(logRow);
     root->addLayout(body, 1);
 
     progress_ = new QProgressBar(this);
@@ -323,6 +336,7 @@ void MainWindow::setCommandButtonsEnabled(bool enabled) {
     }
     trackButton_->setEnabled(enabled);
     compare_->setEnabled(enabled);
+    restore_->setEnabled(enabled);
 }
 
 std::optional<QString> MainWindow::chooseFile(FileDialog dialog) {
@@ -367,6 +381,22 @@ void MainWindow::runCommand(CommandButton button) {
         (button == CommandButton::WriteConfig || button == CommandButton::SaveToFile)) {
         showSetting(refused);
     }
+    if (closeRequested_) {
+        closeRequested_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void MainWindow::runRestore() {
+    const Operation command = restoreCommand_;  // may replace itself
+    if (!command || running_) {
+        return;
+    }
+    running_ = true;
+    sink_->begin();
+    runGuarded(command);
+    sink_->flush();
+    running_ = false;
     if (closeRequested_) {
         closeRequested_ = false;
         QTimer::singleShot(0, this, &QWidget::close);

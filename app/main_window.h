@@ -104,6 +104,11 @@ class MainWindow : public QWidget {
     // Each beacon's packet and its reading, below the beacon table.
     BeaconPreview* beaconPreview() const { return beaconPreview_; }
 
+    // "Restore…" in the connection group: writes a configuration backup back to the tracker.
+    // It runs `command` like a command button, and is disabled with them.
+    void setRestoreCommand(Operation command) { restoreCommand_ = std::move(command); }
+    QPushButton* restoreButton() const { return restore_; }
+
     // "Compare with file…": asks for a configuration file and lists the settings that differ
     // between it and the window; a row picked in the list leads to its field.
     void compareWithFile();
@@ -124,6 +129,7 @@ class MainWindow : public QWidget {
     void buildPages();
     void connectHandlers();
     void runCommand(CommandButton button);
+    void runRestore();
 
     std::unique_ptr<DialogProvider> dialogs_;
     WidgetForm form_;
@@ -141,6 +147,8 @@ class MainWindow : public QWidget {
     FieldMarks* marks_ = nullptr;
     BeaconPreview* beaconPreview_ = nullptr;
     QPushButton* compare_ = nullptr;
+    QPushButton* restore_ = nullptr;
+    Operation restoreCommand_;
     bool running_ = false;
     std::optional<CommandButton> stopButton_;
     bool closeRequested_ = false;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "cli/stop_signal.h"
+#include "settings/visible_text.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -82,7 +83,13 @@ void CliSink::writeLine(const QString& text) {
     QString lines = text;
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    output_(lines.toLocal8Bit() + '\n');
+    // Any other control character (from a file, a device, an argument) is written out visibly,
+    // so that no text can move the cursor, retitle or clear the terminal.
+    QStringList parts = lines.split(QLatin1Char('\n'));
+    for (QString& part : parts) {
+        part = visibleText(part);
+    }
+    output_(parts.join(QLatin1Char('\n')).toLocal8Bit() + '\n');
 }
 
 void CliSink::clearStatus() {
@@ -106,7 +113,7 @@ void CliSink::draw(const QString& head, bool force) {
         maximum_ > 0 ? static_cast<int>(std::int64_t{done_} * kBarWidth / maximum_) : kBarWidth;
     const int percent = maximum_ > 0 ? static_cast<int>(std::int64_t{done_} * 100 / maximum_) : 100;
     QString text = QStringLiteral("%1  [%2%3] %4%")
-                       .arg(head, QString(filled, QLatin1Char('#')),
+                       .arg(visibleText(head), QString(filled, QLatin1Char('#')),
                             QString(kBarWidth - filled, QLatin1Char('.')))
                        .arg(percent, 3);
     const std::int64_t elapsed = now - startedMs_;

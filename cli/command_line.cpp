@@ -38,6 +38,7 @@ struct Subcommand {
     bool device = false;
     int (*run)(Invocation&);
     bool picksDevice = true;  // a device command that takes --device
+    bool asks = false;        // asks before it acts; --yes answers for the user
 };
 
 const std::vector<Subcommand>& commands() {
@@ -64,10 +65,11 @@ const std::vector<Subcommand>& commands() {
         {"check",
          "List every setting of a configuration file that would be refused.",
          "Loads the configuration file onto the start-up settings as \"Read from file\" does "
-         "and checks every setting by the rules of \"Write config\". Each problem is one line, "
-         "\"page \u203A \u2026 \u203A label: message\", in the order \"Write config\" meets "
-         "them; the exit status is 1 when there is any, 0 when the file would be written as it "
-         "is.",
+         "and checks every setting by the rules of \"Write config\". First comes each value the "
+         "file holds but could not give (not a whole number, an item outside its list, a "
+         "damaged section or key line), then each problem, one line each, \"page \u203A \u2026 "
+         "\u203A label: message\", in the order \"Write config\" meets them; the exit status is "
+         "1 when there is any, 0 when the file would be written as it is.",
          {{"IN.cfg", "The configuration file to check."}},
          {},
          false,
@@ -78,7 +80,8 @@ const std::vector<Subcommand>& commands() {
          "holding one) or the word \"tracker\" for the configuration the tracker holds, read as "
          "\"Read config\" does. Each side is loaded onto the start-up settings, and every "
          "setting whose value differs is one line, \"page \u203A \u2026 \u203A label: A-value "
-         "\u2192 B-value\". The exit status is 0 when the two are the same, 1 when they differ. "
+         "\u2192 B-value\". A value that a file could not give is listed too, marked \"(default: "
+         "line N not read)\". The exit status is 0 when the two are the same, 1 when they differ. "
          "With --device, \"tracker\" is the tracker at that path.",
          {{"A", "The first configuration: a file, an image or \"tracker\"."},
           {"B", "The second configuration: a file, an image or \"tracker\"."}},
@@ -169,6 +172,31 @@ const std::vector<Subcommand>& commands() {
          true,
          runList,
          false},
+        {"backups",
+         "List the configuration backups made before each write.",
+         "Before every write-config, restore or \"Write config\" of the window, the tracker's "
+         "configuration is read and kept as a backup file of its 8192 bytes in the user's data "
+         "folder (~/.local/share/veltromark/backups; on Windows the local application data "
+         "folder), the last 50 of each tracker. Lists them newest first, one line each with "
+         "the time (UTC), callsign and SSID, firmware version, USB serial number, whether the "
+         "image was damaged and the file, separated by tabs.",
+         {},
+         {},
+         false,
+         runBackups},
+        {"restore",
+         "Write a configuration backup back to the tracker.",
+         "Writes the image of a backup (a file, or a name that backups lists) to the tracker "
+         "exactly as it is stored, as \"Restore\u2026\" of the window does: only to firmware "
+         "1.07 and only an image of configuration version v1.07, after a backup of what the "
+         "tracker holds now, and read back to check it. Asks first on a terminal; without one "
+         "it needs --yes. A backup marked damaged is named so in the question.",
+         {{"BACKUP", "The backup to write."}},
+         {},
+         true,
+         runRestore,
+         true,
+         true},
     };
     return table;
 }
@@ -183,6 +211,9 @@ QString synopsis(const Subcommand& c) {
     }
     if (c.device && c.picksDevice) {
         parts << QStringLiteral("[--device PATH]");
+    }
+    if (c.asks) {
+        parts << QStringLiteral("[--yes]");
     }
     if (c.device) {
         parts << QStringLiteral("[--simulate]") << QStringLiteral("[--simulate-fault FAULT]");
@@ -224,6 +255,7 @@ QString toolHelp() {
         "  unplug@N    the tracker is pulled out after exchange N\n"
         "  noreply@N   no reply comes to exchange N\n"
         "  badsum@N    the reply to exchange N has a wrong page sum\n"
+        "  wrongpage@N the page written in exchange N is stored with a byte changed\n"
         "  noopen      the tracker is found but cannot be opened\n"
         "Exchanges count from 1: in read-gps exchange N reads page N. The activity log,\n"
         "messages and errors go to standard error. Output files are replaced only once\n"
@@ -282,12 +314,15 @@ QString commandHelp(const Subcommand& c) {
                     QStringLiteral("Work on the tracker at PATH instead of the first one found."),
                     width);
     }
+    if (c.asks) {
+        text += row(QStringLiteral("--yes"), QStringLiteral("Go on without a question."), width);
+    }
     if (c.device) {
         text += row(QStringLiteral("--simulate"),
                     QStringLiteral("Work on a simulated tracker instead of a real one."), width);
         text += row(QStringLiteral("--simulate-fault FAULT"),
-                    QStringLiteral("The simulated tracker fails: unplug@N, noreply@N, badsum@N "
-                                   "(exchange N) or noopen; see %1 --help.")
+                    QStringLiteral("The simulated tracker fails: unplug@N, noreply@N, badsum@N, "
+                                   "wrongpage@N (exchange N) or noopen; see %1 --help.")
                         .arg(kProgram),
                     width);
     }
@@ -331,6 +366,10 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     if (command.device && command.picksDevice) {
         parser.addOption(device);
     }
+    const QCommandLineOption yes(QStringLiteral("yes"));
+    if (command.asks) {
+        parser.addOption(yes);
+    }
     for (const ValueOption& o : command.options) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(o.name),
                                             QString::fromLatin1(o.help),
@@ -363,6 +402,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
             hint);
     }
     Invocation invocation{sink, given, {}, command.device && parser.isSet(simulate), {}, {}, out};
+    invocation.yes = command.asks && parser.isSet(yes);
     if (command.device && command.picksDevice && parser.isSet(device)) {
         if (parser.value(device).isEmpty()) {
             return badUsage(
@@ -374,8 +414,8 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
         invocation.fault = parseSimulatedFault(parser.value(simulateFault));
         if (!invocation.fault) {
             return badUsage(sink,
-                            QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N "
-                                           "or noopen)")
+                            QStringLiteral("%1: unknown fault '%2' (unplug@N, noreply@N, badsum@N, "
+                                           "wrongpage@N or noopen)")
                                 .arg(command.name, parser.value(simulateFault)),
                             hint);
         }

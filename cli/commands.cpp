@@ -2,11 +2,19 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextStream>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <optional>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "aprs/beacon_packets.h"
 #include "cli/cli_sink.h"
@@ -19,6 +27,7 @@
 #include "image/decoder.h"
 #include "image/encoder.h"
 #include "image/image.h"
+#include "operations/config_backup.h"
 #include "operations/config_transfer.h"
 #include "operations/firmware_resource.h"
 #include "operations/firmware_upload.h"
@@ -29,6 +38,7 @@
 #include "settings/memory_form.h"
 #include "settings/output_file.h"
 #include "settings/schema.h"
+#include "settings/visible_text.h"
 #include "sim/simulated_tracker.h"
 
 QString complaint(const QString& text) {
@@ -52,6 +62,7 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
         {QStringLiteral("unplug"), SimulatedFault::Unplug},
         {QStringLiteral("noreply"), SimulatedFault::NoReply},
         {QStringLiteral("badsum"), SimulatedFault::BadSum},
+        {QStringLiteral("wrongpage"), SimulatedFault::WrongPage},
     };
     const auto kind = kinds.find(parts[0]);
     if (kind == kinds.end()) {
@@ -196,9 +207,9 @@ class GpxOutput {
 };
 
 // One line of the command's own result (a list of problems or differences) on standard
-// output.
+// output. Values from files may hold control characters; they are written out visibly.
 void printLine(Invocation& in, const QString& line) {
-    in.out((line + u'\n').toUtf8());
+    in.out((visibleText(line) + u'\n').toUtf8());
 }
 
 // --- Settings.
@@ -211,14 +222,34 @@ std::unique_ptr<MemoryForm> startupForm(CliSink& sink) {
 }
 
 // "Read from file" from `path`. A file that cannot be read is said so plainly instead of as
-// "not a Veltromark configuration file".
-bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path) {
+// "not a Veltromark configuration file". What of the file the import could not take goes to
+// `unread`, when given, and is otherwise logged, as the window logs it.
+bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path,
+                       std::vector<UnreadValue>* unread = nullptr) {
     QFile file(path);
     if (!openInput(sink, file)) {
         return false;
     }
     file.close();
-    return shown(sink, importConfiguration(form, path));
+    ImportOutcome imported = importConfiguration(form, path);
+    const bool ok = shown(sink, imported);
+    if (unread) {
+        *unread = std::move(imported.unread);
+    } else {
+        for (const UnreadValue& value : imported.unread) {
+            sink.log(value.line());
+        }
+    }
+    return ok;
+}
+
+// The lines `check` prints for the values a file could not give, one per value.
+QStringList unreadLines(const std::vector<UnreadValue>& unread) {
+    QStringList lines;
+    for (const UnreadValue& value : unread) {
+        lines << value.line();
+    }
+    return lines;
 }
 
 // "Save to file" into `out`, not yet put in place. The window's error box names the file; the
@@ -275,6 +306,9 @@ class Tracker {
             case SimulatedFault::BadSum:
                 sim.injectFault({.fault = Fault::BadPageSum, .exchange = fault.exchange});
                 break;
+            case SimulatedFault::WrongPage:
+                sim.injectFault({.fault = Fault::StoredWrongly, .exchange = fault.exchange});
+                break;
             case SimulatedFault::NoOpen:
                 sim.failOpen("permission denied");
                 break;
@@ -312,15 +346,20 @@ int runEncode(Invocation& in) {
 
 int runCheck(Invocation& in) {
     const auto form = startupForm(in.sink);
-    if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
+    std::vector<UnreadValue> unread;
+    if (!loadConfiguration(in.sink, *form, in.arguments[0], &unread)) {
         return kExitFailed;
+    }
+    // First what the file could not give, then what "Write config" would refuse.
+    for (const QString& line : unreadLines(unread)) {
+        printLine(in, line);
     }
     const std::vector<SettingProblem> problems = CheckSettings(*form);
     for (const SettingProblem& problem : problems) {
         printLine(in,
                   settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
     }
-    return problems.empty() ? kExitSuccess : kExitFailed;
+    return problems.empty() && unread.empty() ? kExitSuccess : kExitFailed;
 }
 
 namespace {
@@ -365,8 +404,10 @@ bool holdsImage(const QString& path) {
 }
 
 // One side of "diff": the tracker, an image (a .bin file, or a file that holds one) or a
-// configuration file, each onto the start-up settings.
-bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
+// configuration file, each onto the start-up settings. What a configuration file could not
+// give goes to `unread`, when given.
+bool loadSide(Invocation& in, MemoryForm& form, const QString& side,
+              std::vector<UnreadValue>* unread = nullptr) {
     if (side == QLatin1String("tracker")) {
         Tracker tracker(in);
         ConfigImage readImage{};
@@ -379,7 +420,44 @@ bool loadSide(Invocation& in, MemoryForm& form, const QString& side) {
         (file.isFile() && holdsImage(side))) {
         return loadImage(in.sink, form, side);
     }
-    return loadConfiguration(in.sink, form, side);
+    return loadConfiguration(in.sink, form, side, unread);
+}
+
+// One side of a "diff" line: the value as the window shows it and, when the file could not give
+// it, a mark that it is the default in place of what the file holds.
+QString diffSide(const QString& shown, const std::vector<UnreadValue>& unread,
+                 const std::string& name) {
+    const auto it = std::find_if(unread.begin(), unread.end(),
+                                 [&name](const UnreadValue& u) { return u.setting == name; });
+    return it == unread.end()
+               ? shown
+               : shown + QStringLiteral(" (default: line %1 not read)").arg(it->lineNumber);
+}
+
+// The lines of "diff": every setting that differs, or that one side's file could not give, even
+// when its default happens to equal the other side, in the order of the settings.
+QStringList diffLines(const Form& a, const Form& b, const std::vector<UnreadValue>& unreadA,
+                      const std::vector<UnreadValue>& unreadB) {
+    const std::vector<SettingDifference> differences = compareSettings(a, b);
+    const auto unreadIn = [](const std::vector<UnreadValue>& unread, const std::string& name) {
+        return std::any_of(unread.begin(), unread.end(),
+                           [&name](const UnreadValue& u) { return u.setting == name; });
+    };
+    QStringList lines;
+    for (const SettingDef& def : settings()) {
+        const auto d =
+            std::find_if(differences.begin(), differences.end(),
+                         [&def](const SettingDifference& x) { return x.setting == def.name; });
+        if (d == differences.end() && !unreadIn(unreadA, def.name) &&
+            !unreadIn(unreadB, def.name)) {
+            continue;
+        }
+        const QString shownA = d != differences.end() ? d->a : shownValue(a, def);
+        const QString shownB = d != differences.end() ? d->b : shownValue(b, def);
+        lines << settingPlace(def) + QStringLiteral(": ") + diffSide(shownA, unreadA, def.name) +
+                     QStringLiteral(" \u2192 ") + diffSide(shownB, unreadB, def.name);
+    }
+    return lines;
 }
 
 }  // namespace
@@ -395,15 +473,17 @@ int runDecode(Invocation& in) {
 int runDiff(Invocation& in) {
     const auto a = startupForm(in.sink);
     const auto b = startupForm(in.sink);
-    if (!loadSide(in, *a, in.arguments[0]) || !loadSide(in, *b, in.arguments[1])) {
+    std::vector<UnreadValue> unreadA;
+    std::vector<UnreadValue> unreadB;
+    if (!loadSide(in, *a, in.arguments[0], &unreadA) ||
+        !loadSide(in, *b, in.arguments[1], &unreadB)) {
         return kExitFailed;
     }
-    const std::vector<SettingDifference> differences = compareSettings(*a, *b);
-    for (const SettingDifference& d : differences) {
-        printLine(in, settingPlace(setting(d.setting)) + QStringLiteral(": ") + d.a +
-                          QStringLiteral(" \u2192 ") + d.b);
+    const QStringList lines = diffLines(*a, *b, unreadA, unreadB);
+    for (const QString& line : lines) {
+        printLine(in, line);
     }
-    return differences.empty() ? kExitSuccess : kExitFailed;
+    return lines.empty() ? kExitSuccess : kExitFailed;
 }
 
 int runBeacons(Invocation& in) {
@@ -514,6 +594,41 @@ int runReadConfig(Invocation& in) {
     return status(commitOutputs(in.sink, {&config, image.get()}));
 }
 
+namespace {
+
+// How the tool writes a backup back.
+BackupPlan toolBackups() {
+    return {defaultBackupFolder(), QStringLiteral("\"veltromark-cli restore %1\"")};
+}
+
+bool inputIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdin)) != 0;
+#else
+    return isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+// True when the user agrees: --yes, or "y" typed on a terminal. Without a terminal and
+// without --yes nothing is written.
+bool agreed(Invocation& in, const QString& question) {
+    if (in.yes) {
+        return true;
+    }
+    if (!inputIsTerminal()) {
+        in.sink.say(question);
+        in.sink.say(complaint(QStringLiteral("no terminal to answer on; give --yes to go on")));
+        return false;
+    }
+    in.sink.say(question + QStringLiteral(" [y/N]"));
+    QTextStream input(stdin);
+    const QString answer = input.readLine().trimmed();
+    return answer.compare(QLatin1String("y"), Qt::CaseInsensitive) == 0 ||
+           answer.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
 int runWriteConfig(Invocation& in) {
     const auto form = startupForm(in.sink);
     if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
@@ -521,7 +636,8 @@ int runWriteConfig(Invocation& in) {
     }
     Tracker tracker(in);
     ConfigImage writeImage{};
-    return status(shown(in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage)));
+    return status(shown(
+        in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage, toolBackups())));
 }
 
 int runReadGps(Invocation& in) {
@@ -610,11 +726,74 @@ int runList(Invocation& in) {
         const QString state = opened.opened ? QStringLiteral("can be opened")
                                             : QStringLiteral("cannot be opened: ") +
                                                   QString::fromStdString(opened.reason);
-        in.out(QStringList{QString::fromStdString(device.path), field(device.serialNumber),
-                           field(device.product), state}
+        // Tabs separate the fields; within them every control character is written out.
+        in.out(QStringList{visibleText(QString::fromStdString(device.path)),
+                           visibleText(field(device.serialNumber)),
+                           visibleText(field(device.product)), visibleText(state)}
                    .join(QLatin1Char('\t'))
                    .append(QLatin1Char('\n'))
                    .toLocal8Bit());
     }
     return kExitSuccess;
+}
+
+int runBackups(Invocation& in) {
+    const QString folder = defaultBackupFolder();
+    const std::vector<Backup> backups = listBackups(folder);
+    if (backups.empty()) {
+        in.sink.say(QStringLiteral("No configuration backups in %1.")
+                        .arg(QDir::toNativeSeparators(folder)));
+        return kExitSuccess;
+    }
+    // Newest first, tab-separated: time (UTC), station, firmware, USB serial, state, file.
+    for (auto b = backups.rbegin(); b != backups.rend(); ++b) {
+        printLine(in, QStringList{b->time.toString(Qt::ISODate), b->station(),
+                                  b->firmware ? QString::asprintf("%.2f", *b->firmware / 100.0)
+                                              : QStringLiteral("-"),
+                                  b->serial.isEmpty() ? QStringLiteral("-") : b->serial,
+                                  b->damaged ? QStringLiteral("damaged") : QStringLiteral("good"),
+                                  QDir::toNativeSeparators(b->path)}
+                          .join(QLatin1Char('\t')));
+    }
+    return kExitSuccess;
+}
+
+int runRestore(Invocation& in) {
+    // A path, or the name of a backup in the backups folder as "backups" lists it.
+    QString path = in.arguments[0];
+    if (!QFileInfo::exists(path) && !path.contains(QLatin1Char('/')) &&
+        !path.contains(QLatin1Char('\\'))) {
+        const QString inFolder = QDir(defaultBackupFolder()).filePath(path);
+        if (QFileInfo::exists(inFolder)) {
+            path = inFolder;
+        }
+    }
+    if (!regularFile(in.sink, path)) {
+        return kExitFailed;
+    }
+    QString failure;
+    const std::optional<ConfigImage> image = loadBackup(path, &failure);
+    if (!image) {
+        in.sink.say(complaint(failure));
+        return kExitFailed;
+    }
+    const QString name = QFileInfo(path).fileName();
+    const QString question =
+        CheckImage(*image)
+            ? QStringLiteral(
+                  "Write the backup %1 to the tracker? It replaces the tracker's whole "
+                  "configuration; a backup of the present one is made first.")
+                  .arg(name)
+            : QStringLiteral(
+                  "The backup %1 is marked damaged: its checksum or end marker is "
+                  "wrong, so the tracker may not work with it. Write it to the "
+                  "tracker all the same?")
+                  .arg(name);
+    if (!agreed(in, question)) {
+        return kExitFailed;
+    }
+    Tracker tracker(in);
+    in.sink.log(QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(path)));
+    return status(
+        shown(in.sink, restoreConfiguration(tracker.link(), in.sink, *image, toolBackups())));
 }

@@ -19,9 +19,10 @@ enum ExitStatus : int {
 
 // A way for the simulated tracker to misbehave, as --simulate-fault names it: "unplug@N" (pulled
 // out after exchange N), "noreply@N" (no reply to exchange N), "badsum@N" (a wrong page sum in
-// the reply to exchange N), "noopen" (found but cannot be opened). Exchanges count from 1.
+// the reply to exchange N), "wrongpage@N" (the page written in exchange N is acknowledged but
+// stored with a byte changed), "noopen" (found but cannot be opened). Exchanges count from 1.
 struct SimulatedFault {
-    enum Kind { Unplug, NoReply, BadSum, NoOpen } kind;
+    enum Kind { Unplug, NoReply, BadSum, WrongPage, NoOpen } kind;
     int exchange = 0;
 };
 // Nothing when `text` names no fault.
@@ -36,6 +37,7 @@ struct Invocation {
     std::optional<SimulatedFault> fault;  // --simulate-fault: a simulated tracker misbehaving
     QString device;                       // --device PATH: that tracker, not the first
     std::function<void(const QByteArray&)> out;  // standard output
+    bool yes = false;                            // --yes: no question asked
 
     bool has(const QString& name) const { return options.count(name) > 0; }
     QString option(const QString& name) const {
@@ -60,6 +62,8 @@ int runReadGps(Invocation& in);         // read-gps OUT.log [--dump OUT.bin] [--
 int runEraseGps(Invocation& in);        // erase-gps
 int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin]
 int runList(Invocation& in);            // list
+int runBackups(Invocation& in);         // backups
+int runRestore(Invocation& in);         // restore BACKUP [--yes]
 
 // A problem of the tool's own, named as coming from it: "veltromark-cli: <text>".
 QString complaint(const QString& text);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <vector>
 
 #include "settings/outcome.h"
 
@@ -30,11 +32,37 @@ Outcome prepareExport(const Form& form, OutputFile& out);
 // leave it. Throws ConversionError for a number field that is not a whole number.
 void writeEntries(const Form& form, ProfileFile& file);
 
+// A value of a configuration file that the import could not take as written, so that the
+// setting got the entry's default instead: a number that is not a whole number ("5OO",
+// "500 ms"), an item index outside its list, or an entry hidden by a damaged section or key
+// line ("[Ra\0dio]").
+struct UnreadValue {
+    std::string setting;  // the setting that got the default
+    int lineNumber = 0;   // the file's line that holds the value, from 1
+    // What the file holds and why it was not taken, with the line and the default used, e.g.
+    // "line 9: TXdelay=5OO is not a whole number; the default 250 is used instead." Control
+    // characters are written out visibly (\x1B).
+    QString text;
+
+    // The setting's name for people, then the text: the line that `check` prints and "Read from
+    // file" logs.
+    QString line() const;
+
+    bool operator==(const UnreadValue&) const = default;
+};
+
+// An import's outcome, with the values it could not take, in the order of the entries.
+struct ImportOutcome : Outcome {
+    std::vector<UnreadValue> unread;
+};
+
 // Loads the configuration file at `path` into the form. A file that is missing, unreadable or
 // not a regular file reads as empty. Fails (with an information box saying why) when the file
 // is not a Veltromark configuration file, or far too large (over 16 MiB) to be one; then no
 // setting changes. The serial port rules run on the way; their boxes come with the outcome.
-Outcome importConfiguration(Form& form, const QString& path);
+// A value that cannot be taken as written gives the entry's default and is listed in `unread`;
+// an index of -1 is taken as written, "no item", as the export writes it.
+ImportOutcome importConfiguration(Form& form, const QString& path);
 
 // The same for a file already read.
-Outcome importConfiguration(Form& form, const ProfileFile& file);
+ImportOutcome importConfiguration(Form& form, const ProfileFile& file);

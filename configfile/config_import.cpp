@@ -10,6 +10,8 @@
 #include "rules/serial_interlocks.h"
 #include "settings/form.h"
 #include "settings/outcome.h"
+#include "settings/schema.h"
+#include "settings/visible_text.h"
 
 namespace {
 
@@ -41,21 +43,95 @@ const AfterImport kAfterImport[] = {
     {"Serial2_mode", Serial2_modeChange},
 };
 
-void applyRow(const KeyRow& row, const ProfileFile& file, Form& form) {
+// The row's default as the file would hold it, and for a list its item.
+QString defaultShown(const KeyRow& row) {
+    if (row.kind == ValueKind::Text) {
+        return QStringLiteral("\"%1\"").arg(row.defaultText);
+    }
+    const SettingDef& def = setting(row.setting);
+    if (def.items && row.defaultNumber >= 0 &&
+        row.defaultNumber < static_cast<int>(def.items->items.size())) {
+        return QStringLiteral("%1 (%2)")
+            .arg(row.defaultNumber)
+            .arg(def.items->items[static_cast<std::size_t>(row.defaultNumber)]);
+    }
+    return QString::number(row.defaultNumber);
+}
+
+UnreadValue unread(const KeyRow& row, int line, const QString& why) {
+    return {row.setting, line,
+            visibleText(QStringLiteral("line %1: %2; the default %3 is used instead.")
+                            .arg(line)
+                            .arg(why, defaultShown(row)))};
+}
+
+// Why the value of `row` cannot be taken as written, or nothing when it can: the entry is
+// missing only because a damaged line hides it, its number is no whole number, or its index
+// is outside its list. An index of -1 is "no item", as the export writes it.
+std::optional<UnreadValue> unreadValue(const KeyRow& row, const ProfileFile& file,
+                                       const std::optional<QString>& value) {
+    if (!value) {
+        const std::optional<ProfileFile::DamagedEntry> hidden =
+            file.damagedEntry(row.section, row.key);
+        if (!hidden) {
+            return std::nullopt;  // simply missing: the default, as ever
+        }
+        if (hidden->headerLine == 0) {
+            return unread(row, hidden->line,
+                          QStringLiteral("the key of \"%1\" is damaged").arg(hidden->text));
+        }
+        return unread(row, hidden->line,
+                      QStringLiteral("%1 stands under the damaged section line %2 \"%3\"")
+                          .arg(hidden->text.trimmed())
+                          .arg(hidden->headerLine)
+                          .arg(hidden->header));
+    }
+    if (row.kind == ValueKind::Text) {
+        return std::nullopt;
+    }
+    const int line = file.lineNumber(row.section, row.key);
+    const QString entry = QString::fromStdString(row.key) + u'=' + *value;
+    const std::optional<std::int32_t> number = parseProfileNumber(*value);
+    if (!number) {
+        return unread(row, line, entry + QStringLiteral(" is not a whole number"));
+    }
+    if (row.kind == ValueKind::Number || *number == -1) {
+        return std::nullopt;
+    }
+    const int items = static_cast<int>(setting(row.setting).items->items.size());
+    if (*number < 0 || *number >= items) {
+        return unread(
+            row, line,
+            entry + QStringLiteral(" is not an item of its list (0 - %1)").arg(items - 1));
+    }
+    return std::nullopt;
+}
+
+// Puts the row's value into its setting: the default when the entry is missing or its value
+// cannot be taken as written, which `unreadValues` then tells.
+void applyRow(const KeyRow& row, const ProfileFile& file, Form& form,
+              std::vector<UnreadValue>& unreadValues) {
+    const std::optional<QString> value = file.value(row.section, row.key);
+    std::optional<UnreadValue> notTaken = unreadValue(row, file, value);
+    const std::int32_t number = notTaken || !value
+                                    ? row.defaultNumber
+                                    : parseProfileNumber(*value).value_or(row.defaultNumber);
     switch (row.kind) {
         case ValueKind::Fixed:
-            break;
+            return;
         case ValueKind::Text:
-            form.setText(row.setting, file.readText(row.section, row.key, row.defaultText));
+            form.setText(row.setting, value.value_or(row.defaultText));
             break;
         case ValueKind::Number:
-            form.setText(row.setting,
-                         QString::number(file.readNumber(row.section, row.key, row.defaultNumber)));
+            form.setText(row.setting, QString::number(number));
             break;
         case ValueKind::Index:
         case ValueKind::Flag:
-            form.setIndex(row.setting, file.readNumber(row.section, row.key, row.defaultNumber));
+            form.setIndex(row.setting, number);
             break;
+    }
+    if (notTaken) {
+        unreadValues.push_back(std::move(*notTaken));
     }
 }
 
@@ -78,8 +154,12 @@ ProfileFile readProfile(const QString& path) {
 
 }  // namespace
 
-Outcome importConfiguration(Form& form, const ProfileFile& file) {
-    Outcome outcome;
+QString UnreadValue::line() const {
+    return settingPlace(::setting(setting)) + QStringLiteral(": ") + text;
+}
+
+ImportOutcome importConfiguration(Form& form, const ProfileFile& file) {
+    ImportOutcome outcome;
     const KeyRow& application = headerRow("Application");
     if (file.readText(application.section, application.key, application.defaultText) !=
         QLatin1String(kConfigApplication)) {
@@ -97,7 +177,7 @@ Outcome importConfiguration(Form& form, const ProfileFile& file) {
         if (row.kind == ValueKind::Fixed) {
             continue;
         }
-        applyRow(row, file, form);
+        applyRow(row, file, form, outcome.unread);
         for (const AfterImport& after : kAfterImport) {
             if (after.setting == row.setting) {
                 outcome.show(after.run(form), 0);
@@ -112,10 +192,13 @@ Outcome importConfiguration(Form& form, const ProfileFile& file) {
     return outcome;
 }
 
-Outcome importConfiguration(Form& form, const QString& path) {
+ImportOutcome importConfiguration(Form& form, const QString& path) {
     // Said for what it is, rather than as a file that is not a configuration file.
     if (const QFileInfo info(path); info.isFile() && info.size() > kMaxFileSize) {
-        return {false, tooLarge(info.size()), {informationBox(tooLarge(info.size()))}};
+        ImportOutcome outcome;
+        outcome.failure = tooLarge(info.size());
+        outcome.boxes.push_back(informationBox(outcome.failure));
+        return outcome;
     }
     return importConfiguration(form, readProfile(path));
 }

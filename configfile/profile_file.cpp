@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 #include "settings/number.h"
 
@@ -82,6 +83,23 @@ std::optional<QByteArrayView> sectionName(QByteArrayView line) {
     return trimmed(text.sliced(1, close - 1));
 }
 
+// Control characters in a section or key name mark it as damaged.
+bool isControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+bool holdsControl(QByteArrayView name) {
+    return std::any_of(name.begin(), name.end(), isControl);
+}
+
+// The folded name with its control characters left out.
+std::string cleanName(QByteArrayView name) {
+    std::string out = folded(name);
+    std::erase_if(out, isControl);
+    return out;
+}
+
 // At most `limit` characters of `text`, never splitting a surrogate pair.
 QString leftCharacters(const QString& text, int limit) {
     qsizetype units = 0;
@@ -138,6 +156,9 @@ void ProfileFile::addLine(QByteArray line) {
         byName_[folded(*name)].push_back(sections_.size());
         Section section;
         section.hasHeader = true;
+        if (holdsControl(*name)) {
+            section.damagedName = cleanName(*name);
+        }
         section.lines.push_back(std::move(line));
         sections_.push_back(std::move(section));
         return;
@@ -147,6 +168,13 @@ void ProfileFile::addLine(QByteArray line) {
         const qsizetype equals = line.indexOf('=');
         const QByteArrayView key = QByteArrayView(line).first(equals >= 0 ? equals : line.size());
         current.entries.try_emplace(folded(trimmed(key)), current.lines.size());
+        if (current.hasHeader && (current.damagedName || holdsControl(trimmed(key)))) {
+            const std::string section = current.damagedName
+                                            ? *current.damagedName
+                                            : folded(*sectionName(current.lines.front()));
+            damaged_.try_emplace(section + '\n' + cleanName(trimmed(key)),
+                                 Position{sections_.size() - 1, current.lines.size()});
+        }
     }
     current.lines.push_back(std::move(line));
 }
@@ -200,6 +228,39 @@ std::optional<QString> ProfileFile::value(std::string_view section, std::string_
     }
     return leftCharacters(windows1252_ ? fromWindows1252(text) : QString::fromUtf8(text),
                           kMaxValueLength);
+}
+
+int ProfileFile::lineNumber(Position at) const {
+    std::size_t before = 0;
+    for (std::size_t i = 0; i < at.section; ++i) {
+        before += sections_[i].lines.size();
+    }
+    return static_cast<int>(before + at.line + 1);
+}
+
+QString ProfileFile::lineText(Position at) const {
+    const QByteArray& line = sections_[at.section].lines[at.line];
+    return windows1252_ ? fromWindows1252(line) : QString::fromUtf8(line);
+}
+
+int ProfileFile::lineNumber(std::string_view section, std::string_view key) const {
+    const std::optional<Position> at = find(section, key);
+    return at ? lineNumber(*at) : 0;
+}
+
+std::optional<ProfileFile::DamagedEntry> ProfileFile::damagedEntry(std::string_view section,
+                                                                   std::string_view key) const {
+    const auto it = damaged_.find(folded(section) + '\n' + folded(key));
+    if (it == damaged_.end()) {
+        return std::nullopt;
+    }
+    DamagedEntry entry{lineNumber(it->second), lineText(it->second), 0, {}};
+    if (sections_[it->second.section].damagedName) {
+        const Position header{it->second.section, 0};
+        entry.headerLine = lineNumber(header);
+        entry.header = lineText(header);
+    }
+    return entry;
 }
 
 QString ProfileFile::readText(std::string_view section, std::string_view key,

@@ -36,6 +36,9 @@
 //   kept). A file that is valid UTF-8 is UTF-8 text, on every system; any other file is
 //   Windows-1252, as older Windows installs wrote them. A file that starts with a UTF-16 byte
 //   order mark (either byte order) is UTF-16 text, and is written back so.
+// - A section or key name that holds a control character (below 0x20, or 0x7F) is damaged: it
+//   matches no name a reader asks for, as the rules above say, but damagedEntry() finds the entry
+//   that it hides.
 //
 // Writing (one entry at a time; each write leaves the file as the Windows function would):
 // - An existing entry (the first match, as for reading) gets the new value in place; its key
@@ -64,6 +67,22 @@ class ProfileFile {
     // text, not the fallback.
     QString readText(std::string_view section, std::string_view key, const QString& fallback) const;
 
+    // The number of the line (from 1) that value() reads; 0 when the entry is missing.
+    int lineNumber(std::string_view section, std::string_view key) const;
+
+    // An entry that a damaged name hides: one whose key, or whose section's header line, holds
+    // control characters, and that would be the entry asked for with them left out. Only the
+    // first such entry counts.
+    struct DamagedEntry {
+        int line = 0;  // its number, from 1
+        QString text;  // the entry's line
+        // The damaged header line the entry stands under, and its number; 0 and empty when the
+        // key itself is damaged under a sound header.
+        int headerLine = 0;
+        QString header;
+    };
+    std::optional<DamagedEntry> damagedEntry(std::string_view section, std::string_view key) const;
+
     // The value as a whole number (see parseProfileNumber), or `fallback` when the entry is
     // missing or does not hold one.
     std::int32_t readNumber(std::string_view section, std::string_view key,
@@ -80,6 +99,8 @@ class ProfileFile {
         std::vector<QByteArray> lines;  // lines[0] is the header line when hasHeader
         // Folded key name to the index of its first entry in `lines`.
         std::unordered_map<std::string, std::size_t> entries;
+        // The folded name without its control characters, when the header line is damaged.
+        std::optional<std::string> damagedName;
     };
     struct Position {
         std::size_t section;
@@ -88,12 +109,17 @@ class ProfileFile {
 
     void addLine(QByteArray line);
     std::optional<Position> find(std::string_view section, std::string_view key) const;
+    int lineNumber(Position at) const;
+    QString lineText(Position at) const;
 
     QByteArray byteOrderMark_;
     bool windows1252_ = false;
     std::vector<Section> sections_;  // sections_[0] holds the lines before the first header
     // Folded section name to the indexes of its occurrences in `sections_`, in file order.
     std::unordered_map<std::string, std::vector<std::size_t>> byName_;
+    // Entries under a damaged name: folded section and key names, without their control
+    // characters and joined by a line feed, to the first such entry.
+    std::unordered_map<std::string, Position> damaged_;
 };
 
 // A whole number as the profile reader takes it: signed decimal; hexadecimal after "0x", "0X"

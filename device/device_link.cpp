@@ -61,6 +61,15 @@ bool DeviceLink::OpenDevice(ProgressSink& sink) {
     return true;
 }
 
+std::string DeviceLink::serialNumber() const {
+    for (const HidDeviceInfo& device : transport_.describe(kTrackerVendorId, kTrackerProductId)) {
+        if (chosenPath_.empty() || device.path == chosenPath_) {
+            return device.serialNumber;
+        }
+    }
+    return {};
+}
+
 void DeviceLink::CloseDevice() {
     if (state_ != State::Closed) {
         transport_.close();

@@ -46,6 +46,10 @@ class DeviceLink {
     // OpenDevice logs "Veltromark not found." and opens nothing.
     void choosePath(std::string path) { chosenPath_ = std::move(path); }
 
+    // The USB serial number of the tracker OpenDevice takes, empty when it has none or none is
+    // found. Sends nothing to the tracker.
+    std::string serialNumber() const;
+
     // Closes the device. Harmless when nothing is open.
     void CloseDevice();
 

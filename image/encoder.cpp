@@ -9,6 +9,7 @@
 #include "settings/form.h"
 #include "settings/number.h"
 #include "settings/schema.h"
+#include "settings/visible_text.h"
 
 namespace {
 
@@ -167,6 +168,29 @@ QByteArray imageBytes(const QString& text) {
     return text.toLatin1();
 }
 
+// The largest number a number field of this encoding holds.
+std::int64_t fieldMaximum(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::U8Number:
+            return 0xFF;
+        case Encoding::U16:
+            return 0xFFFF;
+        default:
+            return 0xFFFFFFFF;
+    }
+}
+
+// How a message names the setting of a step that has no title of its own: the family member or
+// report it belongs to, then its title ("Alias 3 Enable").
+QString stepTitle(const EncodeStep& step) {
+    if (!step.title.isEmpty()) {
+        return step.title;
+    }
+    const SettingDef& def = setting(step.setting);
+    const QString title = def.title.isEmpty() ? settingTitle(def) : def.title;
+    return def.group.isEmpty() ? title : def.group + u' ' + title;
+}
+
 void copyBytes(ConfigImage& image, int offset, const QByteArray& bytes) {
     std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
 }
@@ -207,16 +231,15 @@ class Encoder {
         }
         switch (field.encoding) {
             case Encoding::U8Index:
-                image_[at] = static_cast<std::uint8_t>(form_.index(step.setting));
-                return true;
             case Encoding::U32Index:
-                writeU32(image_, at, static_cast<std::uint32_t>(form_.index(step.setting)));
-                return true;
             case Encoding::MiceMessage:
-                image_[at] = static_cast<std::uint8_t>(7 - form_.index(step.setting));
-                return true;
+                return choice(step, field);
             case Encoding::Character: {
-                const QByteArray bytes = imageBytes(form_.text(step.setting));
+                const QString text = form_.text(step.setting);
+                if (holdsAsciiControl(text)) {
+                    return forbidden(step);
+                }
+                const QByteArray bytes = imageBytes(text);
                 image_[at] = bytes.isEmpty() ? 0 : static_cast<std::uint8_t>(bytes[0]);
                 return true;
             }
@@ -246,8 +269,38 @@ class Encoder {
             QStringLiteral("%1 - too long (max %2 characters).").arg(step.title).arg(limit));
     }
 
+    bool forbidden(const EncodeStep& step) {
+        return fail(step.setting, stepTitle(step) + QStringLiteral(" - forbidden characters."));
+    }
+
+    // Every item index has a byte value of its own; "no item" (-1) would be stored as an index
+    // the tracker does not know (255, or 8 for the Mic-E message).
+    bool choice(const EncodeStep& step, const ImageField& field) {
+        const int index = form_.index(step.setting);
+        if (index < 0) {
+            return fail(step.setting, stepTitle(step) + QStringLiteral(" - no item chosen."));
+        }
+        if (field.encoding == Encoding::U8Index) {
+            image_[field.offset] = static_cast<std::uint8_t>(index);
+        } else if (field.encoding == Encoding::U32Index) {
+            writeU32(image_, field.offset, static_cast<std::uint32_t>(index));
+        } else {
+            image_[field.offset] = static_cast<std::uint8_t>(7 - index);
+        }
+        return true;
+    }
+
     bool number(const EncodeStep& step, const ImageField& field) {
         const std::int32_t value = settingNumber(form_, step.setting);
+        // A number the field cannot hold would be stored as another one (-5 as 65,531).
+        // Where the step has a range of its own, that range lies inside the field's and its
+        // message tells.
+        const std::int64_t maximum = fieldMaximum(field.encoding);
+        if (step.rule == Rule::Store && (value < 0 || value > maximum)) {
+            return fail(
+                step.setting,
+                QStringLiteral("%1 - range error (0 - %2).").arg(stepTitle(step)).arg(maximum));
+        }
         const auto bits = static_cast<std::uint32_t>(value);  // the low bits are stored
         if (field.encoding == Encoding::U16) {
             writeU16(image_, field.offset, static_cast<std::uint16_t>(bits));
@@ -281,6 +334,9 @@ class Encoder {
         if (text.size() > limit) {
             return tooLong(step, limit);
         }
+        if (step.rule == Rule::Store && holdsAsciiControl(text)) {
+            return forbidden(step);
+        }
         copyBytes(image_, field.offset, imageBytes(text));
         if (step.rule == Rule::Printable || step.rule == Rule::BeaconMessage) {
             if (!std::all_of(text.begin(), text.end(), isPrintable)) {
@@ -294,6 +350,9 @@ class Encoder {
         const QString call = form_.text(step.setting);
         if (call.size() > kAddressCallLength) {
             return tooLong(step, kAddressCallLength);
+        }
+        if (holdsAsciiControl(call)) {
+            return forbidden(step);
         }
         const std::span<std::uint8_t, 7> bytes(image_.data() + field.offset, 7);
         return EncodeAddress(call, form_.text(field.ssidSetting), bytes) ||

@@ -52,7 +52,9 @@ bool CheckLongitude(const QString& text);
 // The steps of EncodeSettings in order, each on the field that stores `setting` (see
 // imageField). Header, stamp, end marker and checksum are written around them.
 enum class Rule {
-    Store,          // convert and store by the field's encoding; no test of the value
+    Store,          // convert and store by the field's encoding, refusing what the field
+                    // cannot hold: a number out of its bounds, a choice with no item, a text
+                    // with control characters
     NotEmpty,       // test only: the text is not empty
     Length,         // test only: the text is exactly as long as the field
     Range,          // number from min to max

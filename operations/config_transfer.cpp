@@ -1,9 +1,12 @@
 #include "operations/config_transfer.h"
 
+#include <QDir>
+#include <QStringList>
 #include <span>
 
 #include "image/decoder.h"
 #include "image/encoder.h"
+#include "operations/config_backup.h"
 #include "operations/operation_support.h"
 
 namespace {
@@ -17,13 +20,116 @@ PageLoop readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage
 
 // Writes the 256 pages of `writeImage`, stopping at the first failing page; false then.
 bool writeEeprom(ProgressSink& sink, DeviceLink& link, const ConfigImage& writeImage) {
-    if (transferPages(sink, kEepromPages, PageDirection::Write, kNeverStop, [&](int p) {
-            return link.WriteEepromPage(p, pageOf(writeImage, p));
+    return transferPages(sink, kEepromPages, PageDirection::Write, kNeverStop, [&](int p) {
+               return link.WriteEepromPage(p, pageOf(writeImage, p));
+           }) == PageLoop::Complete;
+}
+
+// Where the configuration from before the write is, and what writes it back.
+QString wayBack(const BackupPlan& plan, const Backup& backup) {
+    return QStringLiteral(
+               "Its configuration from before the write is in the backup %1; %2 "
+               "writes it back.")
+        .arg(QDir::toNativeSeparators(backup.path),
+             QString(plan.restoreWith).replace(QLatin1String("%1"), backup.fileName()));
+}
+
+// Reads the tracker's configuration and keeps it in the backups folder. Nothing when it could
+// not be read or kept; the log says why.
+std::optional<Backup> backUp(ProgressSink& sink, DeviceLink& link, const BackupPlan& plan,
+                             std::uint32_t firmware) {
+    sink.log("Backup: reading the tracker's configuration.");
+    ConfigImage image{};
+    // Part of a write, which is never stopped half way.
+    if (transferPages(sink, kEepromPages, PageDirection::Read, kNeverStop, [&](int p) {
+            return link.ReadEepromPage(p, pageOf(image, p));
         }) != PageLoop::Complete) {
+        sink.log(
+            "Backup read error: the tracker's configuration could not be read, so nothing "
+            "was written.");
+        return std::nullopt;
+    }
+    const SavedBackup saved = saveBackup(
+        plan.folder, image, {QString::fromStdString(link.serialNumber()), firmware}, sink.now());
+    if (!saved.backup) {
+        sink.log("Backup error: " + saved.failure + ". Nothing was written.");
+        return std::nullopt;
+    }
+    const QString path = QDir::toNativeSeparators(saved.backup->path);
+    // A blank or damaged tracker's image is kept all the same: it is what the tracker held.
+    sink.log(saved.backup->damaged
+                 ? "Backup saved, marked damaged (the tracker's configuration fails its "
+                   "checksum): " +
+                       path
+                 : "Backup saved: " + path);
+    return saved.backup;
+}
+
+// Reads the 256 pages back and compares them with `written`: "Eeprom write success" only when
+// the tracker holds every byte that was sent. The read-back runs to its end like the write.
+bool verify(ProgressSink& sink, DeviceLink& link, const ConfigImage& written,
+            const BackupPlan& plan, const Backup& backup) {
+    sink.log("Verify: reading the configuration back.");
+    ConfigImage stored{};
+    if (transferPages(sink, kEepromPages, PageDirection::Read, kNeverStop, [&](int p) {
+            return link.ReadEepromPage(p, pageOf(stored, p));
+        }) != PageLoop::Complete) {
+        sink.log(
+            "Verify read error: the configuration was written but could not be read back "
+            "to check it. " +
+            wayBack(plan, backup));
+        return false;
+    }
+    QStringList differing;
+    for (int p = 0; p < kEepromPages; ++p) {
+        const auto a = pageOf(written, p);
+        const auto b = pageOf(stored, p);
+        if (!std::equal(a.begin(), a.end(), b.begin())) {
+            differing << QString::number(p + 1);
+        }
+    }
+    if (!differing.isEmpty()) {
+        sink.log(QStringLiteral("Verify error: the tracker holds other bytes than were written "
+                                "in page%1 %2 of %3. ")
+                     .arg(differing.size() > 1 ? "s" : "", differing.join(QLatin1String(", ")))
+                     .arg(kEepromPages) +
+                 wayBack(plan, backup));
         return false;
     }
     sink.log("Eeprom write success");
     return true;
+}
+
+// The write of "Write config" and of a restore, once the image is ready: the tracker's
+// firmware version checked, a backup made, the pages written and read back.
+Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& image,
+                     const BackupPlan& plan) {
+    LinkCloser closer(link);
+    if (!link.OpenDevice(sink)) {
+        return sink.failure();
+    }
+    const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
+    if (!version) {
+        // Without this line the log would end at the found line with nothing written and no
+        // word why.
+        sink.log("Firmware version read error.");
+        return sink.failure();
+    }
+    if (*version != ConfiguratorFirmwareVersion) {
+        return sink.failure(informationBox(QString::asprintf(
+            "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
+            "upload new firmware using \"Upload firmware\" button.",
+            *version / 100.0, ConfiguratorFirmwareVersion / 100.0)));
+    }
+    const std::optional<Backup> backup = backUp(sink, link, plan, *version);
+    if (!backup) {
+        return sink.failure();
+    }
+    if (!writeEeprom(sink, link, image)) {
+        sink.log("The tracker now holds a partly written configuration. " + wayBack(plan, *backup));
+        return sink.failure();
+    }
+    return verify(sink, link, image, plan, *backup) ? sink.success() : sink.failure();
 }
 
 }  // namespace
@@ -67,27 +173,23 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form,
 }
 
 Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Form& form,
-                           ConfigImage& writeImage) {
+                           ConfigImage& writeImage, const BackupPlan& backups) {
     OperationSink sink(outer);
     if (const std::optional<QString> refusal = EncodeSettings(form, sink.now(), writeImage)) {
         return sink.failure(informationBox(*refusal));
     }
-    LinkCloser closer(link);
-    if (!link.OpenDevice(sink)) {
-        return sink.failure();
+    return writeChecked(link, sink, writeImage, backups);
+}
+
+Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const ConfigImage& image,
+                             const BackupPlan& backups) {
+    OperationSink sink(outer);
+    const QString version = imageVersionText(image);
+    if (version != QLatin1String(ConfigVersionText.data(), ConfigVersionText.size())) {
+        return sink.failure(informationBox(
+            QStringLiteral("The backup holds configuration version \"%1\"; this program writes "
+                           "only version \"%2\". Nothing was written.")
+                .arg(version, QLatin1String(ConfigVersionText.data(), ConfigVersionText.size()))));
     }
-    const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
-    if (!version) {
-        // Without this line the log would end at the found line with nothing written and no
-        // word why.
-        sink.log("Firmware version read error.");
-        return sink.failure();
-    }
-    if (*version != ConfiguratorFirmwareVersion) {
-        return sink.failure(informationBox(QString::asprintf(
-            "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
-            "upload new firmware using \"Upload firmware\" button.",
-            *version / 100.0, ConfiguratorFirmwareVersion / 100.0)));
-    }
-    return writeEeprom(sink, link, writeImage) ? sink.success() : sink.failure();
+    return writeChecked(link, sink, image, backups);
 }

@@ -5,6 +5,8 @@
 #include "image/image.h"
 #include "settings/outcome.h"
 
+#include <QString>
+
 class DeviceLink;
 class Form;
 class ProgressSink;
@@ -18,8 +20,25 @@ inline constexpr std::uint32_t ConfiguratorFirmwareVersion = 107;
 // query after it fails). The sink may stop the read between pages; no setting changes then.
 Outcome readConfiguration(DeviceLink& link, ProgressSink& sink, Form& form, ConfigImage& readImage);
 
+// Where the backups made before a write go, and how the user writes one back.
+struct BackupPlan {
+    QString folder;
+    // The button or command that writes a backup back, as a sentence's subject; "%1" stands
+    // for the backup's file name. "\"Restore…\"", "\"veltromark-cli restore %1\"".
+    QString restoreWith;
+};
+
 // Validates and encodes the settings into `writeImage` and, when the tracker runs the matching
-// firmware, writes the image to it. Succeeds when every page was written. The write is never
-// stopped half way, whatever the sink answers between pages.
+// firmware, writes the image to it: first the tracker's configuration is read and kept as a
+// backup in `backups.folder` (when that read fails nothing is written), and after the write
+// the pages are read back and compared with the image. Succeeds when the tracker holds
+// exactly the image; a write cut short or a page stored wrongly names the backup. The write
+// (with its backup and check) is never stopped half way, whatever the sink answers.
 Outcome writeConfiguration(DeviceLink& link, ProgressSink& sink, const Form& form,
-                           ConfigImage& writeImage);
+                           ConfigImage& writeImage, const BackupPlan& backups);
+
+// Writes a backup's image back to the tracker as it is stored, on the same terms as a write:
+// the matching firmware, a backup of what the tracker holds now, the check after it. Refuses
+// an image of a configuration version other than this program's.
+Outcome restoreConfiguration(DeviceLink& link, ProgressSink& sink, const ConfigImage& image,
+                             const BackupPlan& backups);

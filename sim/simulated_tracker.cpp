@@ -130,6 +130,10 @@ int SimulatedTracker::write(std::span<const std::uint8_t, kReportSize> report) {
     if (fault == Fault::ShortWrite) {
         return static_cast<int>(kReportSize) - 1;
     }
+    if (fault == Fault::Unplug) {
+        unplugged_ = true;
+        return -1;
+    }
     Report reply = handle(request);
     pendingLength_ = static_cast<int>(kReplyPayloadSize);
     if (fault) {
@@ -150,7 +154,14 @@ int SimulatedTracker::write(std::span<const std::uint8_t, kReportSize> report) {
                 writeU16(reply, kPageIndexOffset,
                          static_cast<std::uint16_t>(readU16(reply, kPageIndexOffset) + 1));
                 break;
+            case Fault::StoredWrongly:
+                if (request[kCodeOffset] == code(Command::EepromPageWrite) &&
+                    reply[kCodeOffset] == request[kCodeOffset]) {
+                    eeprom_[readU16(request, kPageIndexOffset) * kPageSize] ^= 0x01;
+                }
+                break;
             case Fault::ShortWrite:  // handled above
+            case Fault::Unplug:
                 break;
         }
     }

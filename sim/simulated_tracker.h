@@ -33,6 +33,8 @@ class SimulatedTracker : public HidTransport {
         WrongCode,       // the reply's code byte is 0x00
         BadPageSum,      // the reply's page sum is one too high
         OtherPageIndex,  // the reply names the page after the one asked for
+        Unplug,          // the tracker is pulled out as the request arrives: nothing is done
+        StoredWrongly,   // a page write is acknowledged, but the page keeps one byte changed
     };
     // Which exchanges a fault hits: every field left at its default matches anything.
     struct FaultRule {

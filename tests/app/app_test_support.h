@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -45,6 +46,8 @@ inline QApplication& testApplication() {
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         }
         handlerBeforeTests() = qInstallMessageHandler(quietOffscreenMessages);
+        // Backups of a test's writes never reach the user's own data folder.
+        QStandardPaths::setTestModeEnabled(true);
         return new QApplication(argc, argv);
     }();
     return *app;

@@ -32,6 +32,7 @@ class DeviceCommandsTest : public ::testing::Test {
     DeviceCommandsTest() {
         attachCommands(w, session);
         session.firmwareSource = demoFirmware;
+        session.backupFolder = backups.path();
         w.show();
     }
 
@@ -65,6 +66,7 @@ class DeviceCommandsTest : public ::testing::Test {
         tracker.setWait([check = std::move(check)](std::chrono::microseconds) { check(); });
     }
 
+    QTemporaryDir backups;
     TestWindow t;
     MainWindow& w = *t.window;
     RecordingDialogs& dialogs = *t.dialogs;
@@ -84,6 +86,29 @@ TEST_F(DeviceCommandsTest, ReadConfigFillsTheWindow) {
     EXPECT_EQ(w.progressBar()->maximum(), 256);
     EXPECT_EQ(w.progressBar()->value(), 0);
     EXPECT_FALSE(session.link.isOpen());
+}
+
+TEST_F(DeviceCommandsTest, RestoreShowsTheBackupAsksAndWritesItBack) {
+    const ConfigImage before = tracker.eeprom();
+    w.form().setText("Callsign", "SP3ABC");
+    press(CommandButton::WriteConfig);
+    ASSERT_NE(tracker.eeprom(), before);
+    QStringList shown;
+    dialogs.onModal = [&](QDialog* window) {
+        shown << window->objectName();
+        window->accept();  // the newest backup; the compare list closed
+    };
+    w.restoreButton()->click();
+    EXPECT_EQ(shown, (QStringList{"BackupsWindow", "CompareWindow"}));
+    ASSERT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.questions[0].startsWith("Restore: Write the backup "));
+    EXPECT_NE(tracker.eeprom(), before);  // answered No
+
+    dialogs.questionAnswer = true;
+    w.restoreButton()->click();
+    EXPECT_EQ(tracker.eeprom(), before);
+    EXPECT_EQ(logLines().last(), "Eeprom write success");
+    EXPECT_TRUE(allButtonsEnabled(true) && w.restoreButton()->isEnabled());
 }
 
 TEST_F(DeviceCommandsTest, LogIsOnScreenBeforeADialogShows) {
@@ -273,6 +298,20 @@ TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
     press(CommandButton::ReadFromFile);
     EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
     EXPECT_TRUE(dialogs.errors.isEmpty());
+
+    // A value the file cannot give: the file is read all the same, and the log says so.
+    QFile file(dir.filePath("mine.cfg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray edited = file.readAll().replace("TXdelay=250", "TXdelay=5OO");
+    file.resize(0);
+    file.write(edited);
+    file.close();
+    w.form().setText("Callsign", "OTHER");
+    press(CommandButton::ReadFromFile);
+    EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+    EXPECT_TRUE(logLines().last().endsWith(
+        ": TXdelay=5OO is not a whole number; the default 250 is used instead."))
+        << logLines().last().toStdString();
 }
 
 TEST_F(DeviceCommandsTest, CancelledFileDialogsDoNothing) {

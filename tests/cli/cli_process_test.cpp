@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -27,6 +28,10 @@ class CliTest : public ::testing::Test {
   protected:
     CliRun cli(const QStringList& arguments) {
         QProcess process;
+        // Backups go to the test's folder, not the user's data folder.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        process.setProcessEnvironment(env);
         process.start(VELTROMARK_CLI, arguments);
         EXPECT_TRUE(process.waitForFinished(120'000)) << arguments.join(' ').toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -268,6 +273,27 @@ TEST_F(CliTest, DiffListsExactlyTheChangedSettings) {
         << tracker.out.toStdString();
 }
 
+// What a file could not give: "check" names it and fails; "diff" marks it even where the default
+// equals the other side. Neither writes a control character of a file to the terminal.
+TEST_F(CliTest, CheckAndDiffTellWhatAFileCouldNotGive) {
+    ASSERT_EQ(cli({"defaults", path("a.cfg")}).status, 0);
+    const QString bad = editedDefaults("bad.cfg", "TXdelay=250", "TXdelay=5OO");
+    const CliRun check = cli({"check", bad});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(QString::fromUtf8(check.out),
+              "Radio \u203A TX delay [ms]: line 10: TXdelay=5OO is not a whole number; the "
+              "default 250 is used instead.\n");
+    const CliRun diff = cli({"diff", path("a.cfg"), bad});
+    EXPECT_EQ(diff.status, 1);
+    EXPECT_EQ(QString::fromUtf8(diff.out),
+              "Radio \u203A TX delay [ms]: \"250\" \u2192 \"250\" (default: line 10 not read)\n");
+
+    const QString hostile = editedDefaults("esc.cfg", "Status=", "Status=\x1B]0;owned\x07");
+    const CliRun escaped = cli({"diff", path("a.cfg"), hostile});
+    EXPECT_EQ(QString::fromUtf8(escaped.out),
+              "Position reports \u203A Status text: \"\" \u2192 \"\\x1B]0;owned\\x07\"\n");
+}
+
 // "beacons" prints each beacon's packet and its reading, and exits 1 when one has a problem;
 // with --gps the GPS samples are the dump's last record.
 TEST_F(CliTest, BeaconsShowEachPacketAndItsProblems) {
@@ -458,13 +484,39 @@ TEST_F(CliTest, EraseGps) {
                            "waiting for chip erase...", "Erase complete."}));
 }
 
-TEST_F(CliTest, WriteConfig) {
+TEST_F(CliTest, WriteConfigBacksUpAndRestoreWritesTheBackupBack) {
     ASSERT_EQ(cli({"defaults", path("d.cfg")}).status, 0);
     const CliRun run = cli({"write-config", path("d.cfg"), "--simulate"});
     EXPECT_EQ(run.status, 0);
+    const CliRun listed = cli({"backups"});
+    const QStringList fields = QString::fromUtf8(listed.out).trimmed().split('\t');
+    ASSERT_EQ(fields.size(), 6) << listed.out.toStdString();
+    EXPECT_EQ(fields.mid(1, 4), (QStringList{"SQ3VTM-9", "1.07", "-", "good"}));
+    const QString backup = fields[5];
+    EXPECT_TRUE(backup.startsWith(path("data/veltromark/backups/")));
     QStringList want;
-    want << kFound << pageLines("Page written", 256) << "Eeprom write success";
+    want << kFound << "Backup: reading the tracker's configuration." << pageLines("Page read", 256)
+         << "Backup saved: " + backup << pageLines("Page written", 256)
+         << "Verify: reading the configuration back." << pageLines("Page read", 256)
+         << "Eeprom write success";
     EXPECT_EQ(run.err, want);
+
+    // Without a terminal to ask on, only --yes writes; a file name from the list will do.
+    const QString name = QFileInfo(backup).fileName();
+    const CliRun refused = cli({"restore", name, "--simulate"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err.last(), "veltromark-cli: no terminal to answer on; give --yes to go on");
+    const CliRun restored = cli({"restore", name, "--simulate", "--yes"});
+    EXPECT_EQ(restored.status, 0);
+    EXPECT_EQ(restored.err.first(), "Restoring the backup " + backup + ".");
+    EXPECT_EQ(restored.err.last(), "Eeprom write success");
+
+    // Cut at page 20: the way back is named.
+    const CliRun cut = cli({"write-config", path("d.cfg"), "--simulate-fault", "unplug@276"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_TRUE(cut.err.last().startsWith("The tracker now holds a partly written configuration."));
+    EXPECT_TRUE(cut.err.last().contains("\"veltromark-cli restore 20"))
+        << cut.err.last().toStdString();
 }
 
 TEST_F(CliTest, UploadFirmware) {

@@ -203,12 +203,13 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"number beyond 32 bits", "[Radio]\r\nTXdelay=4294967296\r\n", "Txdelay", "250"},
         ValueCase{"leading zero", "[Radio]\r\nTXdelay=0250\r\n", "Txdelay", "250"},
         ValueCase{"negative number put in as it is", "[Radio]\r\nTXdelay=-5\r\n", "Txdelay", "-5"},
-        ValueCase{"index beyond the list", "[Radio]\r\nSquelch=99\r\n", "Squelch", "#-1"},
+        ValueCase{"index beyond the list: the default", "[Radio]\r\nSquelch=99\r\n", "Squelch",
+                  "#0"},
         ValueCase{"negative index", "[Radio]\r\nSquelch=-1\r\n", "Squelch", "#-1"},
         ValueCase{"index that is no number", "[Radio]\r\nSquelch=high\r\n", "Squelch", "#0"},
         ValueCase{"rule index", "[Digipeater]\r\nDigi2_enable=1\r\n", "Alias2_enable", "#1"},
-        ValueCase{"rule beyond its list", "[Digipeater]\r\nDigi2_enable=5\r\n", "Alias2_enable",
-                  "#-1"},
+        ValueCase{"rule beyond its list: the default", "[Digipeater]\r\nDigi2_enable=5\r\n",
+                  "Alias2_enable", "#0"},
         ValueCase{"empty text is not the default", "[Radio]\r\nCallsign=\r\n", "Callsign", ""},
         ValueCase{"quoted text keeps inner blanks", "[Radio]\r\nCallsign=\" A B \"\r\n", "Callsign",
                   " A B "},
@@ -221,6 +222,57 @@ INSTANTIATE_TEST_SUITE_P(
                   "Teledigital7_units", "Up"},
         ValueCase{"editable list", "[Weather]\r\nWeather_stationtype=7\r\n", "Weather_stationtype",
                   "#7"}));
+
+// A value the import cannot take as written gives the default, and the line that `check` prints
+// and "Read from file" logs says so. The header takes lines 1 to 3.
+TEST_F(Import, NamesEveryValueItCouldNotTake) {
+    const struct {
+        QByteArray entries;
+        const char* setting;
+        QString want;  // the setting's value afterwards: text, or "#<index>" for a list
+        QString line;  // empty: taken as written
+    } cases[] = {
+        {"[Radio]\r\nTXdelay=5OO\r\n", "Txdelay", "250",
+         "Radio \u203A TX delay [ms]: line 5: TXdelay=5OO is not a whole number; the default 250 "
+         "is used instead."},
+        {"[Radio]\r\nTXdelay=500.0\r\n", "Txdelay", "250",
+         "Radio \u203A TX delay [ms]: line 5: TXdelay=500.0 is not a whole number; the default "
+         "250 is used instead."},
+        {"[Radio]\r\n\r\nTXdelay = 500 ms\r\n", "Txdelay", "250",
+         "Radio \u203A TX delay [ms]: line 6: TXdelay=500 ms is not a whole number; the default "
+         "250 is used instead."},
+        {"[Radio]\r\nPTT=99\r\n", "Ptt", "#0",
+         "Radio \u203A PTT: line 5: PTT=99 is not an item of its list (0 - 1); the default 0 "
+         "(separate output) is used instead."},
+        {"[Digipeater]\r\nDigi1_enable=-2\r\n", "Alias1_enable", "#1",
+         "Digipeater \u203A Simple aliases \u203A Alias 1 \u203A Enable if: line 5: "
+         "Digi1_enable=-2 "
+         "is not an item of its list (0 - 1); the default 1 (Always) is used instead."},
+        {QByteArray("[Ra") + '\0' + "dio]\r\nCallsign=SP3X\r\n", "Callsign", "NOCALL",
+         "Radio \u203A Callsign: line 5: Callsign=SP3X stands under the damaged section line 4 "
+         "\"[Ra\\x00dio]\"; the default \"NOCALL\" is used instead."},
+        {"[Radio]\r\nTX\x1B"
+         "delay=300\r\n",
+         "Txdelay", "250",
+         "Radio \u203A TX delay [ms]: line 5: the key of \"TX\\x1Bdelay=300\" is damaged; the "
+         "default 250 is used instead."},
+        {"[Radio]\r\nSquelch=-1\r\nTXdelay=0x1F\r\n", "Squelch", "#-1", ""},  // as exported
+        {"[PositionReports]\r\nStatus=\x1B[2J\r\n", "Position_status_text", "\x1B[2J",
+         ""},  // a text
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entries.toStdString());
+        writeBytes(path(), kHeader + c.entries);
+        const ImportOutcome imported = importConfiguration(form, path());
+        EXPECT_TRUE(imported.ok);
+        EXPECT_EQ(snapshot(form)[c.setting], c.want);
+        QStringList lines;
+        for (const UnreadValue& u : imported.unread) {
+            lines << u.line();
+        }
+        EXPECT_EQ(lines, c.line.isEmpty() ? QStringList() : QStringList{c.line});
+    }
+}
 
 TEST_F(Import, EachDigitalSourceGetsItsOwnKey) {
     QByteArray entries = "[Telemetry]\r\n";
@@ -337,11 +389,11 @@ INSTANTIATE_TEST_SUITE_P(
                    None,
                    Wx},
         SerialCase{"no station before or after", Wx, None, Kiss, Wx, None, {}, Kiss, Wx},
-        // A role outside the list leaves the port without one, which no rule judges.
+        // No item (-1) leaves the port without a role, which no rule judges.
         SerialCase{"no role on port 1 beside passthrough",
                    Gps,
                    None,
-                   -7,
+                   -1,
                    Passthrough,
                    None,
                    {},
@@ -351,7 +403,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Gps,
                    None,
                    Passthrough,
-                   99,
+                   -1,
                    None,
                    {},
                    Passthrough,

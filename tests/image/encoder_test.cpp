@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -295,7 +296,7 @@ TEST(EncodeSettings, NumberFieldsHoldTheirLimitsAtBothEnds) {
         {"Position_store_minspeed", "1000", nullptr},
         {"Position_store_minspeed", "-1",
          "GPS memory position store minspeed range error (0 - 1000)."},
-        {"Smartbeaconing_turn_slope", "-1", nullptr},  // no range: stored as 65,535
+        {"Smartbeaconing_turn_slope", "65535", nullptr},  // no range but the field's
     };
     for (const auto& c : cases) {
         StartupForm f;
@@ -310,6 +311,55 @@ TEST(EncodeSettings, NumberFieldsHoldTheirLimitsAtBothEnds) {
             const std::uint32_t expected = static_cast<std::uint32_t>(std::stoi(c.value));
             EXPECT_EQ(stored, field.size == 2 ? expected & 0xFFFF : expected) << c.setting;
         }
+    }
+}
+
+// What each kind of field can hold, at and past its bounds: nothing is stored as another value.
+// (The layout has no signed number field.) The field marks show the same message.
+TEST(EncodeSettings, RefusesWhatItsFieldCannotHold) {
+    const struct {
+        const char* setting;
+        std::optional<QString> text;  // nothing: set the choice to `index`
+        int index;
+        const char* message;  // nullptr: accepted
+    } cases[] = {
+        {"Tele_holdoff", "250", 0, nullptr},  // u8
+        {"Tele_holdoff", "256", 0, "First telemetry data packet delay range error (0 - 250)."},
+        {"Smartbeaconing_fast_speed", "65535", 0, nullptr},  // u16
+        {"Smartbeaconing_fast_speed", "65536", 0, "Fast Speed [km/h] - range error (0 - 65535)."},
+        {"Smartbeaconing_fast_speed", "-1", 0, "Fast Speed [km/h] - range error (0 - 65535)."},
+        {"Smartbeaconing_min_turn_angle", "0", 0, nullptr},
+        {"Smartbeaconing_min_turn_angle", "-5", 0,
+         "Min Turn Angle [deg] - range error (0 - 65535)."},
+        {"Txdelay", "-1", 0, "Preamble len - range error (200 - 1000)."},  // u32
+        {"Weather_txrate", "-2147483648", 0, "Weather report tx rate range error (5 - 1440)."},
+        {"Ptt", std::nullopt, 1, nullptr},  // choice
+        {"Ptt", std::nullopt, -1, "PTT - no item chosen."},
+        {"Digion", std::nullopt, -1, "Digipeater on - no item chosen."},
+        {"Mice_message", std::nullopt, -1, "Mic-E message - no item chosen."},
+        {"Alias3_enable", std::nullopt, -1, "Alias 3 Enable if - no item chosen."},
+        {"Position_status_text", "\u00e9\u00ff ok", 0, nullptr},  // text: 0x80-0xFF as before
+        {"Position_status_text", "a\x1B]0;x\x07", 0, "Status text - forbidden characters."},
+        {"Position_status_text", "\x7F", 0, "Status text - forbidden characters."},
+        {"Teleanalog2_units", "\t", 0, "Analog channel 2 units - forbidden characters."},
+        {"Callsign", "N\x1B", 0, "Callsign - forbidden characters."},
+        {"Beacon2_path1_string", QString(QChar(0)), 0, "Beacon 2 path 1 - forbidden characters."},
+        {"Position_symbol_table", "\x1F", 0, "Symbol table - forbidden characters."},
+        {"Beacon1_message", "a\r\nb", 0, nullptr},  // message: line breaks left out
+        {"Beacon1_message", "a\x1B", 0, "Beacon 1 message - forbidden characters."},
+    };
+    for (const auto& c : cases) {
+        StartupForm f;
+        ConfigImage image{};
+        if (c.text) {
+            f.form.setText(c.setting, *c.text);
+        } else {
+            f.form.setIndex(c.setting, c.index);
+        }
+        const QString want = c.message ? c.message : "";
+        EXPECT_EQ(encodeMessage(f, image), want) << c.setting << " " << c.index;
+        const std::vector<SettingProblem> marked = CheckSetting(f.form, c.setting);
+        EXPECT_EQ(marked.empty() ? QString() : marked[0].message, want) << c.setting;
     }
 }
 
@@ -348,8 +398,8 @@ TEST(EncodeSettings, StoresChoicesCharactersAndTextsAsTheLayoutSays) {
     StartupForm f;
     ConfigImage image{};
     f.form.setIndex("Mice_message", 7);  // "Emergency"
-    f.form.setIndex("Ptt", -1);
-    f.form.setIndex("Digion", -1);
+    f.form.setIndex("Ptt", 1);
+    f.form.setIndex("Digion", 0);
     f.form.setText("Position_symbol_code", "");
     f.form.setText("Position_symbol_table", "\\x");
     f.form.setText("Beacon2_message", "AB\r\nCD\n" + repeated(94) + "\r\n");
@@ -362,8 +412,8 @@ TEST(EncodeSettings, StoresChoicesCharactersAndTextsAsTheLayoutSays) {
     f.form.setText("Weather_comment", repeated(33));
     ASSERT_EQ(encodeMessage(f, image), "");
     EXPECT_EQ(image[142], 0);
-    EXPECT_EQ(image[52], 255);
-    EXPECT_EQ(readU32(image, 160), 0xFFFFFFFFu);
+    EXPECT_EQ(image[52], 1);
+    EXPECT_EQ(readU32(image, 160), 0u);
     EXPECT_EQ(image[99], 0);
     EXPECT_EQ(image[100], '\\');
     EXPECT_EQ(bytesAt(image, 397, 99), "ABCD" + std::string(94, 'x') + '\0');

@@ -43,7 +43,7 @@ TEST(RoundTrip, ValuesComeBackInTheirStoredForm) {
         {"Callsign", "n0call", "N0CALL"},
         {"Txdelay", "0250", "250"},
         {"Quiettime", "+400", "400"},
-        {"Smartbeaconing_min_turn_angle", "-1", "65535"},
+        {"Smartbeaconing_min_turn_angle", "+065535", "65535"},
         {"Smartbeaconing_slow_speed", "-0", "0"},
         {"Beacon2_message", "A\r\nB\n", "AB"},
         {"Position_ssid1", "01", "1"},

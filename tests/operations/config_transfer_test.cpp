@@ -1,7 +1,11 @@
+#include <QDir>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include "image/encoder.h"
 #include "operation_fixture.h"
+#include "operations/config_backup.h"
 #include "operations/config_transfer.h"
 #include "settings/number.h"
 
@@ -140,25 +144,158 @@ TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
 class WriteConfig : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return writeConfiguration(link, host, form, writeImage); }).ok;
+        return host.run([&] { return writeConfiguration(link, host, form, writeImage, plan); }).ok;
     }
+    std::vector<Backup> backups() const { return listBackups(folder.path()); }
+    static ConfigImage stored(const Backup& backup) {
+        QString failure;
+        return loadBackup(backup.path, &failure).value_or(ConfigImage{});
+    }
+    QString wayBack(const Backup& b) const {
+        return "Its configuration from before the write is in the backup " +
+               QDir::toNativeSeparators(b.path) + "; \"Restore\u2026\" writes it back.";
+    }
+
     ConfigImage writeImage{};
+    QTemporaryDir folder;
+    BackupPlan plan{folder.path(), "\"Restore\u2026\""};
 };
 
-TEST_F(WriteConfig, FullWriteStoresTheEncodedImage) {
+TEST_F(WriteConfig, FullWriteBacksUpWritesAndVerifies) {
+    const ConfigImage before = sim.eeprom();
+    host.clock = 1'800'000'000;  // 2027-01-15 08:00:00 UTC
     EXPECT_TRUE(run());
+    ASSERT_EQ(backups().size(), 1u);
+    const Backup backup = backups()[0];
+    EXPECT_EQ(backup.fileName(), "20270115T080000Z-SQ3VTM-9-fw107.bin");
+    EXPECT_EQ(stored(backup), before);
     QStringList want;
-    want << kFound << pageLines("Page written", 1, 256, 256) << "Eeprom write success";
+    want << kFound << "Backup: reading the tracker's configuration."
+         << pageLines("Page read", 1, 256, 256)
+         << "Backup saved: " + QDir::toNativeSeparators(backup.path)
+         << pageLines("Page written", 1, 256, 256) << "Verify: reading the configuration back."
+         << pageLines("Page read", 1, 256, 256) << "Eeprom write success";
     EXPECT_EQ(host.logLines, want);
     EXPECT_TRUE(std::equal(writeImage.begin(), writeImage.end(), sim.eeprom().begin()));
     EXPECT_TRUE(CheckImage(writeImage));
     EXPECT_EQ(host.progressPosition, 0);
     expectClosed();
-    // Pages go out in ascending order after the version query.
-    ASSERT_EQ(sim.requests().size(), 257u);
+    // The version query, the backup, the pages in ascending order, the read-back.
+    ASSERT_EQ(sim.requests().size(), 1u + 3 * 256);
     EXPECT_EQ(sim.requests()[0][1], 0xFB);
-    EXPECT_EQ(sim.requests()[1][2], 0);
-    EXPECT_EQ(sim.requests()[256][2], 255);
+    EXPECT_EQ(sim.requests()[257][1], 0xFD);
+    EXPECT_EQ(sim.requests()[257][2], 0);
+    EXPECT_EQ(sim.requests()[512][2], 255);
+}
+
+// The faults of a write and what the tracker and the log are left with.
+TEST_F(WriteConfig, FaultsNameTheBackupAndNeverClaimSuccess) {
+    const struct {
+        const char* name;
+        Fault fault;
+        Command command;
+        int page;
+        const char* lastLine;  // up to the sentence that names the backup
+        std::size_t requests;
+        bool written;  // the tracker holds what was sent
+    } cases[] = {
+        {"a page refused", Fault::WrongCode, Command::EepromPageWrite, 16,
+         "The tracker now holds a partly written configuration. ", 1 + 256 + 17, false},
+        {"a page stored wrongly", Fault::StoredWrongly, Command::EepromPageWrite, 6,
+         "Verify error: the tracker holds other bytes than were written in page 7 of 256. ",
+         1 + 3 * 256, false},
+        {"the read-back cut", Fault::NoReply, Command::EepromPageRead, 255,
+         "Verify read error: the configuration was written but could not be read back to check "
+         "it. ",
+         1 + 3 * 256, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedTracker sim;
+        DeviceLink link{sim};
+        RecordingSink host;
+        QTemporaryDir folder;
+        const BackupPlan plan{folder.path(), "\"Restore\u2026\""};
+        // Page reads of the backup pass; the rule hits the read-back.
+        SimulatedTracker::FaultRule rule = fault(c.fault, c.command, c.page);
+        rule.exchange = c.command == Command::EepromPageRead ? 1 + 2 * 256 + 256 : 0;
+        sim.injectFault(rule);
+        EXPECT_FALSE(
+            host.run([&] { return writeConfiguration(link, host, form, writeImage, plan); }).ok);
+        const std::vector<Backup> made = listBackups(folder.path());
+        ASSERT_EQ(made.size(), 1u);
+        EXPECT_EQ(host.logLines.last(), c.lastLine + wayBack(made[0]));
+        EXPECT_FALSE(host.logLines.contains("Eeprom write success"));
+        EXPECT_EQ(sim.requests().size(), c.requests);
+        EXPECT_EQ(sim.eeprom() == writeImage, c.written);
+        EXPECT_FALSE(link.isOpen());
+    }
+}
+
+TEST_F(WriteConfig, UnplugAtPage20ThenRestoreGivesBackTheTrackersBytes) {
+    const ConfigImage before = sim.eeprom();
+    sim.injectFault(fault(Fault::Unplug, Command::EepromPageWrite, 19));
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(host.logLines.contains("Page write error: 20/256"));
+    EXPECT_FALSE(CheckImage(sim.eeprom()));  // new pages 1 to 19, old ones after
+
+    sim.replug();
+    host.clock += 60;
+    ASSERT_EQ(backups().size(), 1u);
+    const ConfigImage image = stored(backups()[0]);
+    EXPECT_TRUE(host.run([&] { return restoreConfiguration(link, host, image, plan); }).ok);
+    EXPECT_EQ(sim.eeprom(), before);
+    EXPECT_EQ(host.logLines.last(), "Eeprom write success");
+    // The half-written image was kept too before the restore wrote over it.
+    ASSERT_EQ(backups().size(), 2u);
+    EXPECT_TRUE(backups()[1].damaged);
+    expectClosed();
+}
+
+TEST_F(WriteConfig, ADamagedTrackerIsBackedUpAndWritten) {
+    sim.eeprom()[100] ^= 0xFF;  // the checksum no longer matches
+    const ConfigImage damaged = sim.eeprom();
+    EXPECT_TRUE(run());
+    ASSERT_EQ(backups().size(), 1u);
+    EXPECT_TRUE(backups()[0].damaged);
+    EXPECT_TRUE(backups()[0].fileName().endsWith("-fw107-damaged.bin"));
+    EXPECT_EQ(stored(backups()[0]), damaged);
+    EXPECT_TRUE(host.logLines.contains(
+        "Backup saved, marked damaged (the tracker's configuration fails its checksum): " +
+        QDir::toNativeSeparators(backups()[0].path)));
+    EXPECT_EQ(sim.eeprom(), writeImage);
+}
+
+TEST_F(WriteConfig, ABackupThatCannotBeMadeStopsTheWrite) {
+    const ConfigImage before = sim.eeprom();
+    sim.injectFault(fault(Fault::NoReply, Command::EepromPageRead, 30));
+    EXPECT_FALSE(run());
+    EXPECT_EQ(host.logLines.mid(host.logLines.size() - 2),
+              (QStringList{"Page read error: 31/256",
+                           "Backup read error: the tracker's configuration could not be read, so "
+                           "nothing was written."}));
+    EXPECT_TRUE(backups().empty());
+
+    // A folder that cannot be made: a file stands in its place.
+    QFile blocker(folder.filePath("file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    plan.folder = blocker.fileName() + "/backups";
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(host.logLines.last().startsWith("Backup error: "));
+    EXPECT_TRUE(host.logLines.last().endsWith(". Nothing was written."));
+    EXPECT_EQ(sim.eeprom(), before);
+    expectClosed();
+}
+
+TEST_F(WriteConfig, RestoreWritesOnlyThisProgramsConfigurationVersion) {
+    ConfigImage other = sim.eeprom();
+    other[10] = '6';  // "v1.06"
+    EXPECT_FALSE(host.run([&] { return restoreConfiguration(link, host, other, plan); }).ok);
+    EXPECT_EQ(host.informations,
+              QStringList{"The backup holds configuration version \"v1.06\"; this program "
+                          "writes only version \"v1.07\". Nothing was written."});
+    EXPECT_TRUE(sim.requests().empty());
 }
 
 TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
@@ -168,7 +305,8 @@ TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
         RecordingSink host;
         const auto before = sim.eeprom();
         sim.setFirmwareVersion(version);
-        EXPECT_FALSE(host.run([&] { return writeConfiguration(link, host, form, writeImage); }).ok);
+        EXPECT_FALSE(
+            host.run([&] { return writeConfiguration(link, host, form, writeImage, plan); }).ok);
         EXPECT_EQ(host.logLines, QStringList{kFound});
         ASSERT_EQ(host.informations.size(), 1);
         EXPECT_EQ(host.informations[0],
@@ -197,10 +335,9 @@ TEST_F(WriteConfig, FailingPageStopsTheWrite) {
     sim.injectFault(fault(Fault::WrongCode, Command::EepromPageWrite, 16));
     EXPECT_FALSE(run());
     QStringList want;
-    want << kFound << pageLines("Page written", 1, 16, 256) << "Page write error: 17/256";
-    EXPECT_EQ(host.logLines, want);
+    want << pageLines("Page written", 1, 16, 256) << "Page write error: 17/256";
+    EXPECT_EQ(host.logLines.mid(259, 17), want);
     EXPECT_EQ(host.progressPosition, 16);
-    EXPECT_EQ(sim.requests().size(), 18u);  // version query and 17 pages, nothing after
     expectClosed();
 }
 
@@ -214,7 +351,8 @@ TEST_F(WriteConfig, NoDeviceAndNoVersionAnswer) {
     RecordingSink host2;
     const auto before = sim2.eeprom();
     sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
-    EXPECT_FALSE(host2.run([&] { return writeConfiguration(link2, host2, form, writeImage); }).ok);
+    EXPECT_FALSE(
+        host2.run([&] { return writeConfiguration(link2, host2, form, writeImage, plan); }).ok);
     EXPECT_EQ(host2.logLines, (QStringList{kFound, "Firmware version read error."}));
     EXPECT_EQ(sim2.eeprom(), before);
     EXPECT_FALSE(link2.isOpen());

@@ -53,6 +53,7 @@ class HidrawTest : public ::testing::Test {
         env.insert("VM_HIDRAW_TRACKER", VM_HIDRAW_TRACKER);
         env.insert("VM_HIDRAW_RECORDS", path("records"));
         env.insert("VM_HIDRAW_FAULTS", faults);
+        env.insert("XDG_DATA_HOME", path("data"));  // the backups of writes
         env.insert("QT_QPA_PLATFORM", "offscreen");
         // Under the sanitizers the preloaded libraries come before their runtime.
         env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") +
@@ -156,7 +157,7 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
          "",
          {"write-config", defaults},
          0,
-         {kFound, "Page written: 1/256"},
+         {"Page written: 256/256", "Verify: reading the configuration back."},
          {"hidraw0"},
          [&](const Outcome& r) {
              EXPECT_EQ(r.log.last(), "Eeprom write success");
@@ -243,14 +244,27 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
          {"Page read: 4/16384", "Page read error: 5/16384", "Tracker GPS memory read incomplete."},
          {"hidraw0"},
          {}},
-        {"a wrong code",
+        {"a wrong code (exchange 266: the ninth page written, after the version and the backup)",
          one,
-         "wrongcode=10",
+         "wrongcode=266",
          {"write-config", defaults},
          1,
          {"Page written: 8/256", "Page write error: 9/256"},
          {"hidraw0"},
          {}},
+        {"a page stored wrongly is caught by the read-back",
+         one,
+         "wrongpage=270",
+         {"write-config", defaults},
+         1,
+         {"Page written: 256/256", "Verify: reading the configuration back."},
+         {"hidraw0"},
+         [](const Outcome& r) {
+             EXPECT_TRUE(
+                 r.log.last().startsWith("Verify error: the tracker holds other bytes "
+                                         "than were written in page 13 of 256."));
+             EXPECT_FALSE(r.log.contains("Eeprom write success"));
+         }},
         {"a bad page sum past the checked region still decodes",
          one,
          "badsum=41",

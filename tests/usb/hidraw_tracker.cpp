@@ -16,6 +16,8 @@
 //   short=N                   exchange N's reply is 63 bytes long
 //   wrongcode=N               exchange N's reply carries the code 0x00
 //   badsum=N                  exchange N's reply has its page sum one too high
+//   wrongpage=N               the page written in exchange N is acknowledged but stored with
+//                             a byte changed
 //   unplug=N                  the tracker is pulled out after the reply to exchange N: the
 //                             next write fails with ENODEV and the node no longer opens
 //   erasepolls=N              the GPS memory erase reports done at status poll N (default 1)
@@ -174,6 +176,8 @@ std::array<Node, kNodes>& nodes() {
                 inject(Fault::WrongCode);
             } else if (key == "badsum") {
                 inject(Fault::BadPageSum);
+            } else if (key == "wrongpage") {
+                inject(Fault::StoredWrongly);
             } else if (key == "unplug") {
                 node->unplugAfter = n;
             } else if (key == "erasepolls") {
