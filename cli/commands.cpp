@@ -747,13 +747,18 @@ int runBackups(Invocation& in) {
     }
     // Newest first, tab-separated: time (UTC), station, firmware, USB serial, state, file.
     for (auto b = backups.rbegin(); b != backups.rend(); ++b) {
-        printLine(in, QStringList{b->time.toString(Qt::ISODate), b->station(),
-                                  b->firmware ? QString::asprintf("%.2f", *b->firmware / 100.0)
-                                              : QStringLiteral("-"),
-                                  b->serial.isEmpty() ? QStringLiteral("-") : b->serial,
-                                  b->damaged ? QStringLiteral("damaged") : QStringLiteral("good"),
-                                  QDir::toNativeSeparators(b->path)}
-                          .join(QLatin1Char('\t')));
+        // Each field written out visibly on its own, so that the tabs between them stay tabs.
+        QStringList fields{
+            b->time.toString(Qt::ISODate),
+            b->station(),
+            b->firmware ? QString::asprintf("%.2f", *b->firmware / 100.0) : QStringLiteral("-"),
+            b->serial.isEmpty() ? QStringLiteral("-") : b->serial,
+            b->damaged ? QStringLiteral("damaged") : QStringLiteral("good"),
+            QDir::toNativeSeparators(b->path)};
+        for (QString& field : fields) {
+            field = visibleText(field);
+        }
+        in.out((fields.join(QLatin1Char('\t')) + u'\n').toUtf8());
     }
     return kExitSuccess;
 }
