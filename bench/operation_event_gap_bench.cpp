@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
     tracker.setRecording(false);
     DeviceSession session(tracker);
     session.firmwareSource = demoFirmware;
+    session.backupFolder = dir.filePath("backups");
     MainWindow window(std::make_unique<BenchDialogs>(dir.filePath("bench.log")));
     attachCommands(window, session);
     window.show();

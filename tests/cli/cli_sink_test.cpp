@@ -152,6 +152,8 @@ TEST(CliStopSignal, StopsReadsAndWaitsAndFinishesWrites) {
     QTemporaryDir dir;
     const QString log = dir.filePath("track.log");
     const QString cfg = dir.filePath("mine.cfg");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));  // the write's backup goes there
     QFile old(log);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("yesterday\r\n") == 11);
     old.close();
@@ -194,4 +196,5 @@ TEST(CliStopSignal, StopsReadsAndWaitsAndFinishesWrites) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"mine.cfg", "track.log"}));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), "yesterday\r\n");
+    qputenv("XDG_DATA_HOME", dataHome);
 }
