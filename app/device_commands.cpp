@@ -16,20 +16,31 @@
 
 namespace {
 
-// Disables the command buttons for its lifetime and enables them again on every way out, for
-// the operations that let window events run between exchanges.
-class CommandButtonsDisabled {
+// For the lifetime of a device operation: the buttons as MainWindow::operationStarted sets
+// them, and the window's events running between the slices of every reply wait, so that a
+// slow or silent tracker never freezes the window. Everything back on every way out.
+class RunningOperation {
   public:
-    explicit CommandButtonsDisabled(MainWindow& window) : window_(window) {
-        window_.setCommandButtonsEnabled(false);
+    enum class Stop { Offered, NotOffered };
+
+    RunningOperation(MainWindow& window, DeviceSession& session, CommandButton button, Stop stop)
+        : window_(window), session_(session) {
+        window_.operationStarted(button, stop == Stop::Offered);
+        session_.link.setWhileWaiting([&sink = window_.sink()] { sink.letEventsRun(); });
     }
-    ~CommandButtonsDisabled() { window_.setCommandButtonsEnabled(true); }
-    CommandButtonsDisabled(const CommandButtonsDisabled&) = delete;
-    CommandButtonsDisabled& operator=(const CommandButtonsDisabled&) = delete;
+    ~RunningOperation() {
+        session_.link.setWhileWaiting({});
+        window_.operationEnded();
+    }
+    RunningOperation(const RunningOperation&) = delete;
+    RunningOperation& operator=(const RunningOperation&) = delete;
 
   private:
     MainWindow& window_;
+    DeviceSession& session_;
 };
+
+using Stop = RunningOperation::Stop;
 
 // How the window writes a backup back.
 BackupPlan windowBackups(const DeviceSession& s) {
@@ -56,19 +67,29 @@ void showAndKeep(MainWindow& window, const Outcome& outcome) {
 }  // namespace
 
 void Button_read_configClick(MainWindow& window, DeviceSession& s) {
-    showAndKeep(window, readConfiguration(s.link, window.sink(), window.form(), s.readImage));
+    Outcome outcome;
+    {
+        RunningOperation running(window, s, CommandButton::ReadConfig, Stop::Offered);
+        outcome = readConfiguration(s.link, window.sink(), window.form(), s.readImage);
+    }
+    showAndKeep(window, outcome);
 }
 
 void Button_write_configClick(MainWindow& window, DeviceSession& s) {
-    showAndKeep(window, writeConfiguration(s.link, window.sink(), window.form(), s.writeImage,
-                                           windowBackups(s)));
+    Outcome outcome;
+    {
+        RunningOperation running(window, s, CommandButton::WriteConfig, Stop::NotOffered);
+        outcome = writeConfiguration(s.link, window.sink(), window.form(), s.writeImage,
+                                     windowBackups(s));
+    }
+    showAndKeep(window, outcome);
 }
 
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
     const std::optional<QByteArray> image = s.firmwareSource ? s.firmwareSource() : std::nullopt;
     Outcome outcome;
     {
-        CommandButtonsDisabled disabled(window);
+        RunningOperation running(window, s, CommandButton::UploadFirmware, Stop::NotOffered);
         outcome = uploadFirmware(s.link, window.sink(), image, s.firmware, askInBox(window));
     }
     window.showBoxes(outcome.boxes);
@@ -98,7 +119,7 @@ bool Button_read_memoryClick(MainWindow& window, DeviceSession& s) {
     }
     Outcome outcome;
     {
-        CommandButtonsDisabled disabled(window);
+        RunningOperation running(window, s, CommandButton::ReadMemory, Stop::Offered);
         outcome = downloadGpsMemory(s.link, window.sink(), *path, s.gps);
     }
     window.showBoxes(outcome.boxes);
@@ -108,7 +129,7 @@ bool Button_read_memoryClick(MainWindow& window, DeviceSession& s) {
 void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
     Outcome outcome;
     {
-        CommandButtonsDisabled disabled(window);
+        RunningOperation running(window, s, CommandButton::EraseMemory, Stop::Offered);
         outcome = eraseGpsMemory(s.link, window.sink(), askInBox(window));
     }
     window.showBoxes(outcome.boxes);
@@ -173,7 +194,13 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
     }
     window.sink().log(
         QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(chosen->path)));
-    window.showBoxes(restoreConfiguration(s.link, window.sink(), *image, windowBackups(s)).boxes);
+    Outcome outcome;
+    {
+        // A restore is a write: no Stop.
+        RunningOperation running(window, s, CommandButton::WriteConfig, Stop::NotOffered);
+        outcome = restoreConfiguration(s.link, window.sink(), *image, windowBackups(s));
+    }
+    window.showBoxes(outcome.boxes);
 }
 
 void attachCommands(MainWindow& window, DeviceSession& s) {

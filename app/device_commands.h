@@ -29,8 +29,9 @@ struct DeviceSession {
 };
 
 // The handlers of the seven command buttons: each asks for what it needs, runs its operation
-// on the window's settings and sink, and shows the boxes of the outcome. The long ones (those
-// that let window events run) disable the command buttons while they run.
+// on the window's settings and sink, and shows the boxes of the outcome. The ones that reach
+// the tracker let window events run and disable the command buttons while they run; a
+// configuration read, a GPS download and the erase wait offer Stop on their own button.
 void Button_read_configClick(MainWindow& window, DeviceSession& session);
 void Button_write_configClick(MainWindow& window, DeviceSession& session);
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& session);

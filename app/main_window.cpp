@@ -49,23 +49,32 @@ struct CommandButtonDef {
     const char* caption;  // "&" marks the keyboard mnemonic (Alt + the letter)
     const char* hint;
     int group;
+    // While its own operation runs: the hint of the button turned into "Stop", or why it
+    // offers no Stop; nothing for the commands that need no device.
+    const char* whileRunning = nullptr;
 };
 
 const CommandButtonDef kCommandButtonDefs[kCommandButtons] = {
     {CommandButton::ReadConfig, "Button_read_config", "&Read config",
-     "Reads current configuration from device.", 0},
+     "Reads current configuration from device.", 0,
+     "Stops the read before the next page; no setting changes."},
     {CommandButton::WriteConfig, "Button_write_config", "&Write config",
-     "Writes current configuration to device.", 0},
+     "Writes current configuration to device.", 0,
+     "A configuration write cannot be stopped: a half-written tracker is worse than a finished "
+     "one."},
     {CommandButton::UploadFirmware, "Button_upload_firmware", "&Upload firmware",
-     "Uploads firmware to device.", 0},
+     "Uploads firmware to device.", 0,
+     "A firmware upload cannot be stopped: a half-written tracker is worse than a finished one."},
     {CommandButton::SaveToFile, "Button_save_to_file", "&Save to file",
      "Saves current configuration from Configurator application to file.", 1},
     {CommandButton::ReadFromFile, "Button_read_from_file", "Read &from file",
      "Reads current configuration from file to Configurator application.", 1},
     {CommandButton::ReadMemory, "Button_read_memory", "Rea&d",
-     "Reads stored position data from device non-volatile memory.", 2},
+     "Reads stored position data from device non-volatile memory.", 2,
+     "Stops the download before the next page; an existing log stays as it was."},
     {CommandButton::EraseMemory, "Button_erase_memory", "&Erase",
-     "Erases position data from device non-volatile memory.", 2},
+     "Erases position data from device non-volatile memory.", 2,
+     "Stops waiting for the erase; the tracker may go on erasing."},
 };
 
 // Group captions and their reference widths (329, 209 and 169 pixels).
@@ -298,6 +307,30 @@ QPushButton* MainWindow::commandButton(CommandButton button) const {
     return buttons_[static_cast<size_t>(button)];
 }
 
+void MainWindow::operationStarted(CommandButton running, bool stoppable) {
+    setCommandButtonsEnabled(false);
+    const CommandButtonDef& def = kCommandButtonDefs[static_cast<size_t>(running)];
+    QPushButton* button = commandButton(running);
+    if (def.whileRunning != nullptr) {
+        button->setToolTip(def.whileRunning);
+    }
+    if (stoppable) {
+        button->setText(QStringLiteral("&Stop"));
+        button->setEnabled(true);
+        stopButton_ = running;
+    }
+}
+
+void MainWindow::operationEnded() {
+    for (const CommandButtonDef& def : kCommandButtonDefs) {
+        QPushButton* button = commandButton(def.id);
+        button->setText(def.caption);
+        button->setToolTip(def.hint);
+    }
+    stopButton_.reset();
+    setCommandButtonsEnabled(true);
+}
+
 void MainWindow::setCommandButtonsEnabled(bool enabled) {
     for (QPushButton* button : buttons_) {
         button->setEnabled(enabled);
@@ -314,6 +347,13 @@ std::optional<QString> MainWindow::chooseFile(FileDialog dialog) {
 
 void MainWindow::runCommand(CommandButton button) {
     const Operation command = commands_[static_cast<size_t>(button)];  // may replace itself
+    if (running_) {
+        // Only the running command's button can be pressed now, and it says "Stop".
+        if (button == stopButton_) {
+            sink_->requestStop();
+        }
+        return;
+    }
     if (!command) {
         return;
     }

@@ -64,8 +64,16 @@ class MainWindow : public QWidget {
     // attached a button does nothing when pressed.
     void setCommand(CommandButton button, Operation command);
     QPushButton* commandButton(CommandButton button) const;
-    // Enables or disables the seven command buttons and "Track…" together.
+    // Enables or disables the seven command buttons, "Compare with file…" and "Track…"
+    // together.
     void setCommandButtonsEnabled(bool enabled);
+    // A device operation started by `running` lets window events run: every button above is
+    // disabled, except that the running command's button turns into "Stop" when the operation
+    // may be stopped; one that may not says why in its tooltip. Pressing "Stop" asks the
+    // window's sink to stop the operation.
+    void operationStarted(CommandButton running, bool stoppable);
+    // Every button back as it was, enabled.
+    void operationEnded();
     // Shows a file dialog starting in the `config` or `logs` folder; the chosen path, or
     // nothing when the user cancels.
     std::optional<QString> chooseFile(FileDialog dialog);
@@ -153,6 +161,7 @@ class MainWindow : public QWidget {
     QPushButton* restore_ = nullptr;
     Operation restoreCommand_;
     bool running_ = false;
+    std::optional<CommandButton> stopButton_;
     bool closeRequested_ = false;
     std::vector<QString> keptSettings_;
 };

@@ -54,14 +54,20 @@ void WindowSink::flush() {
     }
 }
 
-bool WindowSink::mayGoOn() {
-    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval) {
-        return true;
+void WindowSink::letEventsRun() {
+    // Putting lines on screen takes time of its own: a fast tracker puts a bound on them too.
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval &&
+        pendingLines_.size() < kLinesBetweenEvents) {
+        return;
     }
     flush();
     QCoreApplication::processEvents();
     sinceEvents_.start();
-    return true;
+}
+
+bool WindowSink::mayGoOn() {
+    letEventsRun();
+    return !stopRequested_;
 }
 
 std::int64_t WindowSink::now() {
@@ -71,16 +77,23 @@ std::int64_t WindowSink::now() {
 void WindowSink::wait(int milliseconds) {
     // What was logged before the wait is on screen during it.
     flush();
-    QCoreApplication::processEvents();
-    sinceEvents_.start();
-    if (milliseconds > 0) {
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QCoreApplication::processEvents();
+        sinceEvents_.start();
+        const qint64 left = milliseconds - waited.elapsed();
+        if (left <= 0 || stopRequested_) {
+            return;
+        }
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kWaitSlice)));
     }
 }
 
 void WindowSink::begin() {
     flush();
     logged_ = 0;
+    stopRequested_ = false;
 }
 
 void WindowSink::show(const Boxes& boxes) {

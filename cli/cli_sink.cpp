@@ -1,10 +1,12 @@
 #include "cli/cli_sink.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
+#include "cli/stop_signal.h"
 #include "settings/visible_text.h"
 
 #ifdef _WIN32
@@ -19,6 +21,8 @@ namespace {
 // Redraw the updating line at most this often: a page loop steps thousands of times a second.
 constexpr std::int64_t kRedrawIntervalMs = 100;
 constexpr int kBarWidth = 20;
+// A wait looks for a stop signal this often.
+constexpr int kSignalCheckMs = 50;
 
 bool stderrIsTerminal() {
 #ifdef _WIN32
@@ -220,9 +224,18 @@ void CliSink::show(const Boxes& boxes) {
     }
 }
 
+bool CliSink::mayGoOn() {
+    return !stopSignalled();
+}
+
 void CliSink::wait(int milliseconds) {
-    if (milliseconds > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds / sleepDivisor_));
+    using Steady = std::chrono::steady_clock;
+    const Steady::time_point end =
+        Steady::now() + std::chrono::milliseconds(std::max(milliseconds, 0) / sleepDivisor_);
+    for (Steady::time_point now = Steady::now(); now < end && !stopSignalled();
+         now = Steady::now()) {
+        std::this_thread::sleep_for(
+            std::min<Steady::duration>(end - now, std::chrono::milliseconds(kSignalCheckMs)));
     }
 }
 

@@ -55,8 +55,10 @@ class CliSink : public ProgressSink {
     void progressStart(int maximum) override;
     void progressStep() override;
     void progressReset() override;
-    bool mayGoOn() override { return true; }
+    // Goes on until SIGINT or SIGTERM came (see StopSignals).
+    bool mayGoOn() override;
     std::int64_t now() override;
+    // Sleeps, ending early once a stop signal came.
     void wait(int milliseconds) override;
 
   private:

@@ -8,6 +8,7 @@
 
 #include "cli/cli_sink.h"
 #include "cli/commands.h"
+#include "cli/stop_signal.h"
 #include "configfile/key_table.h"
 #include "settings/number.h"
 #include "version.h"
@@ -286,7 +287,10 @@ QString toolHelp() {
         "through. Every output file is checked before any work starts, and output files are\n"
         "replaced only once every one of them is completely written; a failed command leaves\n"
         "the old ones.\n\n"
-        "Exit status: 0 success, 1 the operation refused or failed, 2 bad usage.\n");
+        "Ctrl+C (or SIGTERM) stops a read, a download or the erase wait before its next\n"
+        "page; a write or an upload is finished first.\n\n"
+        "Exit status: 0 success, 1 the operation refused or failed, 2 bad usage, 130 stopped\n"
+        "by Ctrl+C or SIGTERM.\n");
     return text;
 }
 
@@ -522,8 +526,18 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     }
 
     try {
-        const int result = command.run(invocation);
+        clearStopSignal();
+        int result = command.run(invocation);
         sink.finish();
+        // A signal stopped a read where it was (and the read said where), or came while a
+        // write had to be finished.
+        if (stopSignalled()) {
+            if (result == kExitSuccess) {
+                sink.say(complaint(
+                    QStringLiteral("interrupted; %1 was completed first.").arg(command.name)));
+            }
+            result = kExitInterrupted;
+        }
         return result;
     } catch (const ConversionError& e) {
         // The window shows this in its error box and ends the operation; so do we.

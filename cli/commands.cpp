@@ -15,6 +15,7 @@
 
 #include "aprs/beacon_packets.h"
 #include "cli/cli_sink.h"
+#include "cli/stop_signal.h"
 #include "configfile/config_file.h"
 #include "device/device_link.h"
 #include "device/gps_record.h"
@@ -312,7 +313,7 @@ bool saveConfiguration(CliSink& sink, const Form& form, const QString& path) {
 // --- The tracker.
 
 // The tracker at --device, else the first tracker found, or a simulated one, misbehaving
-// when asked to.
+// when asked to. While it is there, SIGINT and SIGTERM ask the operation to stop.
 class Tracker {
   public:
     explicit Tracker(Invocation& in) {
@@ -334,6 +335,7 @@ class Tracker {
     HidTransport& transport() { return *transport_; }
 
   private:
+    StopSignals signals_;
     std::unique_ptr<HidTransport> transport_;
     std::unique_ptr<DeviceLink> link_;
 };

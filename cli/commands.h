@@ -16,8 +16,9 @@ class SimulatedTracker;
 // Exit statuses of veltromark-cli.
 enum ExitStatus : int {
     kExitSuccess = 0,
-    kExitFailed = 1,    // the operation refused or failed; the reason has been written
-    kExitBadUsage = 2,  // the command line was not understood
+    kExitFailed = 1,         // the operation refused or failed; the reason has been written
+    kExitBadUsage = 2,       // the command line was not understood
+    kExitInterrupted = 130,  // SIGINT or SIGTERM while the tracker was busy (128 + SIGINT)
 };
 
 // A way for the simulated tracker to misbehave, as --simulate-fault names it: "unplug@N" (pulled

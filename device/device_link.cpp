@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <chrono>
 
 #include "settings/progress_sink.h"
 
@@ -107,7 +108,26 @@ std::optional<Report> DeviceLink::ExchangeReport(const Report& request) {
         return std::nullopt;
     }
     std::array<std::uint8_t, kReplyPayloadSize> payload{};
-    if (transport_.read(payload, kReplyTimeoutMs) != static_cast<int>(kReplyPayloadSize)) {
+    // The wait ends at the timeout by the clock, or once the slices asked for add up to it
+    // (a transport that answers "nothing yet" at once must not spin for a second).
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+    int read = 0;
+    for (int asked = 0; asked < kReplyTimeoutMs; asked += kReplySliceMs) {
+        if (asked > 0) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                break;
+            }
+            if (whileWaiting_) {
+                whileWaiting_();
+            }
+        }
+        read = transport_.read(payload, std::min(kReplySliceMs, kReplyTimeoutMs - asked));
+        if (read != 0) {
+            break;
+        }
+    }
+    if (read != static_cast<int>(kReplyPayloadSize)) {
         return std::nullopt;
     }
     // The HID layer drops the report number; put the reply back in its 65-byte form.

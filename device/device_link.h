@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,7 +60,15 @@ class DeviceLink {
     // write does not take all 65 bytes (no read is then attempted) or when no complete reply
     // arrives in time. The reply is returned in the 65-byte form (byte 0 the report number 0)
     // and its content is not looked at.
+    // The wait is made of reads of at most kReplySliceMs; while no reply has come, `whileWaiting`
+    // (see setWhileWaiting) runs between them.
     std::optional<Report> ExchangeReport(const Report& request);
+
+    // What runs between the slices of a reply wait (the window lets its events run); nothing
+    // when empty.
+    void setWhileWaiting(std::function<void()> whileWaiting) {
+        whileWaiting_ = std::move(whileWaiting);
+    }
 
     // Page writes: succeed when the tracker echoes the command code.
     bool WriteEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
@@ -91,5 +100,6 @@ class DeviceLink {
 
     HidTransport& transport_;
     std::string chosenPath_;
+    std::function<void()> whileWaiting_;
     State state_ = State::Closed;
 };

@@ -14,8 +14,11 @@ inline constexpr std::uint16_t kTrackerProductId = 0xA04D;
 inline constexpr std::size_t kReportSize = 65;
 // One reply as the HID layer hands it over: the 64 payload bytes, no report number.
 inline constexpr std::size_t kReplyPayloadSize = 64;
-// How long one read waits for the tracker's reply.
+// How long one exchange waits for the tracker's reply.
 inline constexpr int kReplyTimeoutMs = 1000;
+// The wait is made of reads this long at most, so that the program can do other things (let
+// its window handle events) between them while the tracker is slow or silent.
+inline constexpr int kReplySliceMs = 10;
 
 // Why a device path could not be opened, as far as it tells what to do about it.
 enum class OpenFailure {

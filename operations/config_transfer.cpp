@@ -12,17 +12,18 @@
 
 namespace {
 
-// Reads the 256 configuration pages into `readImage`, stopping at the first failing page;
-// false then.
-bool readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
-    return transferPages(sink, kEepromPages, PageDirection::Read, PageEvents::Held,
+// Reads the 256 configuration pages into `readImage`, stopping at the first failing page or
+// when asked to stop.
+PageLoop readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
+    return transferPages(sink, kEepromPages, PageDirection::Read, PageStop{"Configuration read"},
                          [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
 }
 
 // Writes the 256 pages of `writeImage`, stopping at the first failing page; false then.
 bool writeEeprom(ProgressSink& sink, DeviceLink& link, const ConfigImage& writeImage) {
-    return transferPages(sink, kEepromPages, PageDirection::Write, PageEvents::Held,
-                         [&](int p) { return link.WriteEepromPage(p, pageOf(writeImage, p)); });
+    return transferPages(sink, kEepromPages, PageDirection::Write, kNeverStop, [&](int p) {
+               return link.WriteEepromPage(p, pageOf(writeImage, p));
+           }) == PageLoop::Complete;
 }
 
 // Where the configuration from before the write is, and what writes it back.
@@ -40,8 +41,10 @@ std::optional<Backup> backUp(ProgressSink& sink, DeviceLink& link, const BackupP
                              std::uint32_t firmware) {
     sink.log("Backup: reading the tracker's configuration.");
     ConfigImage image{};
-    if (!transferPages(sink, kEepromPages, PageDirection::Read, PageEvents::Held,
-                       [&](int p) { return link.ReadEepromPage(p, pageOf(image, p)); })) {
+    // Part of a write, which is never stopped half way.
+    if (transferPages(sink, kEepromPages, PageDirection::Read, kNeverStop, [&](int p) {
+            return link.ReadEepromPage(p, pageOf(image, p));
+        }) != PageLoop::Complete) {
         sink.log(
             "Backup read error: the tracker's configuration could not be read, so nothing "
             "was written.");
@@ -69,8 +72,9 @@ bool verify(ProgressSink& sink, DeviceLink& link, const ConfigImage& written,
             const BackupPlan& plan, const Backup& backup) {
     sink.log("Verify: reading the configuration back.");
     ConfigImage stored{};
-    if (!transferPages(sink, kEepromPages, PageDirection::Read, PageEvents::Held,
-                       [&](int p) { return link.ReadEepromPage(p, pageOf(stored, p)); })) {
+    if (transferPages(sink, kEepromPages, PageDirection::Read, kNeverStop, [&](int p) {
+            return link.ReadEepromPage(p, pageOf(stored, p));
+        }) != PageLoop::Complete) {
         sink.log(
             "Verify read error: the configuration was written but could not be read back "
             "to check it. " +
@@ -140,10 +144,14 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form,
         if (!link.OpenDevice(sink)) {
             return sink.failure();
         }
-        if (!readEeprom(sink, link, readImage)) {
+        const PageLoop read = readEeprom(sink, link, readImage);
+        if (read == PageLoop::Failed) {
             // A page that did not come leaves a part of the image unread: even where the
             // checked region happens to be complete, the rest is not the tracker's.
             sink.log("Eeprom read error. Please reload configuration.");
+        }
+        if (read != PageLoop::Complete) {
+            // Stopped on purpose, the stop line said where; either way no setting changes.
             return sink.failure();
         }
     }

@@ -14,7 +14,8 @@ class ProgressSink;
 // Reads the tracker's configuration into `readImage`, checks it, puts it into the settings and
 // asks the tracker for its firmware version, which the outcome shows ("Firmware version:
 // 1.07"). Succeeds once the settings hold the tracker's configuration (also when the version
-// query after it fails). A page that fails ends the read: the settings are left as they were.
+// query after it fails). A page that fails ends the read, and the sink may stop it between
+// pages: the settings are left as they were either way.
 Outcome readConfiguration(DeviceLink& link, ProgressSink& sink, Form& form, ConfigImage& readImage);
 
 // Where the backups made before a write go, and how the user writes one back.
@@ -29,7 +30,8 @@ struct BackupPlan {
 // firmware, writes the image to it: first the tracker's configuration is read and kept as a
 // backup in `backups.folder` (when that read fails nothing is written), and after the write
 // the pages are read back and compared with the image. Succeeds when the tracker holds
-// exactly the image; a write cut short or a page stored wrongly names the backup.
+// exactly the image; a write cut short or a page stored wrongly names the backup. The write
+// (with its backup and check) is never stopped half way, whatever the sink answers.
 Outcome writeConfiguration(DeviceLink& link, ProgressSink& sink, const Form& form,
                            ConfigImage& writeImage, const BackupPlan& backups);
 

@@ -42,9 +42,10 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
     std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(size), buffer.end(), 0);
     const int pageCount = static_cast<int>((size + kPageSize - 1) / kPageSize);
 
-    if (!transferPages(
-            sink, pageCount, PageDirection::Write, PageEvents::RunBetweenPages,
-            [&](int p) { return link.WriteFirmwarePage(p, pageOf(std::as_const(buffer), p)); })) {
+    // Never stopped half way: a tracker with half its firmware does not start.
+    if (transferPages(sink, pageCount, PageDirection::Write, kNeverStop, [&](int p) {
+            return link.WriteFirmwarePage(p, pageOf(std::as_const(buffer), p));
+        }) != PageLoop::Complete) {
         // The tracker has taken a part of the new image in place of the old one.
         sink.log(
             "Firmware upgrade incomplete: the tracker now holds partial firmware. Uploading the "

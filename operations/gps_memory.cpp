@@ -14,12 +14,16 @@ constexpr int kGpsBlocks = static_cast<int>(kGpsMemorySize / kGpsBlockSize);
 constexpr int kErasePolls = 20;
 constexpr int kErasePollIntervalMs = 1000;
 
+PageLoop readGpsPages(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer) {
+    buffer.resize(kGpsMemorySize);
+    return transferPages(sink, kGpsPages, PageDirection::Read, PageStop{"GPS memory download"},
+                         [&](int p) { return link.ReadGpsPage(p, pageOf(buffer, p)); });
+}
+
 }  // namespace
 
 bool readGpsMemory(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer) {
-    buffer.resize(kGpsMemorySize);
-    return transferPages(sink, kGpsPages, PageDirection::Read, PageEvents::RunBetweenPages,
-                         [&](int p) { return link.ReadGpsPage(p, pageOf(buffer, p)); });
+    return readGpsPages(link, sink, buffer) == PageLoop::Complete;
 }
 
 Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& path,
@@ -40,7 +44,16 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& 
     if (!link.OpenDevice(sink)) {
         return sink.failure();
     }
-    const bool complete = readGpsMemory(link, sink, buffer);
+    const PageLoop loop = readGpsPages(link, sink, buffer);
+    if (loop == PageLoop::Stopped) {
+        // Stopped on purpose: no file is written, an existing log stays as it was.
+        log.discard();
+        if (QFileInfo::exists(path)) {
+            sink.log(QStringLiteral("Existing log left as it was: %1.").arg(log.path()));
+        }
+        return sink.failure();
+    }
+    const bool complete = loop == PageLoop::Complete;
 
     // Records of the pages read so far; pages never read are zero and hold none.
     sink.progressStart(kGpsBlocks);
@@ -82,21 +95,30 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& 
 
 namespace {
 
-// Polls the erase status up to 20 times, a second apart; true once the tracker reports done.
-bool waitGpsErase(DeviceLink& link, ProgressSink& sink) {
+// Polls the erase status up to 20 times, a second apart, until the tracker reports done; the
+// sink may stop the wait after any of the pauses.
+PageLoop waitGpsErase(DeviceLink& link, ProgressSink& sink) {
     for (int poll = 1; poll <= kErasePolls; ++poll) {
         switch (link.PollGpsErase()) {
             case EraseStatus::ExchangeFailed:
-                return false;
+                return PageLoop::Failed;
             case EraseStatus::Finished:
-                return true;
+                return PageLoop::Complete;
             case EraseStatus::Erasing:
                 sink.log("waiting for chip erase...");
                 sink.wait(kErasePollIntervalMs);
+                if (!sink.mayGoOn()) {
+                    sink.log(QStringLiteral("Erase wait stopped after poll %1/%2. The tracker may "
+                                            "still be erasing; its GPS memory is not usable "
+                                            "until it has finished.")
+                                 .arg(poll)
+                                 .arg(kErasePolls));
+                    return PageLoop::Stopped;
+                }
                 break;
         }
     }
-    return false;
+    return PageLoop::Failed;
 }
 
 }  // namespace
@@ -122,7 +144,11 @@ Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer, const Confirm& con
         sink.log("Erase error.");
         return sink.failure();
     }
-    const bool complete = waitGpsErase(link, sink);
+    const PageLoop wait = waitGpsErase(link, sink);
+    if (wait == PageLoop::Stopped) {
+        return sink.failure();
+    }
+    const bool complete = wait == PageLoop::Complete;
     sink.log(complete ? "Erase complete." : "Erase error.");
     return complete ? sink.success() : sink.failure();
 }

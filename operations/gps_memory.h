@@ -32,8 +32,9 @@ using GpsExtraOutputs =
 // A download that stops on a failing page (a tracker that cannot be opened fails at page 1)
 // says that the read was incomplete; the records read until then go to a new file, but an
 // existing log is left as it was ("Existing log left as it was: <path>."), since the tracker
-// still holds the whole track. Succeeds only when the whole memory was read and the log
-// written; `buffer` then holds the whole memory.
+// still holds the whole track. A download the sink stops between pages ("GPS memory download
+// stopped before page 101/16384.") writes no file at all. Succeeds only when the whole memory
+// was read and the log written; `buffer` then holds the whole memory.
 Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& sink, const QString& path,
                           GpsBuffer& buffer, const GpsExtraOutputs& extraOutputs = {});
 
@@ -45,6 +46,7 @@ Question eraseQuestion();
 
 // Once the tracker is open, asks `confirm` (nothing is erased when it says no: "Erase
 // cancelled."), starts the erase of the GPS memory and waits for the tracker to finish it,
-// polling up to 20 times a second apart. Succeeds when the tracker reported the erase
-// complete.
+// polling up to 20 times a second apart. The sink may stop the wait after any pause; the line
+// then says that the tracker may still be erasing. Succeeds when the tracker reported the
+// erase complete.
 Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& sink, const Confirm& confirm);

@@ -22,34 +22,48 @@ auto pageOf(Bytes& bytes, int p) {
 }
 
 enum class PageDirection { Read, Write };
-enum class PageEvents { Held, RunBetweenPages };
+
+// Whether Stop (or Ctrl+C) may end a page loop between pages. A loop that may be stopped
+// names itself for the line that says where it stopped ("Configuration read stopped before
+// page 5/256."); one that must not (a write: a half-written tracker is worse than a finished
+// one) has no name, and goes on whatever the sink answers.
+struct PageStop {
+    const char* loop = nullptr;
+};
+inline constexpr PageStop kNeverStop{};
+
+enum class PageLoop { Complete, Failed, Stopped };
 
 // One page loop of a device operation: the progress bar runs from 0 to `count`, `transfer(p)`
-// moves the pages in ascending order (asking the sink whether to go on before each page when
-// the loop lets window events run) with a log line each ("Page read: 1/256",
+// moves the pages in ascending order with a log line each ("Page read: 1/256",
 // "Page written: 1/256"), and the first page that fails ends the loop with its error line,
 // without retry, the bar left where it stopped. After the last page the bar goes back to 0.
-// True when every page went through.
+// Before each page the sink may let window events run and says whether to go on; a loop that
+// may be stopped then ends with its stop line, the bar left where it stopped.
 template <typename Transfer>
-bool transferPages(ProgressSink& sink, int count, PageDirection direction, PageEvents events,
-                   Transfer&& transfer) {
+PageLoop transferPages(ProgressSink& sink, int count, PageDirection direction, PageStop stop,
+                       Transfer&& transfer) {
     const bool read = direction == PageDirection::Read;
     const char* done = read ? "Page read" : "Page written";
     const char* failed = read ? "Page read error" : "Page write error";
     sink.progressStart(count);
     for (int p = 0; p < count; ++p) {
-        if (events == PageEvents::RunBetweenPages && !sink.mayGoOn()) {
-            return false;
+        if (!sink.mayGoOn() && stop.loop != nullptr) {
+            sink.log(QStringLiteral("%1 stopped before page %2/%3.")
+                         .arg(QLatin1String(stop.loop))
+                         .arg(p + 1)
+                         .arg(count));
+            return PageLoop::Stopped;
         }
         if (!transfer(p)) {
             sink.log(pageLine(failed, p, count));
-            return false;
+            return PageLoop::Failed;
         }
         sink.log(pageLine(done, p, count));
         sink.progressStep();
     }
     sink.progressReset();
-    return true;
+    return PageLoop::Complete;
 }
 
 // Closes the link when the operation leaves its scope, on every way out.

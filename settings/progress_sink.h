@@ -18,13 +18,15 @@ class ProgressSink {
     virtual void progressStep() = 0;
     virtual void progressReset() = 0;
 
-    // Asked between pages of the long page loops; the window lets its events run here. False
-    // asks the operation to stop.
+    // Asked between the pages of every page loop and after each pause of a wait; the window
+    // lets its events run here. False asks the operation to stop (Stop, Ctrl+C) where it may:
+    // reads and waits stop, writes go on to their end.
     virtual bool mayGoOn() = 0;
 
     // Current time in whole seconds since 1970-01-01 UTC.
     virtual std::int64_t now() = 0;
 
-    // Waits `milliseconds` (the window keeps its events flowing meanwhile).
+    // Waits `milliseconds` (the window keeps its events flowing meanwhile), or less once asked
+    // to stop.
     virtual void wait(int milliseconds) = 0;
 };

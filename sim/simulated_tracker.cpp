@@ -166,6 +166,7 @@ int SimulatedTracker::write(std::span<const std::uint8_t, kReportSize> report) {
         }
     }
     pending_ = reply;
+    pendingDelay_ = latency_;
     return static_cast<int>(kReportSize);
 }
 
@@ -177,12 +178,13 @@ int SimulatedTracker::read(std::span<std::uint8_t, kReplyPayloadSize> payload, i
         return -1;
     }
     const std::chrono::microseconds timeout = std::chrono::milliseconds(std::max(timeoutMs, 0));
-    if (!pending_ || latency_ > timeout) {
-        pending_.reset();
+    if (!pending_ || pendingDelay_ > timeout) {
+        // Nothing yet: a reply on its way comes to a later read.
+        pendingDelay_ -= std::min(pendingDelay_, timeout);
         pass(timeout);
         return 0;
     }
-    pass(latency_);
+    pass(pendingDelay_);
     const Report reply = *pending_;
     pending_.reset();
     const int length = pendingLength_;

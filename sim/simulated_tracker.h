@@ -18,7 +18,8 @@
 // drive the device operations; the demo build runs the whole program against it.
 //
 // Time: nothing waits unless a wait function is set (setWait); latency and read timeouts are
-// added to elapsed() either way.
+// added to elapsed() either way. A reply comes `latency` after its request, also across
+// several reads with timeouts shorter than that.
 class SimulatedTracker : public HidTransport {
   public:
     // Path of the tracker on the simulated bus.
@@ -183,9 +184,11 @@ class SimulatedTracker : public HidTransport {
     Wait wait_;
     std::chrono::microseconds elapsed_{0};
 
-    // The reply waiting to be read, and how many of its 64 payload bytes come.
+    // The reply waiting to be read, how many of its 64 payload bytes come, and how long it
+    // still takes to arrive.
     std::optional<Report> pending_;
     int pendingLength_ = 0;
+    std::chrono::microseconds pendingDelay_{0};
 
     std::vector<Report> requests_;
     std::vector<std::string> violations_;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -47,13 +48,14 @@ class DeviceCommandsTest : public ::testing::Test {
         return lines;
     }
 
-    // The seven command buttons, "Track…" and "Compare with file…".
-    bool allButtonsEnabled(bool enabled) const {
+    // The seven command buttons, "Track…" and "Compare with file…"; `stop` is enabled.
+    bool allButtonsEnabled(bool enabled, std::optional<CommandButton> stop = {}) const {
         if (w.trackButton()->isEnabled() != enabled || w.compareButton()->isEnabled() != enabled) {
             return false;
         }
         for (int i = 0; i < kCommandButtons; ++i) {
-            if (w.commandButton(static_cast<CommandButton>(i))->isEnabled() != enabled) {
+            const auto button = static_cast<CommandButton>(i);
+            if (w.commandButton(button)->isEnabled() != (enabled || button == stop)) {
                 return false;
             }
         }
@@ -130,26 +132,77 @@ TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
     const struct {
         CommandButton button;
         const char* lastLine;
+        std::optional<CommandButton> stop;
     } cases[] = {
-        {CommandButton::UploadFirmware, "Firmware upgrade success"},
-        {CommandButton::EraseMemory, "Erase complete."},
+        {CommandButton::ReadConfig, "Veltromark found, vid: Vid_0483, pid: A04D",
+         CommandButton::ReadConfig},
+        {CommandButton::WriteConfig, "Eeprom write success", {}},
+        {CommandButton::UploadFirmware, "Firmware upgrade success", {}},
+        {CommandButton::EraseMemory, "Erase complete.", CommandButton::EraseMemory},
     };
     dialogs.questionAnswer = true;
     for (const auto& c : cases) {
         int exchanges = 0;
-        int enabledDuring = 0;
+        int disabledDuring = 0;
         onEveryExchange([&] {
             ++exchanges;
-            enabledDuring += allButtonsEnabled(true);
+            disabledDuring += allButtonsEnabled(false, c.stop);
         });
         tracker.setErasePollsUntilDone(1);  // no real one-second sleep
         press(c.button);
         EXPECT_GT(exchanges, 0);
-        EXPECT_EQ(enabledDuring, 0) << "buttons enabled while the tracker was busy";
+        EXPECT_EQ(disabledDuring, exchanges) << "buttons enabled while the tracker was busy";
         EXPECT_TRUE(allButtonsEnabled(true));
         EXPECT_EQ(logLines().last(), c.lastLine);
         EXPECT_FALSE(session.link.isOpen());
     }
+}
+
+// Stop pressed while the tracker answers an exchange ends the operation before its next page:
+// one line says where, the settings and an existing log stay as they were, the tracker is
+// closed and the buttons are back.
+TEST_F(DeviceCommandsTest, StopEndsAReadADownloadOrTheEraseWaitAndChangesNothing) {
+    const struct {
+        CommandButton button;
+        int stopAtExchange;
+        const char* lastLine;
+    } cases[] = {
+        {CommandButton::ReadConfig, 10, "Configuration read stopped before page 11/256."},
+        {CommandButton::ReadMemory, 100, "Existing log left as it was: %1."},
+        {CommandButton::EraseMemory, 2,
+         "Erase wait stopped after poll 1/20. The tracker may still be erasing; its GPS memory "
+         "is not usable until it has finished."},
+    };
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath("track.log"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("yesterday\r\n") == 11);
+    old.close();
+    dialogs.fileAnswer = path;
+    dialogs.questionAnswer = true;  // yes, erase
+    tracker.setErasePollsUntilDone(0);
+    w.form().setText("Callsign", "SP3ABC");
+    for (const auto& c : cases) {
+        QPushButton* button = w.commandButton(c.button);
+        int exchanges = 0;
+        QStringList during;
+        onEveryExchange([&] {
+            if (++exchanges == c.stopAtExchange) {
+                during << button->text() << QString::number(button->isEnabled());
+                button->click();
+            }
+        });
+        press(c.button);
+        EXPECT_EQ(during, (QStringList{"&Stop", "1"}));
+        EXPECT_EQ(logLines().last(), QString(c.lastLine).replace("%1", path)) << int(c.button);
+        EXPECT_EQ(exchanges, c.stopAtExchange) << "no exchange after the Stop";
+        EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+        EXPECT_FALSE(session.link.isOpen());
+        EXPECT_TRUE(allButtonsEnabled(true));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.log"});
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "yesterday\r\n");
 }
 
 TEST_F(DeviceCommandsTest, GpsDownloadThroughTheWindowKeepsEveryLineInOrder) {
@@ -157,7 +210,7 @@ TEST_F(DeviceCommandsTest, GpsDownloadThroughTheWindowKeepsEveryLineInOrder) {
     const QString path = dir.filePath("track.log");
     dialogs.fileAnswer = path;
     int disabledDuring = 0;
-    onEveryExchange([&] { disabledDuring += allButtonsEnabled(false); });
+    onEveryExchange([&] { disabledDuring += allButtonsEnabled(false, CommandButton::ReadMemory); });
     press(CommandButton::ReadMemory);
     const QStringList lines = logLines();
     ASSERT_EQ(lines.size(), 1 + 16384 + 1);

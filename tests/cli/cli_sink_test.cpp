@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <csignal>
 
 #include "cli/cli_sink.h"
+#include "cli/command_line.h"
 #include "recording_sink.h"
 
 namespace {
@@ -139,3 +144,57 @@ TEST(CliSink, TerminalLineNeverWraps) {
 }
 
 }  // namespace
+
+// Ctrl+C (here raised when the tool logs a given line) while the tracker is busy: a read or
+// the erase wait stops before its next step and leaves no file behind, a write is finished
+// first; each exits with 130.
+TEST(CliStopSignal, StopsReadsAndWaitsAndFinishesWrites) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath("track.log");
+    const QString cfg = dir.filePath("mine.cfg");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));  // the write's backup goes there
+    QFile old(log);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("yesterday\r\n") == 11);
+    old.close();
+    QByteArray err;
+    QByteArray signalAt;
+    CliSink sink(
+        [&](const QByteArray& b) {
+            err += b;
+            if (b == signalAt) {
+                std::raise(SIGINT);
+            }
+        },
+        false);
+    ASSERT_EQ(runCli({"veltromark-cli", "defaults", cfg}, sink, {}), 0);
+    const struct {
+        QStringList arguments;
+        const char* signalAt;
+        QString tail;
+    } cases[] = {
+        {{"veltromark-cli", "read-gps", "--simulate", log},
+         "Page read: 100/16384",
+         "Page read: 100/16384\nGPS memory download stopped before page 101/16384.\n"
+         "Existing log left as it was: " +
+             QDir::toNativeSeparators(log) + ".\n"},
+        {{"veltromark-cli", "erase-gps", "--simulate", "--yes"},
+         "waiting for chip erase...",
+         "waiting for chip erase...\nErase wait stopped after poll 1/20. The tracker may still "
+         "be erasing; its GPS memory is not usable until it has finished.\n"},
+        {{"veltromark-cli", "write-config", "--simulate", cfg},
+         "Page written: 10/256",
+         "Eeprom write success\n"
+         "veltromark-cli: interrupted; write-config was completed first.\n"},
+    };
+    for (const auto& c : cases) {
+        err.clear();
+        signalAt = QByteArray(c.signalAt) + '\n';
+        EXPECT_EQ(runCli(c.arguments, sink, {}), 130) << c.signalAt;
+        EXPECT_TRUE(err.endsWith(c.tail.toLocal8Bit())) << err.right(300).toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"mine.cfg", "track.log"}));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "yesterday\r\n");
+    qputenv("XDG_DATA_HOME", dataHome);
+}

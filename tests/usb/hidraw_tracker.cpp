@@ -91,12 +91,20 @@ struct Node {
     long written = 0;
     long handled = 0;
     bool lastUnanswered = false;
+    int waitedMs = 0;   // for the reply to the last request, which never came
     bool gone = false;  // the serving end is closed
 
     // A program that ends with a node still open must not be stopped by a joinable thread.
     ~Node() {
         if (server.joinable()) {
             server.detach();
+        }
+    }
+
+    void gaveUp() {  // waiting for a reply: the program sends again, or closes
+        if (waitedMs > 0) {
+            event("no reply; the program waited at most " + std::to_string(waitedMs) + " ms");
+            waitedMs = 0;
         }
     }
 
@@ -330,6 +338,7 @@ int close(int fd) {
         node->server.join();
         std::lock_guard lock(node->mutex);
         node->appFd = -1;
+        node->gaveUp();
         node->event("close");
         node->dumpMemories();
     }
@@ -343,6 +352,7 @@ ssize_t write(int fd, const void* data, size_t size) {
         return realWrite(fd, data, size);
     }
     std::lock_guard lock(node->mutex);
+    node->gaveUp();
     if (node->unplugged) {
         shutdown(fd, SHUT_RDWR);  // the server sees the end and stops
     }
@@ -366,8 +376,7 @@ int poll(struct pollfd* fds, nfds_t count, int timeout) {
         node->changed.wait_for(lock, std::chrono::seconds(10),
                                [node] { return node->gone || node->handled >= node->written; });
         if (!node->gone && node->lastUnanswered && node->handled >= node->written) {
-            node->event("no reply; the program waited at most " + std::to_string(timeout) + " ms");
-            node->lastUnanswered = false;
+            node->waitedMs += timeout;
             fds[0].revents = 0;
             return 0;
         }
