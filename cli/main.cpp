@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #ifdef _WIN32
@@ -32,8 +33,13 @@ std::optional<bool> askOnTerminal(const Question& question) {
     const QString prompt = lines.join(QLatin1Char('\n')) + QStringLiteral(" [y/N] ");
     std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
+    // Ctrl+C at the question ends the tool, as at any prompt: nothing has been sent yet. (While
+    // the tracker is in use it is otherwise only noted, and the line would wait for Enter.)
+    const auto noted = std::signal(SIGINT, SIG_DFL);
     char answer[64] = {};
-    if (std::fgets(answer, sizeof answer, stdin) == nullptr) {
+    const bool answered = std::fgets(answer, sizeof answer, stdin) != nullptr;
+    std::signal(SIGINT, noted == SIG_ERR ? SIG_DFL : noted);
+    if (!answered) {
         std::fputc('\n', stderr);  // end of input: the prompt's line is ended, and it is a no
         return false;
     }

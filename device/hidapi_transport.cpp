@@ -129,5 +129,14 @@ int HidapiTransport::read(std::span<std::uint8_t, kReplyPayloadSize> payload, in
         return -1;
     }
     // Returns the payload without the report number, 0 on timeout, -1 on error or unplug.
-    return hid_read_timeout(device_, payload.data(), payload.size(), timeoutMs);
+    errno = 0;
+    const int read = hid_read_timeout(device_, payload.data(), payload.size(), timeoutMs);
+#ifndef _WIN32
+    // The wait is a poll(), which a caught signal (the tool's Ctrl+C, only noted) cuts short
+    // whatever the handler's flags: that is no reply yet, not a tracker gone.
+    if (read == -1 && errno == EINTR) {
+        return 0;
+    }
+#endif
+    return read;
 }

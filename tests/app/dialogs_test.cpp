@@ -89,7 +89,10 @@ TEST(FileDialogs, RememberedFoldersAcrossRuns) {
 
     QFile damaged(root.filePath("damaged.conf"));
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray("\xff\xfe[[Last\0Folders\n=\n\x01config", 29));
+    static const char garbage[] =
+        "\xff\xfe[[Last\0Folders\n=\n\x01"
+        "config";
+    damaged.write(garbage, sizeof garbage - 1);
     damaged.close();
     const QSettings broken(damaged.fileName(), QSettings::IniFormat);
     EXPECT_EQ(
