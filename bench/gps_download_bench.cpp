@@ -16,28 +16,13 @@
 
 #include "app/device_commands.h"
 #include "app/main_window.h"
+#include "bench_dialogs.h"
 #include "recording_sink.h"
 #include "sim/simulated_tracker.h"
 
 namespace {
 
 constexpr int kPages = 16384;
-
-// Dialogs that never show: the save dialog answers with the benchmark's file.
-class BenchDialogs : public DialogProvider {
-  public:
-    explicit BenchDialogs(QString path) : path_(std::move(path)) {}
-    void information(QWidget*, const QString&, const QString&) override {}
-    void error(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
-    std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
-        return path_;
-    }
-    void showModal(QDialog*) override {}
-
-  private:
-    QString path_;
-};
 
 long residentKiB() {
     QFile status("/proc/self/status");

@@ -21,28 +21,13 @@
 
 #include "app/device_commands.h"
 #include "app/main_window.h"
+#include "bench_dialogs.h"
 #include "operations/firmware_resource.h"
 #include "sim/simulated_tracker.h"
 
 namespace {
 
 constexpr double kGoalMs = 50;
-
-// Dialogs that never show: the save dialog answers with the benchmark's file.
-class BenchDialogs : public DialogProvider {
-  public:
-    explicit BenchDialogs(QString path) : path_(std::move(path)) {}
-    void information(QWidget*, const QString&, const QString&) override {}
-    void error(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
-    std::optional<QString> chooseFile(QWidget*, FileDialog, const FileDialogSetup&) override {
-        return path_;
-    }
-    void showModal(QDialog*) override {}
-
-  private:
-    QString path_;
-};
 
 // The longest time between two shots of a zero-interval timer, from start() on.
 class EventGapProbe {
@@ -94,7 +79,7 @@ int main(int argc, char** argv) {
     DeviceSession session(tracker);
     session.firmwareSource = demoFirmware;
     session.backupFolder = dir.filePath("backups");
-    MainWindow window(std::make_unique<BenchDialogs>(dir.filePath("bench.log")));
+    MainWindow window(std::make_unique<BenchDialogs>(dir.filePath("bench.log"), true));
     attachCommands(window, session);
     window.show();
     QApplication::processEvents();
