@@ -76,6 +76,10 @@ bool OutputFile::open() {
     if (target.isDir()) {
         return fail(EISDIR);
     }
+    // Said in the same words on every system (Windows has only "Path not found." for it).
+    if (!target.absoluteDir().exists()) {
+        return fail(ENOENT);
+    }
     if (target.exists() && !target.isWritable()) {
         return fail(EACCES);
     }

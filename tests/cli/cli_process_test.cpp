@@ -563,8 +563,8 @@ TEST_F(CliTest, OutputsAreCheckedBeforeTheTracker) {
     for (const auto& c : cases) {
         const CliRun run = cli(c.arguments);
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err,
-                  QStringList{"veltromark-cli: cannot write " + c.output + ": " + c.reason});
+        EXPECT_EQ(run.err, QStringList{"veltromark-cli: cannot write " +
+                                       QDir::toNativeSeparators(c.output) + ": " + c.reason});
     }
     EXPECT_FALSE(QFile::exists(path("t.log")));
 }
