@@ -12,10 +12,11 @@
 
 namespace {
 
-// Reads the 256 configuration pages into `readImage`, stopping at the first failing page or
-// when asked to stop.
-PageLoop readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage) {
-    return transferPages(sink, kEepromPages, PageDirection::Read, PageStop{"Configuration read"},
+// Reads the 256 configuration pages into `readImage`, stopping at the first failing page or,
+// unless `stop` is kNeverStop, when asked to stop.
+PageLoop readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage,
+                    PageStop stop = PageStop{"Configuration read"}) {
+    return transferPages(sink, kEepromPages, PageDirection::Read, stop,
                          [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
 }
 
@@ -42,9 +43,7 @@ std::optional<Backup> backUp(ProgressSink& sink, DeviceLink& link, const BackupP
     sink.log("Backup: reading the tracker's configuration.");
     ConfigImage image{};
     // Part of a write, which is never stopped half way.
-    if (transferPages(sink, kEepromPages, PageDirection::Read, kNeverStop, [&](int p) {
-            return link.ReadEepromPage(p, pageOf(image, p));
-        }) != PageLoop::Complete) {
+    if (readEeprom(sink, link, image, kNeverStop) != PageLoop::Complete) {
         sink.log(
             "Backup read error: the tracker's configuration could not be read, so nothing "
             "was written.");
@@ -72,9 +71,7 @@ bool verify(ProgressSink& sink, DeviceLink& link, const ConfigImage& written,
             const BackupPlan& plan, const Backup& backup) {
     sink.log("Verify: reading the configuration back.");
     ConfigImage stored{};
-    if (transferPages(sink, kEepromPages, PageDirection::Read, kNeverStop, [&](int p) {
-            return link.ReadEepromPage(p, pageOf(stored, p));
-        }) != PageLoop::Complete) {
+    if (readEeprom(sink, link, stored, kNeverStop) != PageLoop::Complete) {
         sink.log(
             "Verify read error: the configuration was written but could not be read back "
             "to check it. " +
