@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QPushButton>
+#include <memory>
 
 #include "app/backups_window.h"
+#include "app/beacon_preview.h"
 #include "app/compare_window.h"
 #include "app/main_window.h"
 #include "app/track_view_window.h"
@@ -16,95 +18,88 @@
 
 namespace {
 
-// For the lifetime of a device operation: the buttons as MainWindow::operationStarted sets
-// them, and the window's events running between the slices of every reply wait, so that a
-// slow or silent tracker never freezes the window. Everything back on every way out.
-class RunningOperation {
-  public:
-    enum class Stop { Offered, NotOffered };
-
-    RunningOperation(MainWindow& window, DeviceSession& session, CommandButton button, Stop stop)
-        : window_(window), session_(session) {
-        window_.operationStarted(button, stop == Stop::Offered);
-        session_.link.setWhileWaiting([&sink = window_.sink()] { sink.letEventsRun(); });
-    }
-    ~RunningOperation() {
-        session_.link.setWhileWaiting({});
-        window_.operationEnded();
-    }
-    RunningOperation(const RunningOperation&) = delete;
-    RunningOperation& operator=(const RunningOperation&) = delete;
-
-  private:
-    MainWindow& window_;
-    DeviceSession& session_;
-};
-
-using Stop = RunningOperation::Stop;
-
 // How the window writes a backup back.
 BackupPlan windowBackups(const DeviceSession& s) {
     return {s.backupFolder, QStringLiteral("\"Restore\u2026\"")};
 }
 
-// Asks the operation's question in a box, No the default, once the lines logged so far are
-// on screen.
-Confirm askInBox(MainWindow& window) {
-    return [&window](const Question& question) {
-        window.sink().flush();
-        return window.dialogs().question(&window, question.title, question.text);
-    };
-}
-
-// Shows the boxes of `outcome`; when it succeeded, the settings are kept as they now are.
-void showAndKeep(MainWindow& window, const Outcome& outcome) {
+// Shows the boxes of `outcome`; when it succeeded, the settings are kept as `kept` holds them.
+void showAndKeep(MainWindow& window, const Outcome& outcome, const Form& kept) {
     window.showBoxes(outcome.boxes);
     if (outcome.ok) {
-        window.keepSettings();
+        window.keepSettings(kept);
     }
+}
+
+void showBoxes(MainWindow& window, const Outcome& outcome) {
+    window.showBoxes(outcome.boxes);
+}
+
+// The window's settings as they are now, for an operation to work on.
+std::shared_ptr<MemoryForm> snapshot(const Form& form) {
+    auto copy = std::make_shared<MemoryForm>();
+    copySettings(form, *copy);
+    return copy;
 }
 
 }  // namespace
 
 void Button_read_configClick(MainWindow& window, DeviceSession& s) {
-    Outcome outcome;
-    {
-        RunningOperation running(window, s, CommandButton::ReadConfig, Stop::Offered);
-        outcome = readConfiguration(s.link, window.sink(), window.form(), s.readImage);
+    if (!window.mayReplaceSettings()) {
+        return;
     }
-    showAndKeep(window, outcome);
+    // The read decodes into a copy of the window's settings (the serial port rules look at
+    // the values before), which the window takes only when the read succeeded.
+    const std::shared_ptr<MemoryForm> read = snapshot(window.form());
+    window.runOperation(
+        CommandButton::ReadConfig, true,
+        [&s, read](ProgressSink& sink, const Confirm&) {
+            return readConfiguration(s.link, sink, *read, s.readImage);
+        },
+        [&window, read](const Outcome& outcome) {
+            if (outcome.ok) {
+                copySettings(*read, window.form());
+            }
+            showAndKeep(window, outcome, *read);
+        });
 }
 
 void Button_write_configClick(MainWindow& window, DeviceSession& s) {
-    Outcome outcome;
-    {
-        RunningOperation running(window, s, CommandButton::WriteConfig, Stop::NotOffered);
-        outcome = writeConfiguration(s.link, window.sink(), window.form(), s.writeImage,
-                                     windowBackups(s));
-    }
-    showAndKeep(window, outcome);
+    // The settings as they are when the button is pressed are what is written, and what
+    // counts as kept once the tracker holds them.
+    const std::shared_ptr<MemoryForm> written = snapshot(window.form());
+    window.runOperation(
+        CommandButton::WriteConfig, false,
+        [&s, written, plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
+            return writeConfiguration(s.link, sink, *written, s.writeImage, plan);
+        },
+        [&window, written](const Outcome& outcome) { showAndKeep(window, outcome, *written); });
 }
 
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
-    const std::optional<QByteArray> image = s.firmwareSource ? s.firmwareSource() : std::nullopt;
-    Outcome outcome;
-    {
-        RunningOperation running(window, s, CommandButton::UploadFirmware, Stop::NotOffered);
-        outcome = uploadFirmware(s.link, window.sink(), image, s.firmware, askInBox(window));
-    }
-    window.showBoxes(outcome.boxes);
+    std::optional<QByteArray> image = s.firmwareSource ? s.firmwareSource() : std::nullopt;
+    window.runOperation(
+        CommandButton::UploadFirmware, false,
+        [&s, image = std::move(image)](ProgressSink& sink, const Confirm& ask) {
+            return uploadFirmware(s.link, sink, image, s.firmware, ask);
+        },
+        [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }
 
 void Button_save_to_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::SaveConfig)) {
-        showAndKeep(window, exportConfiguration(window.form(), *path));
+        const Outcome saved = exportConfiguration(window.form(), *path);
+        showAndKeep(window, saved, window.form());
     }
 }
 
 void Button_read_from_fileClick(MainWindow& window) {
+    if (!window.mayReplaceSettings()) {
+        return;
+    }
     if (const std::optional<QString> path = window.chooseFile(FileDialog::OpenConfig)) {
         const ImportOutcome imported = importConfiguration(window.form(), *path);
-        showAndKeep(window, imported);
+        showAndKeep(window, imported, window.form());
         // The file is loaded all the same; the log tells what of it was not.
         for (const UnreadValue& value : imported.unread) {
             window.sink().log(value.line());
@@ -112,27 +107,37 @@ void Button_read_from_fileClick(MainWindow& window) {
     }
 }
 
-bool Button_read_memoryClick(MainWindow& window, DeviceSession& s) {
+void Button_read_memoryClick(MainWindow& window, DeviceSession& s,
+                             const std::function<void()>& downloaded) {
     const std::optional<QString> path = window.chooseFile(FileDialog::SaveGpsLog);
     if (!path) {
-        return false;
+        return;
     }
-    Outcome outcome;
-    {
-        RunningOperation running(window, s, CommandButton::ReadMemory, Stop::Offered);
-        outcome = downloadGpsMemory(s.link, window.sink(), *path, s.gps);
-    }
-    window.showBoxes(outcome.boxes);
-    return outcome.ok;
+    // The download fills a buffer of its own: the track view and the preview keep showing the
+    // last complete download until this one is complete.
+    const auto memory = std::make_shared<GpsBuffer>();
+    window.runOperation(
+        CommandButton::ReadMemory, true,
+        [&s, path = *path, memory](ProgressSink& sink, const Confirm&) {
+            return downloadGpsMemory(s.link, sink, path, *memory);
+        },
+        [&window, &s, memory, downloaded](const Outcome& outcome) {
+            showBoxes(window, outcome);
+            if (outcome.ok) {
+                s.gps.swap(*memory);
+                window.beaconPreview()->refresh();
+                if (downloaded) {
+                    downloaded();
+                }
+            }
+        });
 }
 
 void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
-    Outcome outcome;
-    {
-        RunningOperation running(window, s, CommandButton::EraseMemory, Stop::Offered);
-        outcome = eraseGpsMemory(s.link, window.sink(), askInBox(window));
-    }
-    window.showBoxes(outcome.boxes);
+    window.runOperation(
+        CommandButton::EraseMemory, true,
+        [&s](ProgressSink& sink, const Confirm& ask) { return eraseGpsMemory(s.link, sink, ask); },
+        [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }
 
 void restoreBackup(MainWindow& window, DeviceSession& s) {
@@ -194,13 +199,13 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
     }
     window.sink().log(
         QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(chosen->path)));
-    Outcome outcome;
-    {
-        // A restore is a write: no Stop.
-        RunningOperation running(window, s, CommandButton::WriteConfig, Stop::NotOffered);
-        outcome = restoreConfiguration(s.link, window.sink(), *image, windowBackups(s));
-    }
-    window.showBoxes(outcome.boxes);
+    // A restore is a write: no Stop.
+    window.runOperation(
+        CommandButton::WriteConfig, false,
+        [&s, image = *image, plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
+            return restoreConfiguration(s.link, sink, image, plan);
+        },
+        [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }
 
 void attachCommands(MainWindow& window, DeviceSession& s) {
@@ -223,15 +228,14 @@ void attachCommands(MainWindow& window, DeviceSession& s) {
     };
     QObject::connect(window.trackButton(), &QPushButton::clicked, view, showTrack);
     window.setCommand(CommandButton::ReadMemory, [&s, &window, showTrack] {
-        if (!Button_read_memoryClick(window, s)) {
-            return;
-        }
-        // The download's own lines are on screen before the question.
-        window.sink().flush();
-        if (window.dialogs().question(&window, QStringLiteral("Tracker GPS memory"),
-                                      QStringLiteral("Show the track of the download?"))) {
-            showTrack();
-        }
+        Button_read_memoryClick(window, s, [&window, showTrack] {
+            // Nothing more is offered to a window that is closing.
+            if (!window.closing() &&
+                window.dialogs().question(&window, QStringLiteral("Tracker GPS memory"),
+                                          QStringLiteral("Show the track of the download?"))) {
+                showTrack();
+            }
+        });
     });
     window.setCommand(CommandButton::EraseMemory,
                       [&window, &s] { Button_erase_memoryClick(window, s); });

@@ -28,17 +28,21 @@ struct DeviceSession {
     QString backupFolder = defaultBackupFolder();
 };
 
-// The handlers of the seven command buttons: each asks for what it needs, runs its operation
-// on the window's settings and sink, and shows the boxes of the outcome. The ones that reach
-// the tracker let window events run and disable the command buttons while they run; a
-// configuration read, a GPS download and the erase wait offer Stop on their own button.
+// The handlers of the seven command buttons: each asks for what it needs and shows the boxes
+// of the outcome. The ones that reach the tracker run their operation on the operation thread
+// (MainWindow::runOperation) on copies of what they need, and the window takes the result when
+// it has ended; a configuration read, a GPS download and the erase wait offer Stop on their
+// own button. "Read config" and "Read from file" first ask Save / Discard / Cancel when the
+// settings changed since they were last kept.
 void Button_read_configClick(MainWindow& window, DeviceSession& session);
 void Button_write_configClick(MainWindow& window, DeviceSession& session);
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& session);
 void Button_save_to_fileClick(MainWindow& window);
 void Button_read_from_fileClick(MainWindow& window);
-// Returns true when the whole memory was read and the log written.
-bool Button_read_memoryClick(MainWindow& window, DeviceSession& session);
+// `downloaded` runs once the whole memory was read, the log written and the session's GPS
+// buffer replaced.
+void Button_read_memoryClick(MainWindow& window, DeviceSession& session,
+                             const std::function<void()>& downloaded = {});
 void Button_erase_memoryClick(MainWindow& window, DeviceSession& session);
 
 // "Restore…": lists the backups, shows the chosen one against the window's settings in the

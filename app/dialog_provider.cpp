@@ -1,5 +1,6 @@
 #include "app/dialog_provider.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -95,7 +96,14 @@ bool QtDialogProvider::question(QWidget* parent, const QString& title, const QSt
     // Enter must not do what cannot be undone.
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
+    openQuestion_ = &box;
     return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogProvider::cancelQuestion() {
+    if (openQuestion_) {
+        openQuestion_->button(QMessageBox::No)->click();
+    }
 }
 
 SaveChoice QtDialogProvider::askToSave(QWidget* parent, const QString& title, const QString& text) {

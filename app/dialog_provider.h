@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMap>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <optional>
 
@@ -59,6 +61,8 @@ class DialogProvider {
     // A box with a question icon and Yes and No buttons, No the default (Enter and Escape
     // choose it); true when the user chose Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Answers No to the question box that is open now, if any (the window is closing).
+    virtual void cancelQuestion() {}
     // A box with a warning icon and Save, Discard and Cancel buttons, Cancel the default. A
     // provider that cannot ask keeps everything, as Cancel does.
     virtual SaveChoice askToSave(QWidget*, const QString&, const QString&) {
@@ -80,6 +84,7 @@ class QtDialogProvider : public DialogProvider {
     void information(QWidget* parent, const QString& title, const QString& text) override;
     void error(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
+    void cancelQuestion() override;
     SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> chooseFile(QWidget* parent, FileDialog dialog,
                                       const FileDialogSetup& setup) override;
@@ -87,4 +92,5 @@ class QtDialogProvider : public DialogProvider {
 
   private:
     QMap<FileDialog, QString> lastPath_;
+    QPointer<QMessageBox> openQuestion_;
 };

@@ -163,6 +163,8 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     root->addWidget(progress_);
 
     sink_ = std::make_unique<WindowSink>(this, log_, progress_, *dialogs_);
+    runner_ = std::make_unique<OperationRunner>(
+        *sink_, [this](const Question& question) { return answerOperation(question); });
 
     buildPages();
     connectHandlers();
@@ -309,6 +311,7 @@ QPushButton* MainWindow::commandButton(CommandButton button) const {
 
 void MainWindow::operationStarted(CommandButton running, bool stoppable) {
     setCommandButtonsEnabled(false);
+    setSettingsLocked(true);
     const CommandButtonDef& def = kCommandButtonDefs[static_cast<size_t>(running)];
     QPushButton* button = commandButton(running);
     if (def.whileRunning != nullptr) {
@@ -329,6 +332,20 @@ void MainWindow::operationEnded() {
     }
     stopButton_.reset();
     setCommandButtonsEnabled(true);
+    setSettingsLocked(false);
+}
+
+void MainWindow::setSettingsLocked(bool locked) {
+    for (int i = 0; i < pages_->count(); ++i) {
+        const auto page = static_cast<Page>(i);  // the tabs stand in page order
+        if (SubPageControl* sub = subPageControl(page)) {
+            for (int k = 0; k < sub->count(); ++k) {
+                sub->page(k)->setEnabled(!locked);
+            }
+        } else {
+            pages_->widget(i)->setEnabled(!locked);
+        }
+    }
 }
 
 void MainWindow::setCommandButtonsEnabled(bool enabled) {
@@ -347,70 +364,108 @@ std::optional<QString> MainWindow::chooseFile(FileDialog dialog) {
 
 void MainWindow::runCommand(CommandButton button) {
     const Operation command = commands_[static_cast<size_t>(button)];  // may replace itself
-    if (running_) {
+    if (operationRunning()) {
         // Only the running command's button can be pressed now, and it says "Stop".
         if (button == stopButton_) {
-            sink_->requestStop();
+            runner_->requestStop();
         }
         return;
     }
     if (!command) {
         return;
     }
-    running_ = true;
     sink_->begin();
+    pressed_ = button;
+    runLeading(button, command);
+    sink_->flush();
+}
+
+void MainWindow::runRestore() {
+    const Operation command = restoreCommand_;  // may replace itself
+    if (!command || operationRunning()) {
+        return;
+    }
+    sink_->begin();
+    pressed_.reset();
+    runGuarded(command);
+    sink_->flush();
+}
+
+void MainWindow::runLeading(std::optional<CommandButton> pressed,
+                            const std::function<void()>& handler) {
     // A refused "Write config" or "Save to file" leads the user to the field at fault: the
     // one a conversion error names, or the first value "Write config" refuses.
     std::string refused;
     runGuarded([&] {
         try {
-            command();
+            handler();
         } catch (const ConversionError& e) {
             refused = e.setting();
             throw;
         }
     });
-    sink_->flush();
-    running_ = false;
-    if (refused.empty() && button == CommandButton::WriteConfig) {
+    if (operationRunning() ||
+        (pressed != CommandButton::WriteConfig && pressed != CommandButton::SaveToFile)) {
+        return;  // a write that started leads there once it has ended
+    }
+    if (refused.empty() && pressed == CommandButton::WriteConfig) {
         const std::vector<SettingProblem> problems = CheckSettings(form_);
         if (!problems.empty()) {
             refused = problems.front().setting;
         }
     }
-    if (!refused.empty() &&
-        (button == CommandButton::WriteConfig || button == CommandButton::SaveToFile)) {
+    if (!refused.empty()) {
         showSetting(refused);
-    }
-    if (closeRequested_) {
-        closeRequested_ = false;
-        QTimer::singleShot(0, this, &QWidget::close);
     }
 }
 
-void MainWindow::runRestore() {
-    const Operation command = restoreCommand_;  // may replace itself
-    if (!command || running_) {
-        return;
-    }
-    running_ = true;
-    sink_->begin();
-    runGuarded(command);
+void MainWindow::runOperation(CommandButton button, bool stoppable, OperationRunner::Work work,
+                              std::function<void(const Outcome&)> finished) {
+    operationStarted(button, stoppable);
+    runner_->start(std::move(work), [this, finished = std::move(finished)](
+                                        const Outcome& outcome, std::exception_ptr thrown) {
+        operationEnded();
+        runLeading(pressed_, [&] {
+            if (thrown) {
+                std::rethrow_exception(thrown);
+            }
+            finished(outcome);
+        });
+        sink_->flush();
+        emit operationFinished();
+        if (closeRequested_) {
+            QTimer::singleShot(0, this, &QWidget::close);
+        }
+    });
+}
+
+bool MainWindow::answerOperation(const Question& question) {
     sink_->flush();
-    running_ = false;
-    if (closeRequested_) {
-        closeRequested_ = false;
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
+    return !closeRequested_ && dialogs_->question(this, question.title, question.text);
+}
+
+void MainWindow::closeOnSignal() {
+    closeBySignal_ = true;
+    close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (running_) {
-        closeRequested_ = true;
+    if (operationRunning()) {
         event->ignore();
+        if (!closeRequested_) {
+            closeRequested_ = true;
+            sink_->log(QStringLiteral("The window closes once the operation has ended."));
+            sink_->flush();
+            // A read, a download or the erase wait stops; a write, an upload or a restore
+            // goes on to its end. A question asked now, or later, is answered No.
+            runner_->requestStop();
+            runner_->declineQuestions();
+            dialogs_->cancelQuestion();
+        }
         return;
     }
-    if (settingsChanged()) {
+    closeRequested_ = false;
+    if (!closeBySignal_ && settingsChanged()) {
         sink_->flush();
         const SaveChoice choice = dialogs_->askToSave(
             this, QStringLiteral("Veltromark Configurator"),
@@ -428,21 +483,46 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-std::vector<QString> MainWindow::settingValues() const {
+bool MainWindow::mayReplaceSettings() {
+    if (!settingsChanged()) {
+        return true;
+    }
+    sink_->flush();
+    const SaveChoice choice = dialogs_->askToSave(
+        this, QStringLiteral("Veltromark Configurator"),
+        QStringLiteral("The settings have changed since they were last read, written, saved or "
+                       "loaded.\n\nSave them to a file before they are replaced?"));
+    if (choice == SaveChoice::Save) {
+        runCommand(CommandButton::SaveToFile);
+        return !settingsChanged();  // a save cancelled or failed keeps them, as Cancel does
+    }
+    return choice == SaveChoice::Discard;
+}
+
+namespace {
+
+// Every setting's value (a choice as its index), in the order of the settings table.
+std::vector<QString> settingValues(const Form& form) {
     std::vector<QString> values;
     for (const SettingDef& def : settings()) {
-        values.push_back(def.isChoice() ? QString::number(form_.index(def.name))
-                                        : form_.text(def.name));
+        values.push_back(def.isChoice() ? QString::number(form.index(def.name))
+                                        : form.text(def.name));
     }
     return values;
 }
 
+}  // namespace
+
 void MainWindow::keepSettings() {
-    keptSettings_ = settingValues();
+    keepSettings(form_);
+}
+
+void MainWindow::keepSettings(const Form& kept) {
+    keptSettings_ = settingValues(kept);
 }
 
 bool MainWindow::settingsChanged() const {
-    return settingValues() != keptSettings_;
+    return settingValues(form_) != keptSettings_;
 }
 
 void MainWindow::Button_special_stringsClick() {
@@ -461,7 +541,7 @@ QLabel* MainWindow::labelFor(std::string_view setting) const {
 }
 
 void MainWindow::compareWithFile() {
-    if (running_) {
+    if (operationRunning()) {
         return;  // the settings are changing under an operation
     }
     runGuarded([this] {

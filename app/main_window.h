@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/dialog_provider.h"
+#include "app/operation_runner.h"
 #include "app/widget_form.h"
 #include "app/window_sink.h"
 #include "settings/schema.h"
@@ -56,9 +57,24 @@ class MainWindow : public QWidget {
 
     Form& form() { return form_; }
     WindowSink& sink() { return *sink_; }
-    // True while a command button's operation runs.
-    bool operationRunning() const { return running_; }
+    // True while a device operation runs on the operation thread.
+    bool operationRunning() const { return runner_->running(); }
     DialogProvider& dialogs() { return *dialogs_; }
+
+    // Runs a device operation on the operation thread: the window is locked (operationStarted)
+    // until it has ended; then, on the window's thread and with every line it logged on
+    // screen, `finished` gets its outcome (what it threw goes to the error box instead). The
+    // operation works on copies of what it needs from the window; `finished` takes its result.
+    // Questions it asks are put to the user in a box; while the window is closing they are
+    // answered No.
+    void runOperation(CommandButton button, bool stoppable, OperationRunner::Work work,
+                      std::function<void(const Outcome&)> finished);
+    // True once the window was asked to close while an operation ran: it closes when the
+    // operation has ended, and nothing more is offered meanwhile.
+    bool closing() const { return closeRequested_; }
+    // Closes the window as its close button does, but without the question about changed
+    // settings (SIGTERM, SIGHUP: nobody may be there to answer).
+    void closeOnSignal();
 
     // Attaches the operation that `button` starts; replaces any earlier one. Until one is
     // attached a button does nothing when pressed.
@@ -90,12 +106,17 @@ class MainWindow : public QWidget {
     // Shows the special strings window modally; nothing when there is none.
     void Button_special_stringsClick();
 
-    // Takes the settings as they are now as kept: read from or written to the tracker, saved
-    // to or loaded from a file. Closing the window asks Save / Discard / Cancel when they have
-    // changed since.
+    // Takes the settings as they are now (or as `kept` holds them) as kept: read from or
+    // written to the tracker, saved to or loaded from a file. Closing the window asks Save /
+    // Discard / Cancel when they have changed since.
     void keepSettings();
+    void keepSettings(const Form& kept);
     // True when a setting differs from what was last kept.
     bool settingsChanged() const;
+    // Before the settings are replaced (a read, a load): when they changed since they were
+    // last kept, asks Save / Discard / Cancel. True to go on: nothing changed, Discard, or
+    // Save and the save was done.
+    bool mayReplaceSettings();
 
     // Runs `handler` through the guard that turns its exceptions into the error box.
     bool runGuarded(const std::function<void()>& handler);
@@ -127,10 +148,15 @@ class MainWindow : public QWidget {
     void showSetting(std::string_view setting);
     QProgressBar* progressBar() const { return progress_; }
 
+  signals:
+    // A device operation has ended and its outcome has been shown.
+    void operationFinished();
+
   protected:
-    // Closing while an operation lets window events run would pull the window from under
-    // it: the close waits until the operation has ended. Settings changed since they were
-    // last kept are saved, discarded or the window stays, as the user chooses.
+    // Closing while an operation runs: a read, a download or the erase wait stops as Stop
+    // does, a write, an upload or a restore finishes, a question is answered No, and the
+    // window closes once the operation has ended. Settings changed since they were last kept
+    // are saved, discarded or the window stays, as the user chooses.
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -139,8 +165,14 @@ class MainWindow : public QWidget {
     void connectHandlers();
     void runCommand(CommandButton button);
     void runRestore();
-    // Every setting's value (a choice as its index), in the order of the settings table.
-    std::vector<QString> settingValues() const;
+    // Runs `handler` through the guard; after a refused "Write config" or "Save to file"
+    // (`pressed`), once no operation runs, leads to the field at fault.
+    void runLeading(std::optional<CommandButton> pressed, const std::function<void()>& handler);
+    // The settings pages take no input while an operation runs; the tabs, the sub-page
+    // buttons and the log stay browsable.
+    void setSettingsLocked(bool locked);
+    // A question of the running operation, in a box.
+    bool answerOperation(const Question& question);
 
     std::unique_ptr<DialogProvider> dialogs_;
     WidgetForm form_;
@@ -160,8 +192,11 @@ class MainWindow : public QWidget {
     QPushButton* compare_ = nullptr;
     QPushButton* restore_ = nullptr;
     Operation restoreCommand_;
-    bool running_ = false;
     std::optional<CommandButton> stopButton_;
+    // The command button pressed for the running operation (none for a restore).
+    std::optional<CommandButton> pressed_;
     bool closeRequested_ = false;
+    bool closeBySignal_ = false;
     std::vector<QString> keptSettings_;
+    std::unique_ptr<OperationRunner> runner_;  // before the widgets it reports to go
 };

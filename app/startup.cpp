@@ -13,6 +13,7 @@
 #include "app/jpeg_decoder.h"
 #include "app/main_window.h"
 #include "app/splash_screen.h"
+#include "app/termination_signals.h"
 
 namespace {
 
@@ -94,6 +95,8 @@ std::unique_ptr<MainWindow> startUp(StartupOptions options) {
 int runApplication(StartupOptions options) {
     try {
         std::unique_ptr<MainWindow> window = startUp(std::move(options));
+        // SIGTERM, SIGHUP, Ctrl+C: closed as by its close button, a running write kept whole.
+        watchTerminationSignals(window.get(), [w = window.get()] { w->closeOnSignal(); });
         // 7. The message loop; the main window shows as it starts.
         window->show();
         return QApplication::exec();

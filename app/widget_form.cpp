@@ -71,7 +71,9 @@ void WidgetForm::setIndex(std::string_view name, int index) {
 }
 
 bool WidgetForm::isEnabled(std::string_view name) const {
-    return widget(name)->isEnabled();
+    // The setting's own state: while an operation runs the window locks the pages that hold
+    // the fields, which says nothing of the fields themselves.
+    return !widget(name)->testAttribute(Qt::WA_ForceDisabled);
 }
 
 void WidgetForm::setEnabled(std::string_view name, bool on) {

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <algorithm>
-#include <chrono>
 
 #include "settings/progress_sink.h"
 
@@ -108,25 +107,7 @@ std::optional<Report> DeviceLink::ExchangeReport(const Report& request) {
         return std::nullopt;
     }
     std::array<std::uint8_t, kReplyPayloadSize> payload{};
-    // The wait ends at the timeout by the clock, or once the slices asked for add up to it
-    // (a transport that answers "nothing yet" at once must not spin for a second).
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
-    int read = 0;
-    for (int asked = 0; asked < kReplyTimeoutMs; asked += kReplySliceMs) {
-        if (asked > 0) {
-            if (std::chrono::steady_clock::now() >= deadline) {
-                break;
-            }
-            if (whileWaiting_) {
-                whileWaiting_();
-            }
-        }
-        read = transport_.read(payload, std::min(kReplySliceMs, kReplyTimeoutMs - asked));
-        if (read != 0) {
-            break;
-        }
-    }
+    const int read = transport_.read(payload, kReplyTimeoutMs);
     if (read != static_cast<int>(kReplyPayloadSize)) {
         return std::nullopt;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,16 +58,9 @@ class DeviceLink {
     // Sends one request and reads one reply, waiting at most kReplyTimeoutMs. Fails when the
     // write does not take all 65 bytes (no read is then attempted) or when no complete reply
     // arrives in time. The reply is returned in the 65-byte form (byte 0 the report number 0)
-    // and its content is not looked at.
-    // The wait is made of reads of at most kReplySliceMs; while no reply has come, `whileWaiting`
-    // (see setWhileWaiting) runs between them.
+    // and its content is not looked at. The wait is one read of the transport; the window runs
+    // operations on a thread of their own, so nothing else needs a turn during it.
     std::optional<Report> ExchangeReport(const Report& request);
-
-    // What runs between the slices of a reply wait (the window lets its events run); nothing
-    // when empty.
-    void setWhileWaiting(std::function<void()> whileWaiting) {
-        whileWaiting_ = std::move(whileWaiting);
-    }
 
     // Page writes: succeed when the tracker echoes the command code.
     bool WriteEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
@@ -100,6 +92,5 @@ class DeviceLink {
 
     HidTransport& transport_;
     std::string chosenPath_;
-    std::function<void()> whileWaiting_;
     State state_ = State::Closed;
 };

@@ -16,9 +16,6 @@ inline constexpr std::size_t kReportSize = 65;
 inline constexpr std::size_t kReplyPayloadSize = 64;
 // How long one exchange waits for the tracker's reply.
 inline constexpr int kReplyTimeoutMs = 1000;
-// The wait is made of reads this long at most, so that the program can do other things (let
-// its window handle events) between them while the tracker is slow or silent.
-inline constexpr int kReplySliceMs = 10;
 
 // Why a device path could not be opened, as far as it tells what to do about it.
 enum class OpenFailure {
@@ -75,6 +72,7 @@ class HidTransport {
 
     // Waits at most `timeoutMs` for one input report and copies its payload, without the
     // report number, into `payload`. Returns the number of bytes delivered, 0 when nothing came
-    // in time, or -1 on error (also when no device is open).
+    // in time, or -1 on error (also when no device is open). A wait cut short by a signal goes
+    // on for the time still left: a signal is never a missing reply.
     virtual int read(std::span<std::uint8_t, kReplyPayloadSize> payload, int timeoutMs) = 0;
 };

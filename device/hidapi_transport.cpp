@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cerrno>
+#include <chrono>
 
 namespace {
 
@@ -129,14 +130,25 @@ int HidapiTransport::read(std::span<std::uint8_t, kReplyPayloadSize> payload, in
         return -1;
     }
     // Returns the payload without the report number, 0 on timeout, -1 on error or unplug.
-    errno = 0;
-    const int read = hid_read_timeout(device_, payload.data(), payload.size(), timeoutMs);
-#ifndef _WIN32
+#ifdef _WIN32
+    return hid_read_timeout(device_, payload.data(), payload.size(), timeoutMs);
+#else
     // The wait is a poll(), which a caught signal (the tool's Ctrl+C, only noted) cuts short
-    // whatever the handler's flags: that is no reply yet, not a tracker gone.
-    if (read == -1 && errno == EINTR) {
-        return 0;
+    // whatever the handler's flags: the tracker may still answer, so the wait goes on for the
+    // time that is left, and a signal never turns into a missing reply.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (int left = timeoutMs;;) {
+        errno = 0;
+        const int read = hid_read_timeout(device_, payload.data(), payload.size(), left);
+        if (read != -1 || errno != EINTR) {
+            return read;
+        }
+        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (remaining.count() <= 0) {
+            return 0;
+        }
+        left = static_cast<int>(remaining.count());
     }
 #endif
-    return read;
 }

@@ -67,3 +67,17 @@ bool MemoryForm::isEnabled(std::string_view name) const {
 void MemoryForm::setEnabled(std::string_view name, bool on) {
     value(name).enabled = on;
 }
+
+void copySettings(const Form& from, Form& to) {
+    for (const SettingDef& s : settings()) {
+        if (s.isChoice()) {
+            to.setIndex(s.name, from.index(s.name));
+        } else {
+            to.setText(s.name, from.text(s.name));
+        }
+        to.setEnabled(s.name, from.isEnabled(s.name));
+    }
+    for (const ControlDef& c : controls()) {
+        to.setEnabled(c.name, from.isEnabled(c.name));
+    }
+}

@@ -34,3 +34,8 @@ class MemoryForm : public Form {
 
     std::unordered_map<std::string, Value> values_;
 };
+
+// Copies every setting's value, and the enabled state of every setting and named control, from
+// `from` to `to`: a snapshot of the window's settings for an operation to work on, and its
+// result back into the window.
+void copySettings(const Form& from, Form& to);

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -109,6 +113,19 @@ class RecordingDialogs : public DialogProvider {
     std::vector<QDialog*> modalWindows;
     std::vector<bool> modalWasHidden;
 };
+
+// Runs the window's events until its device operation, which runs on a thread of its own, has
+// ended and shown its outcome; fails the test when that takes a minute.
+inline void waitForOperation(MainWindow& window) {
+    QEventLoop loop;
+    QObject::connect(&window, &MainWindow::operationFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60'000, &loop, [&loop] {
+        ADD_FAILURE() << "the operation did not end";
+        loop.exit(1);
+    });
+    while (window.operationRunning() && loop.exec() == 0) {
+    }
+}
 
 // A main window with recording dialogs; `dialogs` stays owned by the window.
 struct TestWindow {

@@ -38,7 +38,11 @@ class DeviceCommandsTest : public ::testing::Test {
         w.show();
     }
 
-    void press(CommandButton button) { w.commandButton(button)->click(); }
+    // Presses `button` and waits until its operation, if it started one, has ended.
+    void press(CommandButton button) {
+        w.commandButton(button)->click();
+        waitForOperation(w);
+    }
 
     QStringList logLines() const {
         QStringList lines;
@@ -62,10 +66,13 @@ class DeviceCommandsTest : public ::testing::Test {
         return true;
     }
 
-    // Calls `check` on every exchange while an operation runs.
+    // Calls `check` on the window's thread at every exchange while an operation runs; the
+    // operation waits meanwhile.
     void onEveryExchange(std::function<void()> check) {
         tracker.setLatency(std::chrono::microseconds(1));
-        tracker.setWait([check = std::move(check)](std::chrono::microseconds) { check(); });
+        tracker.setWait([this, check = std::move(check)](std::chrono::microseconds) {
+            QMetaObject::invokeMethod(&w, check, Qt::BlockingQueuedConnection);
+        });
     }
 
     QTemporaryDir backups;
@@ -102,6 +109,7 @@ TEST_F(DeviceCommandsTest, RestoreShowsTheBackupAsksAndWritesItBack) {
         window->accept();  // the newest backup; the compare list closed
     };
     w.restoreButton()->click();
+    waitForOperation(w);
     EXPECT_EQ(shown, (QStringList{"BackupsWindow", "CompareWindow"}));
     ASSERT_EQ(dialogs.questions.size(), 1);
     EXPECT_TRUE(dialogs.questions[0].startsWith("Restore: Write the backup "));
@@ -109,6 +117,7 @@ TEST_F(DeviceCommandsTest, RestoreShowsTheBackupAsksAndWritesItBack) {
 
     dialogs.questionAnswer = true;
     w.restoreButton()->click();
+    waitForOperation(w);
     EXPECT_EQ(tracker.eeprom(), before);
     EXPECT_EQ(logLines().last(), "Eeprom write success");
     EXPECT_TRUE(allButtonsEnabled(true) && w.restoreButton()->isEnabled());
@@ -180,6 +189,7 @@ TEST_F(DeviceCommandsTest, StopEndsAReadADownloadOrTheEraseWaitAndChangesNothing
     old.close();
     dialogs.fileAnswer = path;
     dialogs.questionAnswer = true;  // yes, erase
+    dialogs.saveAnswer = SaveChoice::Discard;
     tracker.setErasePollsUntilDone(0);
     w.form().setText("Callsign", "SP3ABC");
     for (const auto& c : cases) {
@@ -322,6 +332,7 @@ TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
     w.form().setText("Callsign", "SP3ABC");
     press(CommandButton::SaveToFile);
     w.form().setText("Callsign", "OTHER");
+    dialogs.saveAnswer = SaveChoice::Discard;
     press(CommandButton::ReadFromFile);
     EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
     EXPECT_TRUE(dialogs.errors.isEmpty());
@@ -346,6 +357,7 @@ TEST_F(DeviceCommandsTest, CancelledFileDialogsDoNothing) {
          {CommandButton::SaveToFile, CommandButton::ReadFromFile, CommandButton::ReadMemory}) {
         dialogs.fileAnswer = std::nullopt;
         w.form().setText("Callsign", "SP3ABC");
+        w.keepSettings();  // no question before the file dialog
         press(button);
         EXPECT_EQ(dialogs.fileRequests.size(), 1u);
         dialogs.fileRequests.clear();
@@ -429,6 +441,7 @@ TEST(WindowAndTool, FailuresSayWhatHappenedAndWhatToDo) {
         attachCommands(*t.window, session);
         t.dialogs->questionAnswer = answer;
         t.window->commandButton(row.button)->click();
+        waitForOperation(*t.window);
         EXPECT_EQ(t.window->activityLog()->toPlainText().split('\n'), row.log);
 
         QByteArray said;

@@ -577,8 +577,6 @@ TEST_F(MainWindowTest, BoxesGoThroughTheProviderBetweenTheirLines) {
     EXPECT_EQ(w.chooseFile(FileDialog::SaveGpsLog), "/tmp/a.log");
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].setup.folder, "/opt/vm/logs");
-    const std::int64_t now = sink.now();
-    EXPECT_GT(now, 1'600'000'000);
 }
 
 }  // namespace

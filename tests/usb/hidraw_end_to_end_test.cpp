@@ -235,6 +235,14 @@ TEST_F(HidrawTest, EveryOperationThroughHidapi) {
              EXPECT_TRUE(read(record("hidraw0.events"))
                              .contains("no reply; the program waited at most 1000 ms\n"));
          }},
+        {"a wait cut short by a signal goes on for the time left: no page error",
+         one,
+         "eintr=3",
+         {"read-config", cfg},
+         0,
+         {"Page read: 3/256", "Page read: 4/256"},
+         {"hidraw0"},
+         {}},
         {"a short reply",
          one,
          "short=5",

@@ -18,6 +18,8 @@
 //   badsum=N                  exchange N's reply has its page sum one too high
 //   wrongpage=N               the page written in exchange N is acknowledged but stored with
 //                             a byte changed
+//   eintr=N                   the first wait for exchange N's reply is cut short by a signal
+//                             (poll fails with EINTR), as a caught Ctrl+C does
 //   unplug=N                  the tracker is pulled out after the reply to exchange N: the
 //                             next write fails with ENODEV and the node no longer opens
 //   erasepolls=N              the GPS memory erase reports done at status poll N (default 1)
@@ -82,6 +84,7 @@ struct Node {
     int openErrno = 0;
     int unplugAfter = 0;
     bool unplugged = false;
+    long interruptAt = 0;  // eintr=N
 
     int appFd = -1;    // the program's end while open
     int serveFd = -1;  // ours
@@ -178,6 +181,8 @@ std::array<Node, kNodes>& nodes() {
                 inject(Fault::BadPageSum);
             } else if (key == "wrongpage") {
                 inject(Fault::StoredWrongly);
+            } else if (key == "eintr") {
+                node->interruptAt = n;
             } else if (key == "unplug") {
                 node->unplugAfter = n;
             } else if (key == "erasepolls") {
@@ -375,6 +380,11 @@ int poll(struct pollfd* fds, nfds_t count, int timeout) {
         // or will never come.
         node->changed.wait_for(lock, std::chrono::seconds(10),
                                [node] { return node->gone || node->handled >= node->written; });
+        if (node->interruptAt > 0 && node->written == node->interruptAt) {
+            node->interruptAt = 0;
+            errno = EINTR;
+            return -1;
+        }
         if (!node->gone && node->lastUnanswered && node->handled >= node->written) {
             node->waitedMs += timeout;
             fds[0].revents = 0;

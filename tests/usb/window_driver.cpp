@@ -8,8 +8,8 @@
 //                    "dialog: TITLE: TEXT" line per message box, in the order they came
 //
 // Once the main window is on screen the button is clicked; every message box is written down
-// and closed with OK as soon as it is shown; when the click has returned and the window's
-// pending events have run, the report is written and the program is asked to quit.
+// and closed with OK as soon as it is shown; once the button is back as it was (its operation
+// has ended) and no box is open, the report is written and the program is asked to quit.
 #include <QApplication>
 #include <QFile>
 #include <QGenericPlugin>
@@ -51,11 +51,21 @@ class WindowDriver : public QObject {
         auto* button = window->findChild<QPushButton*>(button_);
         if (button == nullptr) {
             dialogLines_ << QStringLiteral("driver: no button named ") + button_;
-        } else {
-            button->click();
+            finish(window);
+            return;
         }
-        // Let whatever the click queued run before the report is taken.
-        QTimer::singleShot(0, this, [this, window] { finish(window); });
+        const QString caption = button->text();
+        button->click();
+        // The operation runs on a thread of its own: while it runs the button is disabled or
+        // says "Stop".
+        connect(&ended_, &QTimer::timeout, this, [this, window, button, caption] {
+            if (button->isEnabled() && button->text() == caption &&
+                QApplication::activeModalWidget() == nullptr) {
+                ended_.stop();
+                finish(window);
+            }
+        });
+        ended_.start(20);
     }
 
     void answerDialog() {
@@ -84,6 +94,7 @@ class WindowDriver : public QObject {
     QString report_;
     QTimer press_;
     QTimer dialogs_;
+    QTimer ended_;
     QStringList dialogLines_;
 };
 
