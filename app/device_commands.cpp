@@ -23,12 +23,12 @@ BackupPlan windowBackups(const DeviceSession& s) {
     return {s.backupFolder, QStringLiteral("\"Restore\u2026\"")};
 }
 
-// Shows the boxes of `outcome`; when it succeeded, the settings are kept as `kept` holds them.
-void showAndKeep(MainWindow& window, const Outcome& outcome, const Form& kept) {
-    window.showBoxes(outcome.boxes);
+// When `outcome` succeeded, the settings are kept as `kept` holds them; then its boxes show.
+void keepAndShow(MainWindow& window, const Outcome& outcome, const Form& kept) {
     if (outcome.ok) {
         window.keepSettings(kept);
     }
+    window.showBoxes(outcome.boxes);
 }
 
 void showBoxes(MainWindow& window, const Outcome& outcome) {
@@ -60,7 +60,7 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
             if (outcome.ok) {
                 copySettings(*read, window.form());
             }
-            showAndKeep(window, outcome, *read);
+            keepAndShow(window, outcome, window.form());
         });
 }
 
@@ -73,7 +73,7 @@ void Button_write_configClick(MainWindow& window, DeviceSession& s) {
         [&s, written, plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
             return writeConfiguration(s.link, sink, *written, s.writeImage, plan);
         },
-        [&window, written](const Outcome& outcome) { showAndKeep(window, outcome, *written); });
+        [&window, written](const Outcome& outcome) { keepAndShow(window, outcome, *written); });
 }
 
 void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
@@ -89,7 +89,7 @@ void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
 void Button_save_to_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::SaveConfig)) {
         const Outcome saved = exportConfiguration(window.form(), *path);
-        showAndKeep(window, saved, window.form());
+        keepAndShow(window, saved, window.form());
     }
 }
 
@@ -99,7 +99,7 @@ void Button_read_from_fileClick(MainWindow& window) {
     }
     if (const std::optional<QString> path = window.chooseFile(FileDialog::OpenConfig)) {
         const ImportOutcome imported = importConfiguration(window.form(), *path);
-        showAndKeep(window, imported, window.form());
+        keepAndShow(window, imported, window.form());
         // The file is loaded all the same; the log tells what of it was not.
         for (const UnreadValue& value : imported.unread) {
             window.sink().log(value.line());

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
+#include <utility>
 
 #include "app/app_info.h"
 #include "app/beacon_preview.h"
@@ -465,7 +466,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closeRequested_ = false;
-    if (!closeBySignal_ && settingsChanged()) {
+    const bool bySignal = std::exchange(closeBySignal_, false);
+    if (!bySignal && settingsChanged()) {
         sink_->flush();
         const SaveChoice choice = dialogs_->askToSave(
             this, QStringLiteral("Veltromark Configurator"),

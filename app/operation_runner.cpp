@@ -128,9 +128,7 @@ void OperationRunner::start(Work work, Finished finished) {
         QMetaObject::invokeMethod(
             this,
             [this, finished, outcome = std::move(outcome), thrown] {
-                deliver();
-                running_ = false;
-                finished(outcome, thrown);
+                finishWhenDelivered(finished, outcome, thrown);
             },
             Qt::QueuedConnection);
     });
@@ -161,20 +159,43 @@ void OperationRunner::post(const std::function<void()>& change) {
 void OperationRunner::deliverWhenDue() {
     if (sinceDelivery_.isValid() && sinceDelivery_.elapsed() < kFrameMs) {
         QTimer::singleShot(static_cast<int>(kFrameMs - sinceDelivery_.elapsed()), this,
-                           &OperationRunner::deliver);
+                           [this] { deliver(kLinesPerDelivery); });
         return;
     }
-    deliver();
+    deliver(kLinesPerDelivery);
 }
 
-void OperationRunner::deliver() {
+void OperationRunner::finishWhenDelivered(const Finished& finished, const Outcome& outcome,
+                                          std::exception_ptr thrown) {
+    if (!deliver(kLinesPerDelivery)) {
+        // The window's events run between the pieces of a long log.
+        QTimer::singleShot(0, this, [this, finished, outcome, thrown] {
+            finishWhenDelivered(finished, outcome, thrown);
+        });
+        return;
+    }
+    running_ = false;
+    finished(outcome, thrown);
+}
+
+bool OperationRunner::deliver(qsizetype limit) {
     QStringList lines;
     std::optional<std::pair<int, int>> progress;
+    bool rest = false;
     {
         const std::lock_guard lock(pendingMutex_);
-        lines.swap(pendingLines_);
+        if (pendingLines_.size() <= limit) {
+            lines.swap(pendingLines_);
+        } else {
+            lines = pendingLines_.first(limit);
+            pendingLines_.remove(0, limit);
+            rest = true;
+        }
         progress.swap(pendingProgress_);
-        deliveryPosted_ = false;
+        deliveryPosted_ = rest;
+    }
+    if (rest) {
+        QMetaObject::invokeMethod(this, &OperationRunner::deliverWhenDue, Qt::QueuedConnection);
     }
     for (const QString& line : lines) {
         display_.log(line);
@@ -184,6 +205,7 @@ void OperationRunner::deliver() {
     }
     display_.flush();
     sinceDelivery_.start();
+    return !rest;
 }
 
 bool OperationRunner::ask(const Question& question) {

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <optional>
 
@@ -58,11 +59,15 @@ class OperationRunner : public QObject {
     void declineQuestions() { declining_ = true; }
     bool decliningQuestions() const { return declining_; }
 
-    // Puts what the operation has reported so far in the window's sink and on screen.
-    void deliver();
+    // Puts what the operation has reported so far in the window's sink and on screen, at most
+    // `limit` lines of it; true when nothing is left.
+    bool deliver(qsizetype limit = std::numeric_limits<qsizetype>::max());
 
-    // Batches reach the window at most this often (one frame at 60 Hz).
+    // Batches reach the window at most this often (one frame at 60 Hz) ...
     static constexpr int kFrameMs = 16;
+    // ... and put at most this many lines on screen at a time, which takes a few
+    // milliseconds: a tracker that answers at once does not hold the window.
+    static constexpr qsizetype kLinesPerDelivery = 1000;
 
   private:
     class Sink;
@@ -72,6 +77,9 @@ class OperationRunner : public QObject {
     void post(const std::function<void()>& change);
     bool ask(const Question& question);
     void deliverWhenDue();
+    // Once every line is on screen, the operation has ended for the window.
+    void finishWhenDelivered(const Finished& finished, const Outcome& outcome,
+                             std::exception_ptr thrown);
 
     WindowSink& display_;
     Confirm answer_;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QEventLoop>
 #include <QString>
 #include <optional>
 #include <utility>
 
 #include "app/dialog_provider.h"
+#include "app/main_window.h"
 
 // Dialogs that never show: every file dialog answers with the benchmark's file. The questions
 // an operation asks before it starts get `goAhead`; the offer to show a downloaded track is
@@ -27,3 +29,12 @@ class BenchDialogs : public DialogProvider {
     QString path_;
     bool goAhead_;
 };
+
+// Runs the window's events until its device operation (on a thread of its own) has ended.
+inline void untilOperationEnds(MainWindow& window) {
+    QEventLoop loop;
+    QObject::connect(&window, &MainWindow::operationFinished, &loop, &QEventLoop::quit);
+    while (window.operationRunning()) {
+        loop.exec();
+    }
+}

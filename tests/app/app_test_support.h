@@ -81,8 +81,12 @@ class RecordingDialogs : public DialogProvider {
     bool question(QWidget*, const QString& title, const QString& text) override {
         questions << title + ": " + text;
         events << "question: " + title + ": " + text;
-        return questionAnswer;
+        if (onQuestion) {
+            onQuestion();
+        }
+        return questionAnswer && !questionCancelled;
     }
+    void cancelQuestion() override { questionCancelled = true; }
     SaveChoice askToSave(QWidget*, const QString& title, const QString& text) override {
         events << "ask to save: " + title + ": " + text;
         return saveAnswer;
@@ -101,6 +105,8 @@ class RecordingDialogs : public DialogProvider {
     }
 
     std::function<void()> onInformation;    // runs while an information box is up
+    std::function<void()> onQuestion;       // runs while a question box is up
+    bool questionCancelled = false;         // cancelQuestion() came while one was up
     std::function<void(QDialog*)> onModal;  // runs while a modal window is up
     QStringList informations;
     QStringList errors;

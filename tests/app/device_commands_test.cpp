@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,15 +17,21 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeWidget>
+#include <csignal>
 
 #include "app/device_commands.h"
 #include "app/field_marks.h"
 #include "app/sub_page_control.h"
+#include "app/termination_signals.h"
 #include "app/track_view_window.h"
 #include "app_test_support.h"
 #include "cli/cli_sink.h"
 #include "cli/command_line.h"
+#include "image/compare.h"
+#include "image/decoder.h"
 #include "operations/firmware_resource.h"
+#include "rules/startup_defaults.h"
+#include "settings/memory_form.h"
 #include "sim/simulated_tracker.h"
 
 namespace {
@@ -52,10 +60,16 @@ class DeviceCommandsTest : public ::testing::Test {
         return lines;
     }
 
-    // The seven command buttons, "Track…" and "Compare with file…"; `stop` is enabled.
+    // The seven command buttons, "Track…", "Compare with file…", "Restore…" and the buttons
+    // on the pages; `stop` is enabled.
     bool allButtonsEnabled(bool enabled, std::optional<CommandButton> stop = {}) const {
-        if (w.trackButton()->isEnabled() != enabled || w.compareButton()->isEnabled() != enabled) {
-            return false;
+        for (QWidget* other :
+             std::initializer_list<QWidget*>{w.trackButton(), w.compareButton(), w.restoreButton(),
+                                             w.findChild<QWidget*>("Button_special_strings"),
+                                             w.findChild<QWidget*>("Button_symbol_chooser")}) {
+            if (other->isEnabled() != enabled) {
+                return false;
+            }
         }
         for (int i = 0; i < kCommandButtons; ++i) {
             const auto button = static_cast<CommandButton>(i);
@@ -207,6 +221,7 @@ TEST_F(DeviceCommandsTest, StopEndsAReadADownloadOrTheEraseWaitAndChangesNothing
         EXPECT_EQ(logLines().last(), QString(c.lastLine).replace("%1", path)) << int(c.button);
         EXPECT_EQ(exchanges, c.stopAtExchange) << "no exchange after the Stop";
         EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
+        EXPECT_EQ(session.gps, GpsBuffer(kGpsMemorySize, 0)) << "the last download stays";
         EXPECT_FALSE(session.link.isOpen());
         EXPECT_TRUE(allButtonsEnabled(true));
     }
@@ -286,23 +301,137 @@ TEST_F(DeviceCommandsTest, TrackViewAfterADownloadShowsTheSameDriveFromEachInput
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join("; ").toStdString();
 }
 
-TEST_F(DeviceCommandsTest, ClosingDuringAnOperationWaitsForItsEnd) {
+// Closing during an operation: a read, a download or the erase wait stops as Stop does, a
+// write or an upload finishes; a pending question is answered No; the window closes once the
+// operation has ended, and only a close by the user then asks about changed settings.
+TEST_F(DeviceCommandsTest, ClosingDuringAnOperationFollowsOneRule) {
+    const QString waiting = "The window closes once the operation has ended.";
+    enum class By { User, Terminate, HangUp, UserAtTheQuestion };
+    const struct {
+        CommandButton button;
+        int closeAt;  // exchange
+        By by;
+        const char* lastLine;
+        int asksAfter;  // questions about changed settings once the operation has ended
+    } rows[] = {
+        {CommandButton::ReadConfig, 10, By::User, "Configuration read stopped before page 11/256.",
+         1},
+        {CommandButton::ReadMemory, 100, By::Terminate,
+         "GPS memory download stopped before page 101/16384.", 0},
+        {CommandButton::ReadMemory, 16384, By::User, "Tracker GPS memory read success.", 1},
+        {CommandButton::EraseMemory, 2, By::User,
+         "Erase wait stopped after poll 1/20. The tracker may still be erasing; its GPS memory "
+         "is not usable until it has finished.",
+         1},
+        {CommandButton::EraseMemory, 0, By::UserAtTheQuestion, "Erase cancelled.", 1},
+        {CommandButton::WriteConfig, 300, By::HangUp, "Eeprom write success", 0},
+        {CommandButton::WriteConfig, 300, By::User, "Eeprom write success", 0},  // kept
+        {CommandButton::UploadFirmware, 10, By::User, "Firmware upgrade success", 1},
+    };
+    QTemporaryDir dir;
+    dialogs.fileAnswer = dir.filePath("track.log");
+    dialogs.saveAnswer = SaveChoice::Discard;
+    tracker.setErasePollsUntilDone(0);
+    const auto asks = [this] { return dialogs.events.filter("ask to save").size(); };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lastLine);
+        w.show();
+        w.keepSettings();
+        w.form().setText("Position_status_text", QString("changed %1").arg(row.lastLine));
+        QFile::remove(*dialogs.fileAnswer);
+        dialogs.events.clear();
+        dialogs.questionAnswer = true;
+        dialogs.questionCancelled = false;
+        const int exchangesBefore = tracker.exchanges();
+        qsizetype asksAtClose = -1;
+        const auto close = [&] {
+            asksAtClose = asks();
+            if (row.by == By::User || row.by == By::UserAtTheQuestion) {
+                w.close();
+            } else {
+                watchTerminationSignals(&w, [this] { w.closeOnSignal(); });
+                std::raise(row.by == By::Terminate ? SIGTERM : SIGHUP);
+                QCoreApplication::processEvents();  // the signal's note reaches the window
+            }
+        };
+        int exchanges = 0;
+        onEveryExchange([&] {
+            if (++exchanges == row.closeAt) {
+                close();
+            }
+        });
+        dialogs.onQuestion = row.by == By::UserAtTheQuestion ? std::function<void()>(close)
+                                                             : std::function<void()>();
+        const qsizetype waitingBefore = logLines().count(waiting);
+        qsizetype asksAtEnd = -1;
+        QObject::connect(&w, &MainWindow::operationFinished, &w, [&] { asksAtEnd = asks(); });
+        press(row.button);
+        QObject::disconnect(&w, &MainWindow::operationFinished, &w, nullptr);
+        QCoreApplication::processEvents();  // the close that waited for the end
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGHUP, SIG_DFL);
+
+        EXPECT_EQ(logLines().last(), row.lastLine);
+        EXPECT_EQ(logLines().count(waiting), waitingBefore + 1);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(asksAtEnd, asksAtClose) << "no question before the operation has ended";
+        EXPECT_EQ(asks(), asksAtClose + row.asksAfter);
+        EXPECT_TRUE(dialogs.events.filter("Show the track").isEmpty());
+        if (row.by == By::UserAtTheQuestion) {
+            EXPECT_EQ(tracker.exchanges(), exchangesBefore) << "nothing sent after the No";
+        }
+    }
+}
+
+// While a write runs the settings take no keystroke and no pick; what counts as kept is what
+// the tracker now holds.
+TEST_F(DeviceCommandsTest, InputDuringAWriteChangesNothingAndWhatWasWrittenIsKept) {
+    auto* call = w.findChild<QLineEdit*>("Callsign");
+    auto* alias = w.findChild<QLineEdit*>("Alias2_name");  // on a sub-page
+    auto* ptt = w.findChild<QComboBox*>("Ptt");
+    w.form().setText("Callsign", "SP3ABC");
     int exchanges = 0;
-    bool visibleAfterClose = false;
     onEveryExchange([&] {
-        if (++exchanges == 10) {
-            w.close();
-            visibleAfterClose = w.isVisible();
+        if (++exchanges == 300) {
+            EXPECT_TRUE(w.form().isEnabled("Callsign")) << "the field's own state is kept";
+            QTest::keyClicks(call, "X");
+            QTest::keyClicks(alias, "X");
+            QTest::keyClick(ptt, Qt::Key_Down);
         }
     });
-    dialogs.questionAnswer = true;
-    press(CommandButton::UploadFirmware);
-    EXPECT_TRUE(visibleAfterClose);
-    EXPECT_EQ(exchanges, 1408) << "the upload ran to its end";
-    EXPECT_EQ(logLines().last(), "Firmware upgrade success");
-    EXPECT_TRUE(w.isVisible());
-    QCoreApplication::processEvents();  // the deferred close
-    EXPECT_FALSE(w.isVisible());
+    press(CommandButton::WriteConfig);
+    EXPECT_EQ(logLines().last(), "Eeprom write success");
+    EXPECT_EQ(call->text(), "SP3ABC");
+    EXPECT_EQ(alias->text(), "");
+    EXPECT_EQ(ptt->currentIndex(), setting("Ptt").defaultIndex);
+    EXPECT_FALSE(w.settingsChanged());
+    MemoryForm held;
+    applyStartupDefaults(held);
+    ASSERT_TRUE(DecodeImage(held, tracker.eeprom()).ok);
+    EXPECT_TRUE(compareSettings(w.form(), held).empty());
+}
+
+// "Read config" and "Read from file" over changed settings ask first; Cancel reads nothing.
+TEST_F(DeviceCommandsTest, ReadingOverChangedSettingsAsksFirst) {
+    QTemporaryDir dir;
+    dialogs.fileAnswer = dir.filePath("mine.cfg");
+    press(CommandButton::SaveToFile);
+    for (CommandButton button : {CommandButton::ReadConfig, CommandButton::ReadFromFile}) {
+        for (SaveChoice answer : {SaveChoice::Cancel, SaveChoice::Discard}) {
+            w.form().setText("Callsign", "SP3ABC");
+            dialogs.saveAnswer = answer;
+            dialogs.events.clear();
+            dialogs.fileRequests.clear();
+            const int opened = static_cast<int>(tracker.openedPaths().size());
+            press(button);
+            EXPECT_TRUE(dialogs.events.value(0).startsWith("ask to save: "));
+            const bool read = answer == SaveChoice::Discard;
+            EXPECT_EQ(w.form().text("Callsign") == "SP3ABC", !read);
+            EXPECT_EQ(static_cast<int>(tracker.openedPaths().size()) > opened,
+                      read && button == CommandButton::ReadConfig);
+            EXPECT_EQ(dialogs.fileRequests.empty(), !read || button == CommandButton::ReadConfig);
+        }
+    }
 }
 
 // Closing with changed settings asks; Cancel, or a save not done, keeps window and settings.

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEventLoop>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -102,6 +103,9 @@ int main(int argc, char** argv) {
     downloader.beaconPreview()->setGpsMemory(&session.gps);
     downloader.show();
     downloader.commandButton(CommandButton::ReadMemory)->click();
+    QEventLoop ended;  // the download runs on the operation thread
+    QObject::connect(&downloader, &MainWindow::operationFinished, &ended, &QEventLoop::quit);
+    ended.exec();
     if (auto* view = downloader.findChild<TrackViewWindow*>("TrackView")) {
         QApplication::processEvents();
         std::printf("track view %dx%d: %s\n", view->width(), view->height(),
