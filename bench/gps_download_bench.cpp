@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 10; ++i) {
         read->click();
         untilOperationEnds(window);
-    untilOperationEnds(window);
+        untilOperationEnds(window);
     }
     const long after = residentKiB();
     const int lines = window.activityLog()->blockCount() - linesBefore;

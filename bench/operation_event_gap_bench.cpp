@@ -190,9 +190,10 @@ int main(int argc, char** argv) {
          }},
     };
 
-    std::printf("How late the window handles an event posted every 4 ms (goal: p99 <= %.0f ms, "
-                "max <= baseline max + %.0f ms)\n",
-                kFrameMs, kFrameMs);
+    std::printf(
+        "How late the window handles an event posted every 4 ms (goal: p99 <= %.0f ms, "
+        "max <= baseline max + %.0f ms)\n",
+        kFrameMs, kFrameMs);
     bool met = true;
     int pagesAfterStop = 0;
     for (const bool loaded : {false, true}) {
@@ -214,9 +215,9 @@ int main(int argc, char** argv) {
             });
             const bool ok = late.p99 <= kFrameMs && late.max <= baseline.max + kFrameMs;
             met = met && ok;
-            std::printf(
-                "%-36s | %-6s | p99 %6.2f ms | max %6.2f ms | baseline max %6.2f ms%s\n",
-                run.name, condition, late.p99, late.max, baseline.max, ok ? "" : "  (over)");
+            std::printf("%-36s | %-6s | p99 %6.2f ms | max %6.2f ms | baseline max %6.2f ms%s\n",
+                        run.name, condition, late.p99, late.max, baseline.max,
+                        ok ? "" : "  (over)");
             std::printf("    %.2f s, %d exchanges; %s\n", clock.nsecsElapsed() / 1e9,
                         tracker.exchanges() - exchangesBefore, qPrintable(lastLine(window)));
             if (exchangesAtStop >= 0) {
