@@ -164,7 +164,8 @@ std::optional<QString> writeTemporary(ExclusiveFolder& dir, QByteArrayView bytes
                 break;
         }
     }
-    *failure = QStringLiteral("no free temporary name");
+    *failure =
+        QStringLiteral("%1: no free temporary name").arg(QDir::toNativeSeparators(dir.path()));
     return std::nullopt;
 }
 

@@ -29,6 +29,7 @@ class ExclusiveFolder {
     // Removes the name `name` (a link itself, never what it points to).
     bool remove(const QString& name);
 
+    QString path() const { return path_; }
     // "<path>: <reason>" of the last failure.
     QString failure() const { return failure_; }
 
