@@ -199,11 +199,14 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
     }
     window.sink().log(
         QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(chosen->path)));
-    // A restore is a write: no Stop.
+    // A restore is a write: no Stop. The window asked above, so the restore's own question
+    // is answered yes.
     window.runOperation(
         CommandButton::WriteConfig, false,
-        [&s, image = *image, plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
-            return restoreConfiguration(s.link, sink, image, plan);
+        [&s, source = RestoreSource{chosen->path, *image}, plan = windowBackups(s)](
+            ProgressSink& sink, const Confirm&) {
+            return restoreConfiguration(s.link, sink, source, plan,
+                                        [](const RestoreCheck&) { return true; });
         },
         [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }

@@ -193,9 +193,10 @@ const std::vector<Subcommand>& commands() {
          "Before every write-config, restore or \"Write config\" of the window, the tracker's "
          "configuration is read and kept as a backup file of its 8192 bytes in the user's data "
          "folder (~/.local/share/veltromark/backups; on Windows the local application data "
-         "folder), the last 50 of each tracker. Lists them newest first, one line each with "
-         "the time (UTC), callsign and SSID, firmware version, USB serial number, whether the "
-         "image was damaged and the file, separated by tabs.",
+         "folder), at least the newest 50 of each tracker. Each backup is numbered, one above the "
+         "highest in the folder, and ranks by that number whatever the clock said. Lists them "
+         "newest first, one line each with the time (UTC), callsign and SSID, firmware version, "
+         "USB serial number, whether the image was damaged and the file, separated by tabs.",
          {},
          {},
          false,
@@ -206,8 +207,10 @@ const std::vector<Subcommand>& commands() {
          "exactly as it is stored, as \"Restore\u2026\" of the window does: only to the "
          "firmware that write-config writes to and only an image of the configuration version "
          "this program writes, after a backup of what the tracker holds now, and read back to "
-         "check it. Asks first on a terminal; without one "
-         "it needs --yes. A backup marked damaged is named so in the question.",
+         "check it. Once the tracker is found and its configuration read, asks on a terminal, "
+         "saying whose backup it is and warning when it was made of a tracker with another USB "
+         "serial number or is marked damaged; without a terminal it needs --yes. The backup "
+         "being restored is never deleted to make room.",
          {{"BACKUP", "The backup to write."}},
          {},
          true,

@@ -908,24 +908,14 @@ int runRestore(Invocation& in) {
         in.sink.say(complaint(failure));
         return kExitFailed;
     }
-    const QString name = QFileInfo(path).fileName();
-    const QString question =
-        CheckImage(*image)
-            ? QStringLiteral(
-                  "Write the backup %1 to the tracker? It replaces the tracker's whole "
-                  "configuration; a backup of the present one is made first.")
-                  .arg(name)
-            : QStringLiteral(
-                  "The backup %1 is marked damaged: its checksum or end marker is "
-                  "wrong, so the tracker may not work with it. Write it to the "
-                  "tracker all the same?")
-                  .arg(name);
-    if (!confirmation(in, QStringLiteral("restore %1").arg(name))(
-            Question{QStringLiteral("Restore"), question})) {
-        return kExitFailed;
-    }
+    // The question comes once the tracker is found and its configuration read: it names the
+    // tracker's serial number where the backup was made of another one.
+    const Confirm ask =
+        confirmation(in, QStringLiteral("restore %1").arg(QFileInfo(path).fileName()));
     Tracker tracker(in);
     in.sink.log(QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(path)));
-    return status(
-        shown(in.sink, restoreConfiguration(tracker.link(), in.sink, *image, toolBackups())));
+    return status(shown(
+        in.sink,
+        restoreConfiguration(tracker.link(), in.sink, {path, *image}, toolBackups(),
+                             [&ask](const RestoreCheck& check) { return ask(check.question); })));
 }

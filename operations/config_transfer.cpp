@@ -1,6 +1,7 @@
 #include "operations/config_transfer.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <span>
 
@@ -8,6 +9,7 @@
 #include "image/encoder.h"
 #include "operations/config_backup.h"
 #include "operations/operation_support.h"
+#include "settings/visible_text.h"
 #include "version.h"
 
 namespace {
@@ -36,21 +38,26 @@ QString wayBack(const BackupPlan& plan, const Backup& backup) {
              QString(plan.restoreWith).replace(QLatin1String("%1"), backup.fileName()));
 }
 
-// Reads the tracker's configuration and keeps it in the backups folder. Nothing when it could
-// not be read or kept; the log says why.
-std::optional<Backup> backUp(ProgressSink& sink, DeviceLink& link, const BackupPlan& plan,
-                             std::uint32_t firmware) {
+// Reads the tracker's configuration for its backup. False when it could not be read; the log
+// says why.
+bool readForBackup(ProgressSink& sink, DeviceLink& link, ConfigImage& present) {
     sink.log("Backup: reading the tracker's configuration.");
-    ConfigImage image{};
     // Part of a write, which is never stopped half way.
-    if (readEeprom(sink, link, image, kNeverStop) != PageLoop::Complete) {
+    if (readEeprom(sink, link, present, kNeverStop) != PageLoop::Complete) {
         sink.log(
             "Backup read error: the tracker's configuration could not be read, so nothing "
             "was written.");
-        return std::nullopt;
+        return false;
     }
-    const SavedBackup saved = saveBackup(
-        plan.folder, image, {QString::fromStdString(link.serialNumber()), firmware}, sink.now());
+    return true;
+}
+
+// Keeps `present` in the backups folder, never deleting a file of `spared` to make room.
+// Nothing when it could not be kept; the log says why.
+std::optional<Backup> keep(ProgressSink& sink, const BackupPlan& plan, const ConfigImage& present,
+                           const TrackerIdentity& tracker, const QStringList& spared) {
+    const SavedBackup saved =
+        saveBackup(plan.folder, present, tracker, sink.now(), kBackupsKept, spared);
     if (!saved.backup) {
         sink.log("Backup error: " + saved.failure + ". Nothing was written.");
         return std::nullopt;
@@ -62,8 +69,66 @@ std::optional<Backup> backUp(ProgressSink& sink, DeviceLink& link, const BackupP
                    "checksum): " +
                        path
                  : "Backup saved: " + path);
+    for (const QString& removed : saved.removed) {
+        sink.log(QStringLiteral("Backup removed to make room (the newest %1 of each tracker are "
+                                "kept): %2")
+                     .arg(kBackupsKept)
+                     .arg(QDir::toNativeSeparators(removed)));
+    }
     return saved.backup;
 }
+
+// The serial number a backup's name gives, in words.
+QString serialWords(const Backup& backup) {
+    if (!backup.serial.isEmpty()) {
+        return QStringLiteral("USB serial number ") + backup.serial;
+    }
+    return backup.serialHash.isEmpty()
+               ? QStringLiteral("no USB serial number")
+               : QStringLiteral("a USB serial number without letters or digits");
+}
+
+// The restore's question, worded for the tracker that is open.
+RestoreCheck restoreCheck(const RestoreSource& source, const QString& serial,
+                          const ConfigImage& present) {
+    RestoreCheck check;
+    check.trackerSerial = serial;
+    check.present = present;
+    const QString name = QFileInfo(source.path).fileName();
+    QStringList lines;
+    if (const std::optional<Backup> b = parseBackupName(name)) {
+        lines << QStringLiteral("The backup %1 was made of %2 (%3) at %4 UTC.")
+                     .arg(name, b->station(), serialWords(*b),
+                          b->time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        check.otherTracker = !madeOf(*b, serial);
+        if (check.otherTracker) {
+            lines << QStringLiteral("Warning: it was made of another tracker; this one has %1.")
+                         .arg(serial.isEmpty() ? QStringLiteral("no USB serial number")
+                                               : "USB serial number " + visibleText(serial));
+        }
+    } else {
+        lines << QStringLiteral(
+                     "%1 is not named as a backup, so it does not say which tracker it was made "
+                     "of.")
+                     .arg(visibleText(name));
+    }
+    if (!CheckImage(source.image)) {
+        lines << QStringLiteral(
+            "It is marked damaged: its checksum or end marker is wrong, so the tracker may not "
+            "work with it.");
+    }
+    lines << QStringLiteral(
+        "Write it to the tracker? It replaces the tracker's whole configuration; a backup of "
+        "the present one is kept first.");
+    check.question = {QStringLiteral("Restore"), lines.join(QLatin1Char('\n'))};
+    return check;
+}
+
+// A restore's question, asked between reading the tracker's configuration and keeping it.
+struct RestoreAsk {
+    const RestoreSource& source;
+    const ConfirmRestore& confirm;
+};
 
 // Reads the 256 pages back and compares them with `written`: "Eeprom write success" only when
 // the tracker holds every byte that was sent. The read-back runs to its end like the write.
@@ -99,9 +164,10 @@ bool verify(ProgressSink& sink, DeviceLink& link, const ConfigImage& written,
 }
 
 // The write of "Write config" and of a restore, once the image is ready: the tracker's
-// firmware version checked, a backup made, the pages written and read back.
+// firmware version checked, its configuration read and (for a restore, once the user said
+// yes) kept, the pages written and read back.
 Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& image,
-                     const BackupPlan& plan) {
+                     const BackupPlan& plan, const RestoreAsk* restore = nullptr) {
     LinkCloser closer(link);
     if (!link.OpenDevice(sink)) {
         return sink.failure();
@@ -119,7 +185,20 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& i
             "upload new firmware using \"Upload firmware\" button.",
             *version / 100.0, kTrackerFirmwareVersion / 100.0)));
     }
-    const std::optional<Backup> backup = backUp(sink, link, plan, *version);
+    ConfigImage present{};
+    if (!readForBackup(sink, link, present)) {
+        return sink.failure();
+    }
+    const QString serial = QString::fromStdString(link.serialNumber());
+    QStringList spared;
+    if (restore != nullptr) {
+        if (!restore->confirm(restoreCheck(restore->source, serial, present))) {
+            sink.log("Restore cancelled.");
+            return sink.failure();
+        }
+        spared << restore->source.path;
+    }
+    const std::optional<Backup> backup = keep(sink, plan, present, {serial, *version}, spared);
     if (!backup) {
         return sink.failure();
     }
@@ -185,10 +264,10 @@ Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Form& fo
     return writeChecked(link, sink, writeImage, backups);
 }
 
-Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const ConfigImage& image,
-                             const BackupPlan& backups) {
+Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const RestoreSource& backup,
+                             const BackupPlan& backups, const ConfirmRestore& confirm) {
     OperationSink sink(outer);
-    const QString version = imageVersionText(image);
+    const QString version = imageVersionText(backup.image);
     if (version != QLatin1String(kConfigFormatVersion.data(), kConfigFormatVersion.size())) {
         return sink.failure(informationBox(
             QStringLiteral("The backup holds configuration version \"%1\"; this program writes "
@@ -196,5 +275,6 @@ Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const Config
                 .arg(version,
                      QLatin1String(kConfigFormatVersion.data(), kConfigFormatVersion.size()))));
     }
-    return writeChecked(link, sink, image, backups);
+    const RestoreAsk ask{backup, confirm};
+    return writeChecked(link, sink, backup.image, backups, &ask);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "image/image.h"
 #include "settings/outcome.h"
@@ -35,8 +36,29 @@ struct BackupPlan {
 Outcome writeConfiguration(DeviceLink& link, ProgressSink& sink, const Form& form,
                            ConfigImage& writeImage, const BackupPlan& backups);
 
+// A backup to write back: the file it was loaded from and its bytes.
+struct RestoreSource {
+    QString path;  // never deleted to make room for the backup the restore makes first
+    ConfigImage image{};
+};
+
+// What a restore asks once the tracker is open and its present configuration is read, before
+// anything is kept or written.
+struct RestoreCheck {
+    // Whose backup it is, a warning when it was made of another tracker (another USB serial
+    // number) or is marked damaged, and the question whether to write it. Titled "Restore".
+    Question question;
+    QString trackerSerial;      // the open tracker's USB serial number, empty when none
+    bool otherTracker = false;  // the backup's name gives another serial number
+    ConfigImage present{};      // what the tracker holds now, as read for its backup
+};
+// Answers the restore's question: true to keep the present configuration and write the backup.
+using ConfirmRestore = std::function<bool(const RestoreCheck&)>;
+
 // Writes a backup's image back to the tracker as it is stored, on the same terms as a write:
 // the matching firmware, a backup of what the tracker holds now, the check after it. Refuses
-// an image of a configuration version other than this program's.
-Outcome restoreConfiguration(DeviceLink& link, ProgressSink& sink, const ConfigImage& image,
-                             const BackupPlan& backups);
+// an image of a configuration version other than this program's before the tracker is opened.
+// Once the tracker's present configuration is read, `confirm` is asked; nothing is kept or
+// written when it says no ("Restore cancelled.").
+Outcome restoreConfiguration(DeviceLink& link, ProgressSink& sink, const RestoreSource& backup,
+                             const BackupPlan& backups, const ConfirmRestore& confirm);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <memory>
 
 #include "device/gps_record.h"
 #include "image/image.h"
@@ -602,8 +604,14 @@ TEST_F(CliTest, WriteConfigBacksUpAndRestoreWritesTheBackupBack) {
     const QString name = QFileInfo(backup).fileName();
     const CliRun refused = cli({"restore", name, "--simulate"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err.last(), "veltromark-cli: no terminal to ask whether to restore " + name +
-                                      ": give --yes to go ahead");
+    EXPECT_EQ(refused.err.mid(refused.err.size() - 2),
+              (QStringList{"veltromark-cli: no terminal to ask whether to restore " + name +
+                               ": give --yes to go ahead",
+                           "Restore cancelled."}));
+    // Nothing is asked before the tracker is found.
+    const CliRun absent = cli({"restore", name, "--simulate-fault", "absent"});
+    EXPECT_EQ(absent.err.mid(1, 1), QStringList{"Veltromark not found."});
+    EXPECT_EQ(absent.err.size(), 3);
     const CliRun restored = cli({"restore", name, "--simulate", "--yes"});
     EXPECT_EQ(restored.status, 0);
     EXPECT_EQ(restored.err.first(), "Restoring the backup " + backup + ".");
@@ -613,8 +621,32 @@ TEST_F(CliTest, WriteConfigBacksUpAndRestoreWritesTheBackupBack) {
     const CliRun cut = cli({"write-config", path("d.cfg"), "--simulate-fault", "unplug@276"});
     EXPECT_EQ(cut.status, 1);
     EXPECT_TRUE(cut.err.last().startsWith("The tracker now holds a partly written configuration."));
-    EXPECT_TRUE(cut.err.last().contains("\"veltromark-cli restore 20"))
+    EXPECT_TRUE(cut.err.last().contains("\"veltromark-cli restore 000003-20"))
         << cut.err.last().toStdString();
+}
+
+// Programs writing at the same time into one backups folder each keep their own backup.
+TEST_F(CliTest, ConcurrentWritersEachKeepABackup) {
+    ASSERT_EQ(cli({"defaults", path("d.cfg")}).status, 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", path("data"));
+    std::vector<std::unique_ptr<QProcess>> writers(8);
+    for (auto& writer : writers) {
+        writer = std::make_unique<QProcess>();
+        writer->setProcessEnvironment(env);
+        writer->start(VELTROMARK_CLI, {"write-config", path("d.cfg"), "--simulate"});
+    }
+    for (auto& writer : writers) {
+        EXPECT_TRUE(writer->waitForFinished(120'000) && writer->exitCode() == 0);
+    }
+    const QDir backups(path("data/veltromark/backups"));
+    const QStringList files =
+        backups.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    ASSERT_EQ(files.size(), 8) << files.join(' ').toStdString();
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_TRUE(files[i].startsWith(QString("00000%1-").arg(i + 1)));
+        EXPECT_EQ(read(backups.filePath(files[i])).size(), 8192);
+    }
 }
 
 TEST_F(CliTest, UploadFirmware) {

@@ -29,13 +29,20 @@ TEST(ConfigBackup, NamesAreSafeAndReadBack) {
         TrackerIdentity tracker;
         const char* name;
     } cases[] = {
-        {withStation("N0CALL", '7'), {"", 107}, "20270115T080000Z-N0CALL-7-fw107.bin"},
+        {withStation("N0CALL", '7'), {"", 107}, "000001-20270115T080000Z-N0CALL-7-fw107.bin"},
         {withStation("A/\\:*?", 'Z'),
          {"x y/z.\x01", std::nullopt},
-         "20270115T080000Z-A-X-snxyz.bin"},
+         "000001-20270115T080000Z-A-X-snxyz-h1d9c8ceb.bin"},
         {withStation("\0\0\0\0\0\0", '0', true),
          {"", 106},
-         "20270115T080000Z-NOCALL-0-fw106-damaged.bin"},
+         "000001-20270115T080000Z-NOCALL-0-fw106-damaged.bin"},
+        // Two serials that differ only where a name cannot follow them stay apart.
+        {withStation("N0CALL", '7'),
+         {"VM-0001", 107},
+         "000001-20270115T080000Z-N0CALL-7-snVM0001-hb4058e67-fw107.bin"},
+        {withStation("N0CALL", '7'),
+         {"VM_0001", 107},
+         "000001-20270115T080000Z-N0CALL-7-snVM0001-ha95d640b-fw107.bin"},
     };
     for (const auto& c : cases) {
         QTemporaryDir folder;
@@ -60,8 +67,8 @@ TEST(ConfigBackup, PrunedToTheLimitOldestFirstPerTracker) {
     const SavedBackup again = saveBackup(folder.path(), image, {"SERIAL1", 107}, kNoon + 60);
     const SavedBackup third = saveBackup(folder.path(), image, {"SERIAL1", 107}, kNoon + 60);
     ASSERT_TRUE(again.backup && third.backup);
-    EXPECT_EQ(third.backup->sequence, 2);
-    EXPECT_TRUE(third.backup->fileName().endsWith("-fw107-2.bin"));
+    EXPECT_EQ(third.backup->number, kBackupsKept + 5);
+    EXPECT_EQ(again.removed.size(), 1u);
 
     std::vector<std::int64_t> times;
     for (const Backup& b : listBackups(folder.path())) {
@@ -73,7 +80,7 @@ TEST(ConfigBackup, PrunedToTheLimitOldestFirstPerTracker) {
     EXPECT_EQ(times.back(), kNoon + 60);
 
     // A limit of none still keeps the backup just made.
-    ASSERT_TRUE(saveBackup(folder.path(), image, {"OTHER1", 107}, kNoon, 0).backup);
+    EXPECT_EQ(saveBackup(folder.path(), image, {"OTHER1", 107}, kNoon, 0).removed.size(), 1u);
     EXPECT_EQ(listBackups(folder.path()).size(), static_cast<std::size_t>(kBackupsKept) + 1);
 }
 

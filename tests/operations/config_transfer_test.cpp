@@ -1,7 +1,10 @@
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <map>
 
 #include "image/encoder.h"
 #include "operation_fixture.h"
@@ -154,6 +157,10 @@ class WriteConfig : public OperationTest {
     ConfigImage writeImage{};
     QTemporaryDir folder;
     BackupPlan plan{folder.path(), "\"Restore\u2026\""};
+    bool restore(const RestoreSource& backup) {
+        return host.run([&] { return restoreConfiguration(link, host, backup, plan, yes); }).ok;
+    }
+    static bool yes(const RestoreCheck&) { return true; }
 };
 
 TEST_F(WriteConfig, FullWriteBacksUpWritesAndVerifies) {
@@ -162,7 +169,7 @@ TEST_F(WriteConfig, FullWriteBacksUpWritesAndVerifies) {
     EXPECT_TRUE(run());
     ASSERT_EQ(backups().size(), 1u);
     const Backup backup = backups()[0];
-    EXPECT_EQ(backup.fileName(), "20270115T080000Z-SQ3VTM-9-fw107.bin");
+    EXPECT_EQ(backup.fileName(), "000001-20270115T080000Z-SQ3VTM-9-fw107.bin");
     EXPECT_EQ(stored(backup), before);
     QStringList want;
     want << kFound << "Backup: reading the tracker's configuration."
@@ -238,7 +245,7 @@ TEST_F(WriteConfig, UnplugAtPage20ThenRestoreGivesBackTheTrackersBytes) {
     host.clock += 60;
     ASSERT_EQ(backups().size(), 1u);
     const ConfigImage image = stored(backups()[0]);
-    EXPECT_TRUE(host.run([&] { return restoreConfiguration(link, host, image, plan); }).ok);
+    EXPECT_TRUE(restore({backups()[0].path, image}));
     EXPECT_EQ(sim.eeprom(), before);
     EXPECT_EQ(host.logLines.last(), "Eeprom write success");
     // The half-written image was kept too before the restore wrote over it.
@@ -286,11 +293,159 @@ TEST_F(WriteConfig, ABackupThatCannotBeMadeStopsTheWrite) {
 TEST_F(WriteConfig, RestoreWritesOnlyThisProgramsConfigurationVersion) {
     ConfigImage other = sim.eeprom();
     other[10] = '6';  // "v1.06"
-    EXPECT_FALSE(host.run([&] { return restoreConfiguration(link, host, other, plan); }).ok);
+    EXPECT_FALSE(restore({"x.bin", other}));
     EXPECT_EQ(host.informations,
               QStringList{"The backup holds configuration version \"v1.06\"; this program "
                           "writes only version \"v1.07\". Nothing was written."});
     EXPECT_TRUE(sim.requests().empty());
+}
+
+// What a folder holds: each name with its bytes' SHA-256, a link as "-> <target>".
+std::string sha256(QByteArrayView bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+}
+
+std::map<std::string, std::string> folderState(const QString& folder) {
+    std::map<std::string, std::string> state;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot)) {
+        QFile file(f.filePath());
+        state[f.fileName().toStdString()] =
+            f.isSymLink() ? "-> " + f.symLinkTarget().toStdString()
+                          : (file.open(QIODevice::ReadOnly) ? sha256(file.readAll()) : "?");
+    }
+    return state;
+}
+
+// 50 backups of the simulated tracker and a write or a restore of the oldest: which files are
+// there afterwards, byte for byte; and what a restore asked, once the tracker was read.
+TEST_F(WriteConfig, BackupFolderStates) {
+    enum Kind {
+        Numbered,
+        Future,
+        OlderForm,
+        Absent,
+        Declined,
+        Link,
+        Clash,
+        OtherSerial,
+        NoVersion,
+        NoBackupRead,
+        WriteCut,
+        BadReadBack
+    };
+    const std::map<Kind, SimulatedTracker::FaultRule> faults = {
+        {NoVersion, fault(Fault::NoReply, Command::FirmwareVersionQuery)},
+        {NoBackupRead, fault(Fault::NoReply, Command::EepromPageRead, 30)},
+        {WriteCut, fault(Fault::Unplug, Command::EepromPageWrite, 19)},
+        {BadReadBack, fault(Fault::StoredWrongly, Command::EepromPageWrite, 6)},
+    };
+    const auto name = [](std::int64_t n, std::int64_t t, const char* station = "SQ3VTM-9") {
+        Backup b = *parseBackupName(QString("20000101T000000Z-%1-fw107.bin").arg(station));
+        b.number = n;
+        b.time = QDateTime::fromSecsSinceEpoch(t, Qt::UTC);
+        return b.fileName();
+    };
+    const std::int64_t now = host.clock;
+    form.setText("Callsign", "SQ3VTM");  // a write keeps the tracker's station
+    form.setText("Ssid", "9");
+    const struct {
+        const char* name;
+        Kind kind;
+        int writes;  // 0: restore the oldest backup
+        bool ok;
+        QList<int> removed = {};         // which of the 50, 1-based
+        QList<std::int64_t> added = {};  // the new backups' numbers
+    } cases[] = {
+        {"restore the oldest", Numbered, 0, true, {}, {51}},
+        {"tracker absent", Absent, 0, false},
+        {"version query fails", NoVersion, 0, false},
+        {"backup read fails", NoBackupRead, 0, false},
+        {"restore declined", Declined, 0, false},
+        {"write cut", WriteCut, 0, false, {}, {51}},
+        {"read-back differs", BadReadBack, 0, false, {}, {51}},
+        {"clock set back", Future, 2, true, {1, 2}, {51, 52}},
+        {"summer time names", OlderForm, 1, true, {1}, {1}},
+        {"dangling link", Link, 1, true, {1}, {52}},
+        {"name clash", Clash, 1, true, {1}, {53}},
+        {"another tracker's", OtherSerial, 0, true, {}, {51}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedTracker sim;
+        DeviceLink link{sim};
+        RecordingSink host;
+        QTemporaryDir top;
+        const QDir dir(top.filePath("backups"));
+        ASSERT_TRUE(dir.mkpath("."));
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");  // 2026-03-29 02:30 is not a local time there
+        QStringList made;
+        std::vector<ConfigImage> images(50, sim.eeprom());
+        for (int i = 0; i < 50; ++i) {
+            images[i][4000] = static_cast<std::uint8_t>(i + 1);
+            const std::int64_t t = c.kind == Future ? now + 86400 * 365 + i : now - 3600 * 50 + i;
+            made << dir.filePath(
+                c.kind == OlderForm
+                    ? name(0, 1'774'751'400 + 3600 * i)  // 20260329T023000Z
+                    : name(i + 1, t,
+                           c.kind == OtherSerial ? "SQ3VTM-9-snVM0001-hb4058e67" : "SQ3VTM-9"));
+            QFile file(made.last());
+            ASSERT_TRUE(file.open(QIODevice::NewOnly) &&
+                        file.write(reinterpret_cast<const char*>(images[i].data()), 8192));
+        }
+        sim.setPresent(c.kind != Absent);
+        if (faults.contains(c.kind)) {
+            sim.injectFault(faults.at(c.kind));
+        }
+        // A link where the next backup would go; another program's backup and claim.
+        if (c.kind == Link) {
+            ASSERT_TRUE(QFile::link(top.filePath("elsewhere.bin"), dir.filePath(name(51, now))));
+        }
+        for (const QString& taken : {name(51, now, "OTHER-1"), QString("000052.claim")}) {
+            QFile file(dir.filePath(taken));
+            ASSERT_TRUE(c.kind != Clash || (file.open(QIODevice::NewOnly) && file.write("x")));
+        }
+        auto want = folderState(dir.path());
+        QString asked;
+        for (int r : c.removed) {
+            want.erase(QFileInfo(made[r - 1]).fileName().toStdString());
+        }
+        for (int i = 0; i < std::max(c.writes, 1); ++i) {
+            if (i < c.added.size()) {
+                want[name(c.added[i], now).toStdString()] =
+                    sha256(QByteArrayView(sim.eeprom().data(), 8192));
+            }
+            const BackupPlan plan{dir.path(), "R"};
+            const Outcome outcome = host.run([&] {
+                return c.writes > 0 ? writeConfiguration(link, host, form, writeImage, plan)
+                                    : restoreConfiguration(link, host, {made[0], images[0]}, plan,
+                                                           [&](const RestoreCheck& check) {
+                                                               asked = check.question.text;
+                                                               return c.kind != Declined;
+                                                           });
+            });
+            EXPECT_EQ(outcome.ok, c.ok);
+            EXPECT_EQ(sim.eeprom() == images[0], c.ok && c.writes == 0);
+            sim.replug();
+        }
+        EXPECT_EQ(folderState(dir.path()), want);
+        EXPECT_EQ(!asked.isEmpty(), c.writes == 0 && (!c.added.empty() || c.kind == Declined));
+        EXPECT_EQ(asked.contains("\nWarning: it was made of another tracker; this one has no USB "
+                                 "serial number.\n"),
+                  c.kind == OtherSerial);
+        EXPECT_EQ(asked.startsWith("The backup " + QFileInfo(made[0]).fileName() +
+                                   " was made of SQ3VTM-9 (no USB serial number) at "),
+                  !asked.isEmpty() && c.kind != OtherSerial);
+        // The log names each backup removed.
+        for (int r : c.removed) {
+            EXPECT_TRUE(host.logLines.contains(
+                "Backup removed to make room (the newest 50 of each tracker are kept): " +
+                QDir::toNativeSeparators(made[r - 1])));
+        }
+        EXPECT_FALSE(QFileInfo::exists(top.filePath("elsewhere.bin")));
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    }
 }
 
 TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
