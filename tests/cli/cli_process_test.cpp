@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -509,6 +510,7 @@ TEST_F(CliTest, QuietLeavesOnlyErrorsAndResults) {
 TEST_F(CliTest, JsonResultsParse) {
     ASSERT_EQ(cli({"defaults", path("a.cfg")}).status, 0);
     const QString bad = editedDefaults("bad.cfg", "TXdelay=250", "TXdelay=199");
+    const QString controls = editedDefaults("c1.cfg", "Status=", "Status=\xC2\x85\x7F\x1B");
     const QString place = "Radio \u203A TX delay [ms]";
     const struct {
         QStringList arguments;
@@ -526,6 +528,13 @@ TEST_F(CliTest, JsonResultsParse) {
          1,
          "differences",
          {{"setting", "Txdelay"}, {"place", place}, {"a", "250"}, {"b", "199"}}},
+        {{"diff", path("a.cfg"), controls, "--json"},
+         1,
+         "differences",
+         {{"setting", "Position_status_text"},
+          {"place", "Position reports \u203A Status text"},
+          {"a", ""},
+          {"b", "\u0085\u007F\u001B"}}},
         {{"list", "--json", "--simulate-fault=noopen"},
          0,
          "trackers",
@@ -539,6 +548,8 @@ TEST_F(CliTest, JsonResultsParse) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
         const CliRun run = cli(c.arguments);
         EXPECT_EQ(run.status, c.status);
+        // Every control character escaped, DEL and C1 too.
+        EXPECT_FALSE(run.out.contains('\x7F') || run.out.contains("\xC2\x85"));
         QJsonParseError error{};
         const QJsonDocument document = QJsonDocument::fromJson(run.out, &error);
         ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
@@ -666,3 +677,126 @@ TEST_F(CliTest, WithoutTheSimulatorTheFirstRealTrackerIsUsed) {
 }
 
 }  // namespace
+
+// A stop signal at an exact exchange (the simulated tracker raises it): a read, a download or
+// the erase wait stops there and writes no file; a write, a restore or an upload is finished,
+// and one not yet begun never begins; each ends with 130, and no temporary file is left.
+TEST_F(CliTest, StopSignalsStopReadsFinishWritesAndLeaveNoTemporaryFile) {
+    ASSERT_EQ(cli({"defaults", path("in.cfg")}).status, 0);
+    ASSERT_EQ(cli({"write-config", path("in.cfg"), "--simulate"}).status, 0);  // a backup
+    const QString backups = path("data/veltromark/backups");
+    const QString backup = QDir(backups).entryList(QDir::Files).value(0);
+    const QString interrupted = "veltromark-cli: interrupted; %1 was completed first.";
+    const struct {
+        QStringList arguments;
+        const char* fault;
+        QStringList tail;  // the last lines said
+    } cases[] = {
+        {{"read-config", path("out.cfg")},
+         "sigterm@100",
+         {"Page read: 100/256", "Configuration read stopped before page 101/256."}},
+        {{"read-gps", path("out.log")},
+         "sigterm@100",
+         {"Page read: 100/16384", "GPS memory download stopped before page 101/16384."}},
+        {{"erase-gps", "--yes"},
+         "sigterm@2",
+         {"waiting for chip erase...",
+          "Erase wait stopped after poll 1/20. The tracker may still be erasing; its GPS memory "
+          "is not usable until it has finished."}},
+        {{"erase-gps", "--yes"}, "sigterm@0", {kFound, "Erase cancelled."}},
+        {{"write-config", path("in.cfg")},
+         "sigterm@300",
+         {"Eeprom write success", interrupted.arg("write-config")}},
+        {{"write-config", path("in.cfg")},
+         "sigterm@100",
+         {"Configuration write stopped before page 1/256; the tracker's configuration was not "
+          "changed."}},
+        {{"upload-firmware", "--yes", "--simulate"},
+         "sigterm@5",
+         {"Firmware upgrade success", interrupted.arg("upload-firmware")}},
+        {{"restore", backup, "--yes"},
+         "sigterm@300",
+         {"Eeprom write success", interrupted.arg("restore")}},
+        {{"read-gps", path("out.log")},
+         "sigint@50",
+         {"Page read: 50/16384", "GPS memory download stopped before page 51/16384."}},
+#ifndef Q_OS_WIN
+        {{"write-config", path("in.cfg")},
+         "sighup@300",
+         {"Eeprom write success", interrupted.arg("write-config")}},
+        {{"upload-firmware", "--yes", "--simulate"},
+         "sigquit@3",
+         {"Firmware upgrade success", interrupted.arg("upload-firmware")}},
+#endif
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.arguments.join(' ') + " " + c.fault).toStdString());
+        const CliRun run = cli(c.arguments + QStringList{"--simulate-fault", c.fault});
+        EXPECT_EQ(run.status, 130);
+        EXPECT_EQ(run.err.mid(run.err.size() - c.tail.size()), c.tail);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"in.cfg"});
+        for (const QString& file : QDir(backups).entryList(QDir::Files)) {
+            EXPECT_TRUE(file.endsWith(".bin")) << file.toStdString();
+        }
+    }
+
+#ifndef Q_OS_WIN
+    // A closed standard error (a reader that has gone) stops the printing, not the write: with
+    // SIGPIPE the tool would end at the pipe's first write after the reader left.
+    QProcess pipe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", dir.filePath("data"));
+    pipe.setProcessEnvironment(env);
+    pipe.start("bash", {"-c",
+                        "set -o pipefail; \"$0\" write-config \"$1\" --simulate 2>&1 | head -n 5 "
+                        ">/dev/null",
+                        VELTROMARK_CLI, path("in.cfg")});
+    ASSERT_TRUE(pipe.waitForFinished(120'000));
+    EXPECT_EQ(pipe.exitCode(), 0);
+#endif
+}
+
+// A file that lacks keys or holds a value that cannot be read: check names each and exits 1,
+// write-config refuses it (saying so also with --quiet) and --accept-defaults writes it. A
+// file of another version may lack keys: they are named, and it is written.
+TEST_F(CliTest, FilesThatLackValuesAreRefusedUnlessDefaultsAreAccepted) {
+    ASSERT_EQ(cli({"defaults", path("full.cfg")}).status, 0);
+    const QByteArray full = read(path("full.cfg"));
+    const struct {
+        QByteArray text;
+        QString named;  // in the first line of check
+        bool refused;
+    } cases[] = {
+        {full.left(2500), "[Telemetry] Teledata_path1_string is not in the file;", true},
+        {full.left(full.indexOf("[Radio]")), "[Radio] Callsign is not in the file;", true},
+        {full.left(2500).replace("Version=v1.07", "Version=v1.06"), "Teledata_path1_string", false},
+        {QByteArray(full).replace("TXdelay=250", "TXdelay=5OO"), "TXdelay=5OO is not a whole",
+         true},
+        {QByteArray(full).replace("Status=", "Status=Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"),
+         "Status text - characters the tracker cannot store: \u017C \u0142 \u0107", true},
+        {QByteArray(full).replace("Callsign=NOCALL", "Callsign=A>B:C"),
+         "Callsign - not a call (A-Z, 0-9, up to 6).", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        write(path("f.cfg"), c.text);
+        const CliRun check = cli({"check", path("f.cfg")});
+        EXPECT_EQ(check.status, c.refused ? 1 : 0);
+        EXPECT_TRUE(QString::fromUtf8(check.out).section('\n', 0, 0).contains(c.named))
+            << check.out.left(300).toStdString();
+        const CliRun refused = cli({"write-config", "--quiet", path("f.cfg"), "--simulate"});
+        EXPECT_EQ(refused.status, c.refused ? 1 : 0);
+        EXPECT_TRUE(refused.errRaw.contains(c.named.toUtf8()));
+        const bool unread = !c.named.contains(" - ");  // not a value "Write config" refuses
+        EXPECT_EQ(refused.err.last().endsWith(
+                      "nothing was written. Give --accept-defaults to write the defaults in "
+                      "their place."),
+                  c.refused && unread);
+        if (c.refused && unread) {
+            const CliRun accepted =
+                cli({"write-config", path("f.cfg"), "--simulate", "--accept-defaults"});
+            EXPECT_EQ(accepted.status, 0);
+            EXPECT_EQ(accepted.err.last(), "Eeprom write success");
+        }
+    }
+}
