@@ -50,11 +50,13 @@ bool writeDespiteDefaults(MainWindow& window) {
 }
 
 // Shows the boxes of `outcome`; when it succeeded, the settings are kept as `kept` holds them.
+// The settings are kept first: a box waits for the user, and a close meanwhile (the program
+// asked to quit) must not find them changed.
 void showAndKeep(MainWindow& window, const Outcome& outcome, const Form& kept) {
-    window.showBoxes(outcome.boxes);
     if (outcome.ok) {
         window.keepSettings(kept);
     }
+    window.showBoxes(outcome.boxes);
 }
 
 void showBoxes(MainWindow& window, const Outcome& outcome) {
