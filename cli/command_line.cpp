@@ -77,10 +77,10 @@ const std::vector<Subcommand>& commands() {
          "Loads the configuration file onto the start-up settings as \"Read from file\" does "
          "and checks every setting by the rules of \"Write config\". First comes each value the "
          "file holds but could not give (not a whole number, an item outside its list, a "
-         "damaged section or key line) or lacks, then each problem, one line each, \"page \u203A "
-         "\u2026 "
-         "\u203A label: message\", in the order \"Write config\" meets them; the exit status is "
-         "1 when there is any, 0 when the file would be written as it is.",
+         "damaged section or key line) or lacks, then each problem, one line each, "
+         "\"page \u203A \u2026 \u203A label: message\", in the order \"Write config\" meets "
+         "them; the exit status is 1 when write-config would refuse the file, 0 when it would be "
+         "written as it is (a file of another version may lack keys).",
          {{"IN.cfg", "The configuration file to check."}},
          {},
          false,
