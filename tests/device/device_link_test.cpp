@@ -8,8 +8,9 @@
 
 namespace {
 
-constexpr const char* kNotFoundHint =
-    "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+// What the link's owner tells its user to check, one hint per failure.
+const OpenHints kHints{"Check the cable.", "Install the udev rule.", "Close the other program.",
+                       "Plug it in again."};
 
 // A transport that answers from a script and records what the link did with it.
 class ScriptedTransport : public HidTransport {
@@ -100,7 +101,7 @@ class DeviceLinkTest : public ::testing::Test {
 
     ScriptedTransport transport;
     RecordingSink host;
-    DeviceLink link{transport};
+    DeviceLink link{transport, kHints};
 };
 
 TEST_F(DeviceLinkTest, OpenDeviceFindsTheTrackerByItsIds) {
@@ -118,7 +119,11 @@ TEST_F(DeviceLinkTest, OpenDeviceWithoutTrackerLogsNotFound) {
     EXPECT_FALSE(link.OpenDevice(host));
     EXPECT_FALSE(link.isOpen());
     EXPECT_TRUE(transport.opened.empty());
-    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", kNotFoundHint}));
+    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", "Check the cable."}));
+
+    RecordingSink bare;  // an owner that gives no hint
+    EXPECT_FALSE(DeviceLink(transport).OpenDevice(bare));
+    EXPECT_EQ(bare.logLines, QStringList{"Veltromark not found."});
 }
 
 TEST_F(DeviceLinkTest, OnlyTheFirstOfTwoTrackersIsOpened) {
@@ -154,22 +159,25 @@ TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
 TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
     const struct {
         std::string reason;
+        OpenFailure failure;
         QString line;
+        QString hint;
     } cases[] = {
-        {"permission denied", "Cannot open the device: permission denied."},
-        {"it is in use by another program.",
-         "Cannot open the device: it is in use by another program."},
-        {"", "Cannot open the device: the system refused access."},
+        {"permission denied", OpenFailure::PermissionDenied,
+         "Cannot open the device: permission denied.", "Install the udev rule."},
+        {"it is in use by another program.", OpenFailure::InUse,
+         "Cannot open the device: it is in use by another program.", "Close the other program."},
+        {"", OpenFailure::Other, "Cannot open the device: the system refused access.",
+         "Plug it in again."},
     };
     for (const auto& c : cases) {
         RecordingSink host;
         ScriptedTransport transport;
-        transport.openResult = {false, c.reason};
-        DeviceLink link(transport);
+        transport.openResult = {false, c.reason, c.failure};
+        DeviceLink link(transport, kHints);
         EXPECT_FALSE(link.OpenDevice(host));  // nothing can be exchanged: the operation ends
         EXPECT_EQ(host.logLines,
-                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line,
-                               "Unplug the tracker, plug it in again and try again."}));
+                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line, c.hint}));
         EXPECT_FALSE(link.QueryFirmwareVersion());
         EXPECT_TRUE(transport.written.empty());
         link.CloseDevice();
