@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -19,6 +20,7 @@
 class BeaconPreview;
 class QDialog;
 class QLabel;
+class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -148,6 +150,16 @@ class MainWindow : public QWidget {
     void showSetting(std::string_view setting);
     QProgressBar* progressBar() const { return progress_; }
 
+    // The status line below the log: which tracker the window read last, by its USB serial
+    // number (`identity`: the number, or "simulated"; empty when it has none) and its
+    // firmware version in hundredths (none when it did not say).
+    void showTracker(const QString& identity, std::optional<std::uint32_t> firmware);
+    QLabel* trackerStatus() const { return trackerStatus_; }
+    // Help › About: the program's version, the configuration format's and those of Qt and
+    // hidapi, in a box.
+    void showAbout();
+    QMenuBar* menuBar() const { return menuBar_; }
+
   signals:
     // A device operation has ended and its outcome has been shown.
     void operationFinished();
@@ -161,6 +173,7 @@ class MainWindow : public QWidget {
 
   private:
     QWidget* buildCommandGroups();
+    QMenuBar* buildMenuBar();
     void buildPages();
     void connectHandlers();
     void runCommand(CommandButton button);
@@ -186,6 +199,8 @@ class MainWindow : public QWidget {
     std::map<std::string, QLabel*, std::less<>> labels_;
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* trackerStatus_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
     QDialog* specialStrings_ = nullptr;
     FieldMarks* marks_ = nullptr;
     BeaconPreview* beaconPreview_ = nullptr;
@@ -195,6 +210,10 @@ class MainWindow : public QWidget {
     std::optional<CommandButton> stopButton_;
     // The command button pressed for the running operation (none for a restore).
     std::optional<CommandButton> pressed_;
+    // The running operation was asked to stop, or one of its questions was answered No: it
+    // ends as the user wanted, with no box about its failure.
+    bool stopRequested_ = false;
+    bool declined_ = false;
     bool closeRequested_ = false;
     bool closeBySignal_ = false;
     std::vector<QString> keptSettings_;

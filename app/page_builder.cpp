@@ -39,6 +39,7 @@ using layout::Field;
 using layout::Node;
 
 constexpr int kLongestField = 40;  // no text field is shown wider than this many characters
+constexpr int kGrowingField = 20;  // text fields this long or longer grow with the window
 
 bool isSeparator(std::string_view part) {
     return part == layout::kDash || part == layout::kComma;
@@ -163,6 +164,15 @@ QWidget* PageBuilder::control(std::string_view name, QWidget* owner) {
             auto* edit = new LimitedLineEdit(s->maxLength, owner);
             edit->setFixedWidth(textFieldWidth(edit, std::min(s->maxLength, kLongestField)));
             edit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+            if (s->maxLength >= kGrowingField) {
+                // A long text takes the room a larger window has, up to what shows it whole
+                // in capitals.
+                const QFontMetrics fm = edit->fontMetrics();
+                edit->setMaximumWidth(edit->minimumWidth() +
+                                      fm.horizontalAdvance(QString(s->maxLength, u'W')) -
+                                      fm.horizontalAdvance(QString(s->maxLength, u'0')));
+                edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+            }
             widget = edit;
         } else {
             auto* combo = new ChoiceBox(owner);
@@ -285,21 +295,24 @@ void PageBuilder::addFields(QBoxLayout* parent, const Node& node, QWidget* owner
                 } else if (labelWidget) {
                     flow->addWidget(labelWidget);
                 }
-                flow->addLayout(value);
+                flow->addLayout(value, wide ? 1 : 0);
             } else {
                 if (stacked) {
                     grid->addLayout(stacked, r, 2 * f);
                 } else if (labelWidget) {
                     grid->addWidget(labelWidget, r, 2 * f);
                 }
-                grid->addLayout(value, r, 2 * f + 1, Qt::AlignLeft);
-                if (!wide) {
+                if (wide) {
+                    grid->addLayout(value, r, 2 * f + 1);
+                    grid->setColumnStretch(2 * f + 1, 1);
+                } else {
+                    grid->addLayout(value, r, 2 * f + 1, Qt::AlignLeft);
                     value->addStretch(1);
                 }
             }
         }
-        if (flow != nullptr && !wide) {
-            flow->addStretch(1);
+        if (flow != nullptr) {
+            flow->addStretch(1);  // a growing field that reached its width leaves the rest
         }
         widestRow = std::max(widestRow, static_cast<int>(fieldRow.size()));
     }

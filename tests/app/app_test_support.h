@@ -6,11 +6,14 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -53,7 +56,17 @@ inline QApplication& testApplication() {
         // Backups of a test's writes and the program's own settings go to test folders, never
         // to the user's.
         QStandardPaths::setTestModeEnabled(true);
-        return new QApplication(argc, argv);
+        auto* made = new QApplication(argc, argv);
+        // Every window is laid out in the one font the tests carry (see CMakeLists.txt), so
+        // that no size depends on the fonts the machine holds.
+        const int font =
+            QFontDatabase::addApplicationFont(QStringLiteral(":/test-fonts/DejaVuSans.ttf"));
+        if (font < 0) {
+            std::fprintf(stderr, "the test font could not be loaded\n");
+            std::abort();
+        }
+        QApplication::setFont(QFont(QFontDatabase::applicationFontFamilies(font).value(0), 9));
+        return made;
     }();
     return *app;
 }

@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,13 +100,14 @@ class DeviceCommandsTest : public ::testing::Test {
 };
 
 TEST_F(DeviceCommandsTest, ReadConfigFillsTheWindow) {
+    session.simulated = true;
+    EXPECT_EQ(w.trackerStatus()->text(), "No tracker read yet.");
     press(CommandButton::ReadConfig);
-    const QStringList lines = logLines();
-    ASSERT_EQ(lines.size(), 1 + 256 + 2);
-    EXPECT_EQ(lines.first(), "Veltromark found, vid: Vid_0483, pid: A04D");
-    EXPECT_EQ(lines[256], "Page read: 256/256");
-    EXPECT_EQ(lines[257], "Eeprom read success.");
+    const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
+    EXPECT_EQ(logLines(),
+              (QStringList{found, "Page read: 256/256", "Eeprom read success.", found}));
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware version: 1.07"});
+    EXPECT_EQ(w.trackerStatus()->text(), "Tracker: simulated, firmware 1.07");
     EXPECT_EQ(w.form().text("Callsign"), "SQ3VTM");
     EXPECT_FALSE(w.settingsChanged());  // closing does not ask
     EXPECT_EQ(w.progressBar()->maximum(), 256);
@@ -142,13 +145,14 @@ TEST_F(DeviceCommandsTest, LogIsOnScreenBeforeADialogShows) {
     dialogs.onInformation = [&] { onScreen = logLines(); };
     press(CommandButton::ReadConfig);
     EXPECT_EQ(dialogs.informations, QStringList{"Firmware version: 1.07"});
-    ASSERT_EQ(onScreen.size(), 259);
+    ASSERT_EQ(onScreen.size(), 4);  // the page lines on one
     EXPECT_EQ(onScreen.last(), "Veltromark found, vid: Vid_0483, pid: A04D");
 
     tracker.setFirmwareVersion(106);
     press(CommandButton::WriteConfig);
     EXPECT_TRUE(dialogs.informations.last().startsWith("Uncompatible firmware version:"));
-    EXPECT_EQ(onScreen.size(), 260);
+    EXPECT_EQ(onScreen.size(), 5);
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << "the refusal's own box, and no other";
 }
 
 TEST_F(DeviceCommandsTest, LongOperationsDisableTheButtonsAndEnableThemAgain) {
@@ -217,7 +221,9 @@ TEST_F(DeviceCommandsTest, StopEndsAReadADownloadOrTheEraseWaitAndChangesNothing
             }
         });
         press(c.button);
-        EXPECT_EQ(during, (QStringList{"&Stop", "1"}));
+        EXPECT_EQ(during, (QStringList{"Sto&p", "1"}));
+        EXPECT_EQ(w.progressBar()->value(), 0) << "the bar starts again";
+        EXPECT_TRUE(dialogs.errors.isEmpty()) << "a stop is no failure to tell of";
         EXPECT_EQ(logLines().last(), QString(c.lastLine).replace("%1", path)) << int(c.button);
         EXPECT_EQ(exchanges, c.stopAtExchange) << "no exchange after the Stop";
         EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
@@ -230,19 +236,28 @@ TEST_F(DeviceCommandsTest, StopEndsAReadADownloadOrTheEraseWaitAndChangesNothing
     EXPECT_EQ(old.readAll(), "yesterday\r\n");
 }
 
-TEST_F(DeviceCommandsTest, GpsDownloadThroughTheWindowKeepsEveryLineInOrder) {
+TEST_F(DeviceCommandsTest, GpsDownloadThroughTheWindowCountsUpOnOneLine) {
     QTemporaryDir dir;
     const QString path = dir.filePath("track.log");
     dialogs.fileAnswer = path;
     int disabledDuring = 0;
-    onEveryExchange([&] { disabledDuring += allButtonsEnabled(false, CommandButton::ReadMemory); });
+    int exchanges = 0;
+    QString barHalfWay;
+    onEveryExchange([&] {
+        disabledDuring += allButtonsEnabled(false, CommandButton::ReadMemory);
+        if (++exchanges == 8192) {
+            barHalfWay = w.progressBar()->text();
+        }
+    });
     press(CommandButton::ReadMemory);
-    const QStringList lines = logLines();
-    ASSERT_EQ(lines.size(), 1 + 16384 + 1);
-    for (int n = 1; n <= 16384; ++n) {
-        ASSERT_EQ(lines[n], QString("Page read: %1/16384").arg(n));
-    }
-    EXPECT_EQ(lines.last(), "Tracker GPS memory read success.");
+    // The page lines count up on one line.
+    EXPECT_EQ(logLines(),
+              (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", "Page read: 16384/16384",
+                           "Tracker GPS memory read success."}));
+    EXPECT_TRUE(QRegularExpression("^\\d+% \u2013 \\d+ of 16384 pages( \u2013 \\d+ s left)?$")
+                    .match(barHalfWay)
+                    .hasMatch())
+        << barHalfWay.toStdString();
     EXPECT_EQ(disabledDuring, 16384);
     EXPECT_TRUE(allButtonsEnabled(true));
     EXPECT_EQ(w.progressBar()->maximum(), 2048);
@@ -505,8 +520,10 @@ TEST_F(DeviceCommandsTest, DefaultBuildCarriesNoFirmware) {
     EXPECT_TRUE(allButtonsEnabled(true));
 }
 
-// The window and the tool say the same lines and the tool exits with 1. Questions are answered
-// No (but in the upload cut short), so that one asked where none should be shows.
+// The window and the tool say the same lines (the window's page lines on one line each run, its
+// own words for a tracker not found) and the tool exits with 1; the window says a failure in a
+// box as well. Questions are answered No (but in the upload cut short), so that one asked where
+// none should be shows.
 TEST(WindowAndTool, FailuresSayWhatHappenedAndWhatToDo) {
     const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
     const QString readError = "Eeprom read error. Please reload configuration.";
@@ -518,36 +535,57 @@ TEST(WindowAndTool, FailuresSayWhatHappenedAndWhatToDo) {
         return lines + tail;
     };
     using B = CommandButton;
+    const auto folded = [&found](const char* what, int last, int total, QStringList tail) {
+        return QStringList{found, QStringLiteral("%1: %2/%3").arg(what).arg(last).arg(total)} +
+               tail;
+    };
+    const QString permission =
+        "The udev rule 70-veltromark.rules gives you access to the tracker: the package "
+        "installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo udevadm control "
+        "--reload-rules\", then unplug the tracker and plug it in again.";
+    const QString inUse = "Close the other program that has the tracker open, then try again.";
+    const QString notFound = windowOpenHints().notFound;
+    EXPECT_TRUE(notFound.contains("cable") && !notFound.contains("veltromark-cli"));
+    const QString cutShort =
+        "Firmware upgrade incomplete: the tracker now holds partial firmware. Uploading the "
+        "firmware again puts it right.";
     const struct {
         QString fault;  // --simulate-fault
         CommandButton button;
-        QStringList log;  // the whole activity log, and all the tool says
+        QStringList log;        // all the tool says
+        QStringList windowLog;  // the window's activity log, when it differs
+        QString box;            // the window's box about the failure
     } rows[] = {
         {"noopen",
          B::ReadConfig,
-         {found, "Cannot open the device: permission denied.",
-          "The udev rule 70-veltromark.rules gives you access to the tracker: the package "
-          "installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo udevadm control "
-          "--reload-rules\", then unplug the tracker and plug it in again."}},
+         {found, "Cannot open the device: permission denied.", permission},
+         {},
+         "Read config: Cannot open the device: permission denied.\n" + permission},
         {"busy",
          B::EraseMemory,
-         {found, "Cannot open the device: it is in use by another program.",
-          "Close the other program that has the tracker open, then try again."}},
+         {found, "Cannot open the device: it is in use by another program.", inUse},
+         {},
+         "Erase: Cannot open the device: it is in use by another program.\n" + inUse},
         {"absent",
          B::UploadFirmware,
          {"Veltromark not found.",
-          "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees."}},
+          "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees."},
+         {"Veltromark not found.", notFound},
+         "Upload firmware: Veltromark not found.\n" + notFound},
         {"badsum@3", B::ReadConfig,
-         withPages("Page read", 2, 256, {"Page read error: 3/256", readError})},
+         withPages("Page read", 2, 256, {"Page read error: 3/256", readError}),
+         folded("Page read", 2, 256, {"Page read error: 3/256", readError}),
+         "Read config: Page read error: 3/256\n" + readError},
         {"badsum@41", B::ReadConfig,
-         withPages("Page read", 40, 256, {"Page read error: 41/256", readError})},
+         withPages("Page read", 40, 256, {"Page read error: 41/256", readError}),
+         folded("Page read", 40, 256, {"Page read error: 41/256", readError}),
+         "Read config: Page read error: 41/256\n" + readError},
         {"noreply@5", B::UploadFirmware,
-         withPages("Page written", 4, 1408,
-                   {"Page write error: 5/1408",
-                    "Firmware upgrade incomplete: the tracker now holds partial firmware. "
-                    "Uploading the firmware again puts it right."})},
-        {"", B::EraseMemory, {found, "Erase cancelled."}},
-        {"", B::UploadFirmware, {found, "Firmware upload cancelled."}},
+         withPages("Page written", 4, 1408, {"Page write error: 5/1408", cutShort}),
+         folded("Page written", 4, 1408, {"Page write error: 5/1408", cutShort}),
+         "Upload firmware: Page write error: 5/1408\n" + cutShort},
+        {"", B::EraseMemory, {found, "Erase cancelled."}, {}, {}},  // the user's choice
+        {"", B::UploadFirmware, {found, "Firmware upload cancelled."}, {}, {}},
     };
     // The tool checks its output before anything else; a failed read leaves none there.
     const QTemporaryDir folder;
@@ -571,7 +609,9 @@ TEST(WindowAndTool, FailuresSayWhatHappenedAndWhatToDo) {
         t.dialogs->questionAnswer = answer;
         t.window->commandButton(row.button)->click();
         waitForOperation(*t.window);
-        EXPECT_EQ(t.window->activityLog()->toPlainText().split('\n'), row.log);
+        EXPECT_EQ(t.window->activityLog()->toPlainText().split('\n'),
+                  row.windowLog.isEmpty() ? row.log : row.windowLog);
+        EXPECT_EQ(t.dialogs->errors, row.box.isEmpty() ? QStringList() : QStringList{row.box});
 
         QByteArray said;
         CliSink sink([&said](const QByteArray& text) { said += text; }, false);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include <QAbstractButton>
@@ -8,9 +9,11 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -75,14 +78,68 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, CaptionSizeAndFrame) {
     EXPECT_EQ(w.objectName(), "TForm1");
     EXPECT_EQ(w.windowTitle(), "Veltromark Configurator v1.07");
-    // Fixed size: the reference 734 x 416 or what the font needs beyond it.
-    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    // It opens at the reference 734 x 416 or what the font needs beyond it, and may grow.
     EXPECT_GE(w.width(), 734);
     EXPECT_GE(w.height(), 416);
+    EXPECT_EQ(w.minimumSize(), w.size());
+    EXPECT_EQ(w.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     const Qt::WindowFlags flags = w.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint))
+        << "the system's frame, with its maximize button";
+    w.showMaximized();
+    EXPECT_TRUE(w.isMaximized());
+}
+
+// Every keyboard mnemonic of the window (Alt + a letter) leads to one control only, also
+// while a command's button says "Stop".
+TEST_F(MainWindowTest, EveryMnemonicIsUniqueInTheWindow) {
+    const auto mnemonics = [this] {
+        QStringList texts;
+        for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
+            texts << b->text();
+        }
+        for (QLabel* l : w.findChildren<QLabel*>()) {
+            texts << (l->buddy() != nullptr ? l->text() : QString());
+        }
+        for (QGroupBox* g : w.findChildren<QGroupBox*>()) {
+            texts << g->title();
+        }
+        for (int i = 0; i < w.pageControl()->count(); ++i) {
+            texts << w.pageControl()->tabText(i);
+        }
+        for (QAction* a : w.menuBar()->actions()) {
+            texts << a->text();
+        }
+        std::map<int, QStringList> by;
+        for (const QString& text : texts) {
+            if (const QKeySequence key = QKeySequence::mnemonic(text); !key.isEmpty()) {
+                by[key[0].toCombined()] << text;
+            }
+        }
+        return by;
+    };
+    for (const bool running : {false, true}) {
+        if (running) {
+            w.operationStarted(CommandButton::ReadMemory, true);
+        }
+        const std::map<int, QStringList> by = mnemonics();
+        EXPECT_GE(by.size(), 11u);  // seven commands, Compare, Track, Restore, Help
+        for (const auto& [key, texts] : by) {
+            EXPECT_EQ(texts.size(), 1) << texts.join(" / ").toStdString();
+        }
+    }
+    w.operationEnded();
+}
+
+TEST_F(MainWindowTest, AboutTellsTheVersions) {
+    w.menuBar()->findChild<QAction*>("Action_about")->trigger();
+    ASSERT_EQ(dialogs.informations.size(), 1);
+    const QString about = dialogs.informations[0];
+    EXPECT_TRUE(about.startsWith("About Veltromark Configurator: Veltromark Configurator v1.07\n"))
+        << about.toStdString();
+    EXPECT_TRUE(about.contains("\nConfiguration format: v1.07\n"));
+    EXPECT_TRUE(about.contains(QStringLiteral("\nQt: %1\n").arg(qVersion())));
+    EXPECT_TRUE(about.contains(QRegularExpression("\nhidapi: \\d+\\.\\d+\\.\\d+$")));
 }
 
 TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
@@ -303,24 +360,34 @@ TEST_F(MainWindowTest, LogAndProgressBar) {
     EXPECT_EQ(bar->width(), w.width()) << "docked over the full width";
     EXPECT_EQ(bar->geometry().bottom(), w.height() - 1) << "docked at the bottom";
 
-    QStringList lines;
-    for (int i = 1; i <= 300; ++i) {
-        lines << QString("Page read: %1/300").arg(i);
-        w.sink().log(lines.back());
+    // The bar in words: the percentage, the pages, and the time left once a second passed.
+    qint64 now = 0;
+    w.sink().setClock([&now] { return now; });
+    w.sink().begin();
+    w.sink().progressStart(16384);
+    w.sink().flush();
+    EXPECT_EQ(bar->text(), "");
+    for (int i = 1; i <= 1000; ++i) {
+        w.sink().log(QString("Page read: %1/16384").arg(i));
+        w.sink().progressStep();
     }
+    now = 999;
     w.sink().flush();
-    EXPECT_EQ(log->toPlainText(), lines.join('\n'));
-
-    w.sink().progressStart(256);
-    w.sink().progressStep();
+    EXPECT_EQ(bar->maximum(), 16384);
+    EXPECT_EQ(bar->value(), 1000);
+    EXPECT_EQ(bar->text(), "6% \u2013 1000 of 16384 pages");
+    now = 1000;
     w.sink().progressStep();
     w.sink().flush();
-    EXPECT_EQ(bar->maximum(), 256);
-    EXPECT_EQ(bar->value(), 2);
+    EXPECT_EQ(bar->text(), "6% \u2013 1001 of 16384 pages \u2013 16 s left");
+    w.sink().setProgress(2048, 2048);  // a pass over blocks, not pages: the bar left full
+    w.sink().end();
+    EXPECT_EQ(bar->text(), "100%");
     w.sink().progressReset();
     w.sink().flush();
     EXPECT_EQ(bar->value(), 0);
-    EXPECT_EQ(bar->maximum(), 256) << "the maximum is kept";
+    EXPECT_EQ(bar->text(), "");
+    EXPECT_EQ(bar->maximum(), 2048) << "the maximum is kept";
 
     w.setCommandButtonsEnabled(false);
     for (int i = 0; i < kCommandButtons; ++i) {
@@ -550,6 +617,47 @@ TEST_F(MainWindowTest, SymbolChosenByNameSetsBothFields) {
     EXPECT_EQ(w.form().text("Position_symbol_code"), ">");
     EXPECT_EQ(w.form().text("Position_symbol_table"), "/");
     EXPECT_EQ(name->text(), "car");
+}
+
+// A run of page lines of one operation shows as one line that counts up; every other line
+// keeps its own, in order, and a box comes up after the lines logged before it.
+TEST_F(MainWindowTest, PageLinesOfOneRunShowAsOneLine) {
+    const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
+    WindowSink& sink = w.sink();
+    QStringList atBox;
+    dialogs.onInformation = [&] { atBox = w.activityLog()->toPlainText().split('\n'); };
+    // A download cut short, its first pieces on screen before the rest came.
+    sink.begin();
+    sink.log(found);
+    for (int i = 1; i <= 100; ++i) {
+        sink.log(QString("Page read: %1/16384").arg(i));
+        if (i == 20 || i == 30) {
+            sink.flush();
+        }
+    }
+    sink.log("Page read error: 101/16384");
+    sink.log("Tracker GPS memory read incomplete.");
+    Box box = informationBox("after page 60");
+    box.afterLines = 61;
+    sink.show(box);
+    EXPECT_EQ(atBox, (QStringList{found, "Page read: 60/16384"}));
+    EXPECT_EQ(sink.failureLines(),
+              (QStringList{"Page read error: 101/16384", "Tracker GPS memory read incomplete."}));
+    // The next read: its pages start a line of their own; a write's backup read, its pages
+    // and their read-back are three runs.
+    sink.begin();
+    sink.log(found);
+    for (const char* what : {"Page read", "Page written", "Page read"}) {
+        for (int i = 1; i <= 256; ++i) {
+            sink.log(QString("%1: %2/256").arg(what).arg(i));
+        }
+    }
+    sink.log("Eeprom write success");
+    sink.flush();
+    EXPECT_EQ(w.activityLog()->toPlainText().split('\n'),
+              (QStringList{found, "Page read: 100/16384", "Page read error: 101/16384",
+                           "Tracker GPS memory read incomplete.", found, "Page read: 256/256",
+                           "Page written: 256/256", "Page read: 256/256", "Eeprom write success"}));
 }
 
 // Each box of an operation shows once the lines logged before it are on screen, and before
