@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <tuple>
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -13,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -78,22 +78,20 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, CaptionSizeAndFrame) {
     EXPECT_EQ(w.objectName(), "TForm1");
     EXPECT_EQ(w.windowTitle(), "Veltromark Configurator v1.07");
-    // It opens at the reference 734 x 416 or what the font needs beyond it, and may grow.
+    // The reference 734 x 416 or what the font needs beyond it, at the least; it may grow.
     EXPECT_GE(w.width(), 734);
     EXPECT_GE(w.height(), 416);
     EXPECT_EQ(w.minimumSize(), w.size());
-    EXPECT_EQ(w.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
-    const Qt::WindowFlags flags = w.windowFlags();
-    EXPECT_FALSE(flags & (Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint))
-        << "the system's frame, with its maximize button";
+    EXPECT_FALSE(w.windowFlags() & Qt::CustomizeWindowHint) << "the frame with all its buttons";
     w.showMaximized();
     EXPECT_TRUE(w.isMaximized());
+    EXPECT_GT(w.maximumWidth(), 1920);
 }
 
-// Every keyboard mnemonic of the window (Alt + a letter) leads to one control only, also
-// while a command's button says "Stop".
+// Alt + a letter leads to one control only, also while a button says "Stop".
 TEST_F(MainWindowTest, EveryMnemonicIsUniqueInTheWindow) {
-    const auto mnemonics = [this] {
+    for (const bool running : {false, true}) {
+        w.operationStarted(CommandButton::ReadMemory, running);
         QStringList texts;
         for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
             texts << b->text();
@@ -101,45 +99,21 @@ TEST_F(MainWindowTest, EveryMnemonicIsUniqueInTheWindow) {
         for (QLabel* l : w.findChildren<QLabel*>()) {
             texts << (l->buddy() != nullptr ? l->text() : QString());
         }
-        for (QGroupBox* g : w.findChildren<QGroupBox*>()) {
-            texts << g->title();
-        }
         for (int i = 0; i < w.pageControl()->count(); ++i) {
             texts << w.pageControl()->tabText(i);
         }
-        for (QAction* a : w.menuBar()->actions()) {
-            texts << a->text();
-        }
+        texts << w.menuBar()->actions().first()->text();
         std::map<int, QStringList> by;
         for (const QString& text : texts) {
             if (const QKeySequence key = QKeySequence::mnemonic(text); !key.isEmpty()) {
                 by[key[0].toCombined()] << text;
             }
         }
-        return by;
-    };
-    for (const bool running : {false, true}) {
-        if (running) {
-            w.operationStarted(CommandButton::ReadMemory, true);
-        }
-        const std::map<int, QStringList> by = mnemonics();
-        EXPECT_GE(by.size(), 11u);  // seven commands, Compare, Track, Restore, Help
-        for (const auto& [key, texts] : by) {
-            EXPECT_EQ(texts.size(), 1) << texts.join(" / ").toStdString();
+        EXPECT_EQ(by.size(), 11u);  // seven commands, Compare, Track, Restore, Help
+        for (const auto& [key, same] : by) {
+            EXPECT_EQ(same.size(), 1) << same.join(" / ").toStdString();
         }
     }
-    w.operationEnded();
-}
-
-TEST_F(MainWindowTest, AboutTellsTheVersions) {
-    w.menuBar()->findChild<QAction*>("Action_about")->trigger();
-    ASSERT_EQ(dialogs.informations.size(), 1);
-    const QString about = dialogs.informations[0];
-    EXPECT_TRUE(about.startsWith("About Veltromark Configurator: Veltromark Configurator v1.07\n"))
-        << about.toStdString();
-    EXPECT_TRUE(about.contains("\nConfiguration format: v1.07\n"));
-    EXPECT_TRUE(about.contains(QStringLiteral("\nQt: %1\n").arg(qVersion())));
-    EXPECT_TRUE(about.contains(QRegularExpression("\nhidapi: \\d+\\.\\d+\\.\\d+$")));
 }
 
 TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
@@ -360,32 +334,27 @@ TEST_F(MainWindowTest, LogAndProgressBar) {
     EXPECT_EQ(bar->width(), w.width()) << "docked over the full width";
     EXPECT_EQ(bar->geometry().bottom(), w.height() - 1) << "docked at the bottom";
 
-    // The bar in words: the percentage, the pages, and the time left once a second passed.
+    // In words: the percentage, the pages, and once a second has passed the time left.
     qint64 now = 0;
     w.sink().setClock([&now] { return now; });
     w.sink().begin();
     w.sink().progressStart(16384);
-    w.sink().flush();
-    EXPECT_EQ(bar->text(), "");
-    for (int i = 1; i <= 1000; ++i) {
-        w.sink().log(QString("Page read: %1/16384").arg(i));
-        w.sink().progressStep();
+    for (const auto& [pages, ms] : {std::pair{1000, 999}, {1, 1}}) {
+        for (int i = 0; i < pages; ++i) {
+            w.sink().log("Page read: 1/16384");
+            w.sink().progressStep();
+        }
+        now += ms;
+        w.sink().flush();
+        EXPECT_EQ(bar->text().endsWith(" s left"), now == 1000) << bar->text().toStdString();
     }
-    now = 999;
-    w.sink().flush();
-    EXPECT_EQ(bar->maximum(), 16384);
-    EXPECT_EQ(bar->value(), 1000);
-    EXPECT_EQ(bar->text(), "6% \u2013 1000 of 16384 pages");
-    now = 1000;
-    w.sink().progressStep();
-    w.sink().flush();
+    EXPECT_EQ(bar->value(), 1001);
     EXPECT_EQ(bar->text(), "6% \u2013 1001 of 16384 pages \u2013 16 s left");
-    w.sink().setProgress(2048, 2048);  // a pass over blocks, not pages: the bar left full
+    w.sink().setProgress(2048, 2048);  // a pass over blocks, not pages
     w.sink().end();
     EXPECT_EQ(bar->text(), "100%");
     w.sink().progressReset();
     w.sink().flush();
-    EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(bar->text(), "");
     EXPECT_EQ(bar->maximum(), 2048) << "the maximum is kept";
 
@@ -623,41 +592,33 @@ TEST_F(MainWindowTest, SymbolChosenByNameSetsBothFields) {
 // keeps its own, in order, and a box comes up after the lines logged before it.
 TEST_F(MainWindowTest, PageLinesOfOneRunShowAsOneLine) {
     const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
-    WindowSink& sink = w.sink();
     QStringList atBox;
     dialogs.onInformation = [&] { atBox = w.activityLog()->toPlainText().split('\n'); };
-    // A download cut short, its first pieces on screen before the rest came.
-    sink.begin();
-    sink.log(found);
-    for (int i = 1; i <= 100; ++i) {
-        sink.log(QString("Page read: %1/16384").arg(i));
-        if (i == 20 || i == 30) {
-            sink.flush();
-        }
-    }
-    sink.log("Page read error: 101/16384");
-    sink.log("Tracker GPS memory read incomplete.");
     Box box = informationBox("after page 60");
     box.afterLines = 61;
-    sink.show(box);
-    EXPECT_EQ(atBox, (QStringList{found, "Page read: 60/16384"}));
-    EXPECT_EQ(sink.failureLines(),
-              (QStringList{"Page read error: 101/16384", "Tracker GPS memory read incomplete."}));
-    // The next read: its pages start a line of their own; a write's backup read, its pages
-    // and their read-back are three runs.
-    sink.begin();
-    sink.log(found);
-    for (const char* what : {"Page read", "Page written", "Page read"}) {
-        for (int i = 1; i <= 256; ++i) {
-            sink.log(QString("%1: %2/256").arg(what).arg(i));
+    for (const auto& [what, last, total] : {std::tuple{"Page read", 100, 16384},
+                                            {"Page read", 256, 256},
+                                            {"Page written", 256, 256}}) {
+        if (total == 16384 || QString(what) == "Page read") {
+            w.sink().begin();
+            w.sink().log(found);
+        }
+        for (int i = 1; i <= last; ++i) {
+            w.sink().log(QString("%1: %2/%3").arg(what).arg(i).arg(total));
+            if (i == 30) {
+                w.sink().flush();  // a piece on screen before the rest came
+            }
+        }
+        if (total == 16384) {
+            w.sink().log("Page read error: 101/16384");
+            w.sink().show(box);
         }
     }
-    sink.log("Eeprom write success");
-    sink.flush();
+    w.sink().flush();
+    EXPECT_EQ(atBox, (QStringList{found, "Page read: 60/16384"}));
     EXPECT_EQ(w.activityLog()->toPlainText().split('\n'),
-              (QStringList{found, "Page read: 100/16384", "Page read error: 101/16384",
-                           "Tracker GPS memory read incomplete.", found, "Page read: 256/256",
-                           "Page written: 256/256", "Page read: 256/256", "Eeprom write success"}));
+              (QStringList{found, "Page read: 100/16384", "Page read error: 101/16384", found,
+                           "Page read: 256/256", "Page written: 256/256"}));
 }
 
 // Each box of an operation shows once the lines logged before it are on screen, and before

@@ -9,7 +9,6 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -76,26 +75,6 @@ int main(int argc, char** argv) {
             save(window, out.filePath(QString("page-%1-%2.png").arg(t).arg(s)));
         }
     }
-    // The same pages in the window maximized (or, without a window manager to do it, as large
-    // as the screen lets it be).
-    window.showMaximized();
-    QApplication::processEvents();
-    if (window.geometry() != window.screen()->availableGeometry()) {
-        window.setGeometry(window.screen()->availableGeometry());
-    }
-    QApplication::processEvents();
-    std::printf("maximized %dx%d\n", window.width(), window.height());
-    for (int t = 0; t < tabs->count(); ++t) {
-        tabs->setCurrentIndex(t);
-        QApplication::processEvents();
-        save(window, out.filePath(QString("maximized-%1.png").arg(t)));
-    }
-    if (QScreen* screen = window.screen()) {
-        screen->grabWindow(0).save(out.filePath("screen.png"));
-    }
-    window.showNormal();
-    QApplication::processEvents();
-
     // Beacon 1 without the "z" after its time stamp, and the symbol chooser, whole and searched.
     tabs->setCurrentIndex(static_cast<int>(Page::Beacons));
     window.form().setText("Beacon1_message", window.form().text("Beacon1_message").remove(u'z'));
