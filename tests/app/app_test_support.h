@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -59,13 +58,8 @@ inline QApplication& testApplication() {
         auto* made = new QApplication(argc, argv);
         // Every window is laid out in the one font the tests carry (see CMakeLists.txt), so
         // that no size depends on the fonts the machine holds.
-        const int font =
-            QFontDatabase::addApplicationFont(QStringLiteral(":/test-fonts/DejaVuSans.ttf"));
-        if (font < 0) {
-            std::fprintf(stderr, "the test font could not be loaded\n");
-            std::abort();
-        }
-        QApplication::setFont(QFont(QFontDatabase::applicationFontFamilies(font).value(0), 9));
+        const int font = QFontDatabase::addApplicationFont(":/test-fonts/DejaVuSans.ttf");
+        QApplication::setFont(QFont(QFontDatabase::applicationFontFamilies(font).at(0), 9));
         return made;
     }();
     return *app;

@@ -338,17 +338,14 @@ TEST_F(MainWindowTest, LogAndProgressBar) {
     qint64 now = 0;
     w.sink().setClock([&now] { return now; });
     w.sink().begin();
+    w.sink().log("Page read: 1/16384");
     w.sink().progressStart(16384);
-    for (const auto& [pages, ms] : {std::pair{1000, 999}, {1, 1}}) {
-        for (int i = 0; i < pages; ++i) {
-            w.sink().log("Page read: 1/16384");
-            w.sink().progressStep();
-        }
-        now += ms;
+    for (const qint64 at : {999, 1000}) {
+        w.sink().setProgress(16384, static_cast<int>(at + 1));
+        now = at;
         w.sink().flush();
-        EXPECT_EQ(bar->text().endsWith(" s left"), now == 1000) << bar->text().toStdString();
+        EXPECT_EQ(bar->text().endsWith(" s left"), at == 1000);
     }
-    EXPECT_EQ(bar->value(), 1001);
     EXPECT_EQ(bar->text(), "6% \u2013 1001 of 16384 pages \u2013 16 s left");
     w.sink().setProgress(2048, 2048);  // a pass over blocks, not pages
     w.sink().end();

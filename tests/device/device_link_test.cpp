@@ -9,8 +9,8 @@
 namespace {
 
 // What the link's owner tells its user to check, one hint per failure.
-const OpenHints kHints{"Check the cable.", "Install the udev rule.", "Close the other program.",
-                       "Plug it in again."};
+const OpenHints kHints{"Check the cable.", "Install the udev rule.", "Close the program.",
+                       "Again."};
 
 // A transport that answers from a script and records what the link did with it.
 class ScriptedTransport : public HidTransport {
@@ -120,7 +120,6 @@ TEST_F(DeviceLinkTest, OpenDeviceWithoutTrackerLogsNotFound) {
     EXPECT_FALSE(link.isOpen());
     EXPECT_TRUE(transport.opened.empty());
     EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", "Check the cable."}));
-
     RecordingSink bare;  // an owner that gives no hint
     EXPECT_FALSE(DeviceLink(transport).OpenDevice(bare));
     EXPECT_EQ(bare.logLines, QStringList{"Veltromark not found."});
@@ -159,25 +158,21 @@ TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
 TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
     const struct {
         std::string reason;
-        OpenFailure failure;
         QString line;
-        QString hint;
     } cases[] = {
-        {"permission denied", OpenFailure::PermissionDenied,
-         "Cannot open the device: permission denied.", "Install the udev rule."},
-        {"it is in use by another program.", OpenFailure::InUse,
-         "Cannot open the device: it is in use by another program.", "Close the other program."},
-        {"", OpenFailure::Other, "Cannot open the device: the system refused access.",
-         "Plug it in again."},
+        {"permission denied", "Cannot open the device: permission denied."},
+        {"it is in use by another program.",
+         "Cannot open the device: it is in use by another program."},
+        {"", "Cannot open the device: the system refused access."},
     };
     for (const auto& c : cases) {
         RecordingSink host;
         ScriptedTransport transport;
-        transport.openResult = {false, c.reason, c.failure};
+        transport.openResult = {false, c.reason};
         DeviceLink link(transport, kHints);
         EXPECT_FALSE(link.OpenDevice(host));  // nothing can be exchanged: the operation ends
         EXPECT_EQ(host.logLines,
-                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line, c.hint}));
+                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line, "Again."}));
         EXPECT_FALSE(link.QueryFirmwareVersion());
         EXPECT_TRUE(transport.written.empty());
         link.CloseDevice();
