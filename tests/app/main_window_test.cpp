@@ -2,7 +2,6 @@
 
 #include <map>
 #include <set>
-#include <tuple>
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -331,26 +330,46 @@ TEST_F(MainWindowTest, LogAndProgressBar) {
     EXPECT_EQ(bar->width(), w.width()) << "docked over the full width";
     EXPECT_EQ(bar->geometry().bottom(), w.height() - 1) << "docked at the bottom";
 
-    // In words: the percentage, the pages, and once a second has passed the time left.
+    // A run of page lines of one operation shows as one line that counts up; every other line
+    // keeps its own, in order, and a box comes up after the lines logged before it. The bar
+    // says the percentage, the pages and, once a second has passed, the time left.
+    const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
+    QStringList atBox;
+    dialogs.onInformation = [&] { atBox << log->toPlainText().split('\n') << bar->text(); };
     qint64 now = 0;
     w.sink().setClock([&now] { return now; });
     w.sink().begin();
-    w.sink().log("Page read: 1/16384");
+    w.sink().log(found);
     w.sink().progressStart(16384);
-    for (const qint64 at : {999, 1000}) {
-        w.sink().setProgress(16384, static_cast<int>(at + 1));
-        now = at;
-        w.sink().flush();
-        EXPECT_EQ(bar->text().endsWith(" s left"), at == 1000);
+    for (int i = 1; i <= 1000; ++i) {
+        w.sink().log(QString("Page read: %1/16384").arg(i));
+        w.sink().progressStep();
+        if (i == 30) {
+            w.sink().flush();  // a piece on screen before the rest came
+        }
     }
+    now = 999;
+    w.sink().show(Box{"Information", "after page 60", Box::Kind::Information, 61});
+    now = 1000;
+    w.sink().progressStep();
+    w.sink().log("Page read error: 1002/16384");
+    w.sink().flush();
+    EXPECT_EQ(atBox, (QStringList{found, "Page read: 60/16384", "6% \u2013 1000 of 16384 pages"}));
     EXPECT_EQ(bar->text(), "6% \u2013 1001 of 16384 pages \u2013 16 s left");
-    w.sink().setProgress(2048, 2048);  // a pass over blocks, not pages
-    w.sink().end();
-    EXPECT_EQ(bar->text(), "100%");
+    w.sink().begin();
+    w.sink().log(found);
+    for (const char* what : {"Page read", "Page written"}) {
+        for (int i = 1; i <= 256; ++i) {
+            w.sink().log(QString("%1: %2/256").arg(what).arg(i));
+        }
+    }
     w.sink().progressReset();
     w.sink().flush();
+    EXPECT_EQ(log->toPlainText().split('\n'),
+              (QStringList{found, "Page read: 1000/16384", "Page read error: 1002/16384", found,
+                           "Page read: 256/256", "Page written: 256/256"}));
     EXPECT_EQ(bar->text(), "");
-    EXPECT_EQ(bar->maximum(), 2048) << "the maximum is kept";
+    EXPECT_EQ(bar->maximum(), 16384) << "the maximum is kept";
 
     w.setCommandButtonsEnabled(false);
     for (int i = 0; i < kCommandButtons; ++i) {
@@ -580,39 +599,6 @@ TEST_F(MainWindowTest, SymbolChosenByNameSetsBothFields) {
     EXPECT_EQ(w.form().text("Position_symbol_code"), ">");
     EXPECT_EQ(w.form().text("Position_symbol_table"), "/");
     EXPECT_EQ(name->text(), "car");
-}
-
-// A run of page lines of one operation shows as one line that counts up; every other line
-// keeps its own, in order, and a box comes up after the lines logged before it.
-TEST_F(MainWindowTest, PageLinesOfOneRunShowAsOneLine) {
-    const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
-    QStringList atBox;
-    dialogs.onInformation = [&] { atBox = w.activityLog()->toPlainText().split('\n'); };
-    Box box = informationBox("after page 60");
-    box.afterLines = 61;
-    for (const auto& [what, last, total] : {std::tuple{"Page read", 100, 16384},
-                                            {"Page read", 256, 256},
-                                            {"Page written", 256, 256}}) {
-        if (total == 16384 || QString(what) == "Page read") {
-            w.sink().begin();
-            w.sink().log(found);
-        }
-        for (int i = 1; i <= last; ++i) {
-            w.sink().log(QString("%1: %2/%3").arg(what).arg(i).arg(total));
-            if (i == 30) {
-                w.sink().flush();  // a piece on screen before the rest came
-            }
-        }
-        if (total == 16384) {
-            w.sink().log("Page read error: 101/16384");
-            w.sink().show(box);
-        }
-    }
-    w.sink().flush();
-    EXPECT_EQ(atBox, (QStringList{found, "Page read: 60/16384"}));
-    EXPECT_EQ(w.activityLog()->toPlainText().split('\n'),
-              (QStringList{found, "Page read: 100/16384", "Page read error: 101/16384", found,
-                           "Page read: 256/256", "Page written: 256/256"}));
 }
 
 // Each box of an operation shows once the lines logged before it are on screen, and before
