@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QWheelEvent>
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/limited_edits.h"
@@ -80,6 +81,28 @@ QString breakInTwo(QString text) {
     return text;
 }
 
+// True when `node` holds a field that grows with the window: a beacon message or a long text.
+bool grows(const Node& node) {
+    const auto growing = [](std::string_view name) {
+        const SettingDef* s = findSetting(name);
+        return s != nullptr && (s->kind == Kind::Message ||
+                                (s->kind == Kind::Text && s->maxLength >= kGrowingField));
+    };
+    for (const auto& row : node.fieldRows) {
+        for (const Field& field : row) {
+            if (std::any_of(field.parts.begin(), field.parts.end(), growing)) {
+                return true;
+            }
+        }
+    }
+    for (const auto& row : node.tableRows) {
+        if (std::any_of(row.begin(), row.end(), growing)) {
+            return true;
+        }
+    }
+    return std::any_of(node.children.begin(), node.children.end(), grows);
+}
+
 }  // namespace
 
 void allowNarrowing(QPushButton* button) {
@@ -119,8 +142,18 @@ void PageBuilder::add(QBoxLayout* parent, const Node& node, QWidget* owner) {
                                                         : static_cast<QBoxLayout*>(new QHBoxLayout);
             box->setSpacing(node.type == Node::Type::Column ? 4 : 10);
             parent->addLayout(box);
+            bool anyGrows = false;
             for (const Node& child : node.children) {
                 add(box, child, owner);
+                // In a row, the extra width of a larger window goes to what has a field that
+                // grows; a row without one keeps its parts together at the left.
+                if (node.type == Node::Type::Row && grows(child)) {
+                    box->setStretch(box->count() - 1, 1);
+                    anyGrows = true;
+                }
+            }
+            if (node.type == Node::Type::Row && !anyGrows) {
+                box->addStretch(1);
             }
             break;
         }
