@@ -17,6 +17,10 @@ class CompareWindow : public QDialog {
   public:
     CompareWindow(const std::vector<SettingDifference>& differences, const QString& fileName,
                   QWidget* parent = nullptr);
+    // Two sides other than the window: titled `title`, the values headed `a` and `b`; the rows
+    // lead nowhere.
+    CompareWindow(const std::vector<SettingDifference>& differences, const QString& title,
+                  const QString& a, const QString& b, QWidget* parent = nullptr);
 
     QTreeWidget* list() const { return list_; }
 
@@ -25,5 +29,8 @@ class CompareWindow : public QDialog {
     void settingChosen(const QString& setting);
 
   private:
+    void build(const std::vector<SettingDifference>& differences, const QString& a,
+               const QString& b, bool leadsToFields);
+
     QTreeWidget* list_;
 };

@@ -13,6 +13,7 @@
 #include "image/compare.h"
 #include "image/decoder.h"
 #include "operations/config_transfer.h"
+#include "operations/operation_support.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 
@@ -163,7 +164,42 @@ void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
         [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }
 
+namespace {
+
+// The settings an image holds, on the start-up settings; nothing when it is damaged or does
+// not decode.
+std::optional<MemoryForm> decoded(const ConfigImage& image) {
+    MemoryForm form;
+    applyStartupDefaults(form);
+    if (!CheckImage(image) || !DecodeImage(form, image).ok) {
+        return std::nullopt;
+    }
+    return form;
+}
+
+// The restore's question, on the window's thread: first what the backup would change on the
+// tracker (its present configuration, read for the backup made before the write), then
+// whose backup it is and whether to write it.
+bool confirmRestore(MainWindow& window, const RestoreCheck& check, const QString& name,
+                    const ConfigImage& backup) {
+    const std::optional<MemoryForm> present = decoded(check.present);
+    const std::optional<MemoryForm> restored = decoded(backup);
+    if (present && restored) {
+        CompareWindow compare(
+            compareSettings(*present, *restored), QStringLiteral("Restore %1").arg(name),
+            QStringLiteral("On the tracker now"), QStringLiteral("In %1").arg(name), &window);
+        window.dialogs().showModal(&compare);
+    }
+    return window.dialogs().question(&window, check.question.title, check.question.text);
+}
+
+}  // namespace
+
 void restoreBackup(MainWindow& window, DeviceSession& s) {
+    // The window shows the restored settings afterwards.
+    if (!window.mayReplaceSettings()) {
+        return;
+    }
     const std::vector<Backup> backups = listBackups(s.backupFolder);
     const QString folder = QDir::toNativeSeparators(s.backupFolder);
     if (backups.empty()) {
@@ -186,52 +222,41 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
         window.showBoxes({informationBox(failure)});
         return;
     }
-    const QString name = chosen->fileName();
-    const bool damaged = !CheckImage(*image);
-    if (!damaged) {
-        // What the backup would bring back, against what the window holds now.
-        MemoryForm backup;
-        applyStartupDefaults(backup);
-        if (DecodeImage(backup, *image).ok) {
-            const std::vector<SettingDifference> differences =
-                compareSettings(window.form(), backup);
-            CompareWindow compare(differences, name, &window);
-            std::string shown;
-            QObject::connect(&compare, &CompareWindow::settingChosen, &window,
-                             [&shown](const QString& setting) { shown = setting.toStdString(); });
-            window.dialogs().showModal(&compare);
-            if (!shown.empty()) {
-                window.showSetting(shown);
-                return;  // the user went to look at a setting, not to write
-            }
-        }
-    }
-    const QString question =
-        damaged ? QStringLiteral(
-                      "The backup %1 is marked damaged: its checksum or end marker is "
-                      "wrong, so the tracker may not work with it. Write it to the "
-                      "tracker all the same?")
-                      .arg(name)
-                : QStringLiteral(
-                      "Write the backup %1 (%2) to the tracker? It replaces the "
-                      "tracker's whole configuration; a backup of the present one is "
-                      "made first.")
-                      .arg(name, chosen->station());
-    if (!window.dialogs().question(&window, QStringLiteral("Restore"), question)) {
-        return;
-    }
     window.sink().log(
         QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(chosen->path)));
-    // A restore is a write: no Stop. The window asked above, so the restore's own question
-    // is answered yes.
+    // A restore is a write: no Stop. Once the tracker is found and its configuration read,
+    // the window shows what would change and asks. On success the window takes the restored
+    // settings as its own, decoded onto a copy of its settings as a read does.
+    // A backup marked damaged does not decode: the window then keeps its settings.
+    struct Restored {
+        std::shared_ptr<MemoryForm> settings;
+        bool decoded = false;
+    };
+    const auto restored = std::make_shared<Restored>(Restored{snapshot(window.form())});
     window.runOperation(
         CommandButton::WriteConfig, false,
-        [&s, source = RestoreSource{chosen->path, *image}, plan = windowBackups(s)](
-            ProgressSink& sink, const Confirm&) {
-            return restoreConfiguration(s.link, sink, source, plan,
-                                        [](const RestoreCheck&) { return true; });
+        [&window, &s, restored, source = RestoreSource{chosen->path, *image},
+         name = chosen->fileName(), plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
+            OperationSink counted(sink);
+            Outcome outcome =
+                restoreConfiguration(s.link, counted, source, plan, [&](const RestoreCheck& check) {
+                    return window.askOnWindowThread(
+                        [&] { return confirmRestore(window, check, name, source.image); });
+                });
+            if (outcome.ok && CheckImage(source.image)) {
+                const Outcome settings = DecodeImage(*restored->settings, source.image);
+                outcome.show(settings.boxes, counted.lines());
+                restored->decoded = settings.ok;
+            }
+            return outcome;
         },
-        [&window](const Outcome& outcome) { showBoxes(window, outcome); });
+        [&window, restored](const Outcome& outcome) {
+            if (outcome.ok && restored->decoded) {
+                copySettings(*restored->settings, window.form());
+                window.keepSettings();
+            }
+            window.showBoxes(outcome.boxes);
+        });
 }
 
 void attachCommands(MainWindow& window, DeviceSession& s) {

@@ -209,16 +209,22 @@ bool OperationRunner::deliver(qsizetype limit) {
 }
 
 bool OperationRunner::ask(const Question& question) {
+    return askOnWindow([this, &question] { return answer_(question); });
+}
+
+bool OperationRunner::askOnWindow(const std::function<bool()>& ask) {
     if (declining_) {
         return false;
     }
+    if (QThread::currentThread() == thread()) {
+        return ask() && !declining_;  // a blocking call to our own thread would never return
+    }
     bool yes = false;
-    // The lines logged before the question are on screen when it comes up.
     QMetaObject::invokeMethod(
         this,
-        [this, &question, &yes] {
+        [this, &ask, &yes] {
             deliver();
-            yes = !declining_ && answer_(question) && !declining_;
+            yes = !declining_ && ask() && !declining_;
         },
         Qt::BlockingQueuedConnection);
     return yes;

@@ -59,6 +59,11 @@ class OperationRunner : public QObject {
     void declineQuestions() { declining_ = true; }
     bool decliningQuestions() const { return declining_; }
 
+    // From the operation thread: runs `ask` on the window's thread, once the lines logged so
+    // far are on screen, and waits for its answer; No without asking while questions are
+    // declined. Called on the window's thread itself, it just asks.
+    bool askOnWindow(const std::function<bool()>& ask);
+
     // Puts what the operation has reported so far in the window's sink and on screen, at most
     // `limit` lines of it; true when nothing is left.
     bool deliver(qsizetype limit = std::numeric_limits<qsizetype>::max());

@@ -114,7 +114,7 @@ echo "command line: $passes passed, $failures failed"
 #    folder with XDG_DATA_HOME, which Windows does not read.
 left_to_linux=(
     'QtDialogs\.InformationAndErrorBoxes'
-    'DeviceCommandsTest\.ClosingDuringAnOperationWaitsForItsEnd'
+    'DeviceCommandsTest\.ClosingDuringAnOperationFollowsOneRule'
     'DeviceCommandsTest\.ClosingWithChangedSettingsAsks'
     'CliTest\.WriteConfigBacksUpAndRestoreWritesTheBackupBack'
     'Export\.ReplacedFileKeepsItsPermissions'

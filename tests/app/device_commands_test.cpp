@@ -114,29 +114,42 @@ TEST_F(DeviceCommandsTest, ReadConfigFillsTheWindow) {
     EXPECT_FALSE(session.link.isOpen());
 }
 
-TEST_F(DeviceCommandsTest, RestoreShowsTheBackupAsksAndWritesItBack) {
+// "Restore…" asks about changed settings first, then shows what the backup would change on
+// the tracker and whose it is; on Yes the window shows the restored settings as kept.
+TEST_F(DeviceCommandsTest, RestoreComparesWithTheTrackerAsksAndShowsWhatItWrote) {
     const ConfigImage before = tracker.eeprom();
     w.form().setText("Callsign", "SP3ABC");
-    press(CommandButton::WriteConfig);
+    press(CommandButton::WriteConfig);  // the backup holds SQ3VTM; the tracker SP3ABC
     ASSERT_NE(tracker.eeprom(), before);
     QStringList shown;
     dialogs.onModal = [&](QDialog* window) {
         shown << window->objectName();
+        if (auto* list = window->findChild<QTreeWidget*>("CompareList")) {
+            shown << list->headerItem()->text(1) + " | " + list->headerItem()->text(2);
+            shown << list->topLevelItem(0)->text(1) + " | " + list->topLevelItem(0)->text(2);
+        }
         window->accept();  // the newest backup; the compare list closed
     };
-    w.restoreButton()->click();
-    waitForOperation(w);
-    EXPECT_EQ(shown, (QStringList{"BackupsWindow", "CompareWindow"}));
-    ASSERT_EQ(dialogs.questions.size(), 1);
-    EXPECT_TRUE(dialogs.questions[0].startsWith("Restore: Write the backup "));
-    EXPECT_NE(tracker.eeprom(), before);  // answered No
-
-    dialogs.questionAnswer = true;
-    w.restoreButton()->click();
-    waitForOperation(w);
-    EXPECT_EQ(tracker.eeprom(), before);
-    EXPECT_EQ(logLines().last(), "Eeprom write success");
-    EXPECT_TRUE(allButtonsEnabled(true) && w.restoreButton()->isEnabled());
+    w.form().setText("Callsign", "SP9XYZ");
+    for (const bool yes : {false, true}) {
+        dialogs.questionAnswer = yes;
+        dialogs.saveAnswer = SaveChoice::Discard;
+        shown.clear();
+        dialogs.events.clear();
+        w.restoreButton()->click();
+        waitForOperation(w);
+        EXPECT_TRUE(dialogs.events.value(0).startsWith("ask to save: "));
+        ASSERT_EQ(shown.size(), 4);
+        EXPECT_EQ(shown[2], "On the tracker now | In " + listBackups(backups.path())[0].fileName());
+        EXPECT_EQ(shown[3], "\"SP3ABC\" | \"SQ3VTM\"");
+        ASSERT_EQ(dialogs.questions.size(), yes ? 2 : 1);
+        EXPECT_TRUE(dialogs.questions.last().startsWith("Restore: The backup "));
+        EXPECT_EQ(tracker.eeprom() == before, yes);
+        EXPECT_EQ(logLines().last(), yes ? "Eeprom write success" : "Restore cancelled.");
+        EXPECT_EQ(w.form().text("Callsign"), yes ? "SQ3VTM" : "SP9XYZ");
+        EXPECT_EQ(w.settingsChanged(), !yes);
+        EXPECT_TRUE(allButtonsEnabled(true));
+    }
 }
 
 TEST_F(DeviceCommandsTest, LogIsOnScreenBeforeADialogShows) {
@@ -351,9 +364,13 @@ TEST_F(DeviceCommandsTest, ClosingDuringAnOperationFollowsOneRule) {
             if (row.by == By::User || row.by == By::UserAtTheQuestion) {
                 w.close();
             } else {
+#ifdef Q_OS_UNIX
                 watchTerminationSignals(&w, [this] { w.closeOnSignal(); });
                 std::raise(row.by == By::Terminate ? SIGTERM : SIGHUP);
                 QCoreApplication::processEvents();  // the signal's note reaches the window
+#else
+                w.closeOnSignal();
+#endif
             }
         };
         int exchanges = 0;
@@ -370,8 +387,10 @@ TEST_F(DeviceCommandsTest, ClosingDuringAnOperationFollowsOneRule) {
         press(row.button);
         QObject::disconnect(&w, &MainWindow::operationFinished, &w, nullptr);
         QCoreApplication::processEvents();  // the close that waited for the end
+#ifdef Q_OS_UNIX
         std::signal(SIGTERM, SIG_DFL);
         std::signal(SIGHUP, SIG_DFL);
+#endif
 
         EXPECT_EQ(logLines().last(), row.lastLine);
         EXPECT_EQ(logLines().count(waiting), waitingBefore + 1);
