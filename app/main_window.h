@@ -73,7 +73,13 @@ class MainWindow : public QWidget {
                       std::function<void(const Outcome&)> finished);
     // From the running operation's thread: runs `ask` (a dialog) on the window's thread and
     // waits for its answer, as the operation's questions do; No while the window is closing.
-    bool askOnWindowThread(const std::function<bool()>& ask) { return runner_->askOnWindow(ask); }
+    bool askOnWindowThread(const std::function<bool()>& ask) {
+        return runner_->askOnWindow([this, &ask] {
+            const bool yes = ask();
+            declined_ = declined_ || !yes;
+            return yes;
+        });
+    }
     // True once the window was asked to close while an operation ran: it closes when the
     // operation has ended, and nothing more is offered meanwhile.
     bool closing() const { return closeRequested_; }

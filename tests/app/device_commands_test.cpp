@@ -146,6 +146,7 @@ TEST_F(DeviceCommandsTest, RestoreComparesWithTheTrackerAsksAndShowsWhatItWrote)
         EXPECT_TRUE(dialogs.questions.last().startsWith("Restore: The backup "));
         EXPECT_EQ(tracker.eeprom() == before, yes);
         EXPECT_EQ(logLines().last(), yes ? "Eeprom write success" : "Restore cancelled.");
+        EXPECT_TRUE(dialogs.errors.isEmpty()) << "the user's No is no failure to tell of";
         EXPECT_EQ(w.form().text("Callsign"), yes ? "SQ3VTM" : "SP9XYZ");
         EXPECT_EQ(w.settingsChanged(), !yes);
         EXPECT_TRUE(allButtonsEnabled(true));
