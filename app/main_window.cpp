@@ -222,10 +222,10 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     addSymbolChooser(form_, *dialogs_);
     keepSettings();  // the start-up settings lose nothing when the window closes
 
-    // The window may grow (and be maximized) but not shrink below what its pages need; it
-    // opens at the reference size or at that minimum, whichever is larger.
     // The pages keep the height they need at the least: the log takes what more there is.
     pages_->setMaximumHeight(pages_->minimumSizeHint().height());
+    // The window may grow (and be maximized) but not shrink below what its pages need; it
+    // opens at the reference size or at that minimum, whichever is larger.
     const QSize needed = root->totalMinimumSize();
     setMinimumSize(needed);
     resize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));

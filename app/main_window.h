@@ -68,7 +68,9 @@ class MainWindow : public QWidget {
     // screen, `finished` gets its outcome (what it threw goes to the error box instead). The
     // operation works on copies of what it needs from the window; `finished` takes its result.
     // Questions it asks are put to the user in a box; while the window is closing they are
-    // answered No.
+    // answered No. One that was stopped leaves the progress bar at 0; one that failed without
+    // a box of its own (no tracker, a page that failed) says why in a box as well as in the
+    // log, unless the user stopped it or answered No.
     void runOperation(CommandButton button, bool stoppable, OperationRunner::Work work,
                       std::function<void(const Outcome&)> finished);
     // From the running operation's thread: runs `ask` (a dialog) on the window's thread and
