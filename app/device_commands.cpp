@@ -7,6 +7,7 @@
 #include "app/backups_window.h"
 #include "app/beacon_preview.h"
 #include "app/compare_window.h"
+#include "app/field_marks.h"
 #include "app/main_window.h"
 #include "app/track_view_window.h"
 #include "configfile/config_file.h"
@@ -24,7 +25,34 @@ BackupPlan windowBackups(const DeviceSession& s) {
     return {s.backupFolder, QStringLiteral("\"Restore\u2026\"")};
 }
 
+// Asks before "Write config" while fields hold the default that a loaded file did not give
+// them; true to go on.
+bool writeDespiteDefaults(MainWindow& window) {
+    const std::vector<std::string> marked = window.fieldMarks().settingsWithDefaults();
+    if (marked.empty()) {
+        return true;
+    }
+    constexpr std::size_t kNamed = 8;
+    QStringList names;
+    for (std::size_t i = 0; i < marked.size() && i < kNamed; ++i) {
+        names << settingPlace(setting(marked[i]));
+    }
+    if (marked.size() > kNamed) {
+        names << QStringLiteral("\u2026 and %1 more").arg(marked.size() - kNamed);
+    }
+    window.sink().flush();
+    return window.dialogs().question(
+        &window, QStringLiteral("Write config"),
+        QStringLiteral("%1 of the settings hold their default because the file they were read "
+                       "from did not give their value (the fields with a dotted frame):\n\n%2"
+                       "\n\nWrite the configuration with these defaults?")
+            .arg(marked.size())
+            .arg(names.join(QLatin1Char('\n'))));
+}
+
 // When `outcome` succeeded, the settings are kept as `kept` holds them; then its boxes show.
+// The settings are kept first: a box waits for the user, and a close meanwhile (the program
+// asked to quit) must not find them changed.
 void keepAndShow(MainWindow& window, const Outcome& outcome, const Form& kept) {
     if (outcome.ok) {
         window.keepSettings(kept);
@@ -81,6 +109,7 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
         [&window, &s, read, tracker](const Outcome& outcome) {
             if (outcome.ok) {
                 copySettings(*read, window.form());
+                window.fieldMarks().clearDefaultsUsed();  // every field holds the tracker's now
                 window.showTracker(s.simulated ? QStringLiteral("simulated") : tracker->serial,
                                    tracker->firmware);
             }
@@ -89,6 +118,9 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
 }
 
 void Button_write_configClick(MainWindow& window, DeviceSession& s) {
+    if (!writeDespiteDefaults(window)) {
+        return;
+    }
     // The settings as they are when the button is pressed are what is written, and what
     // counts as kept once the tracker holds them.
     const std::shared_ptr<MemoryForm> written = snapshot(window.form());
@@ -124,9 +156,12 @@ void Button_read_from_fileClick(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::OpenConfig)) {
         const ImportOutcome imported = importConfiguration(window.form(), *path);
         keepAndShow(window, imported, window.form());
-        // The file is loaded all the same; the log tells what of it was not.
+        // The file is loaded all the same; the log and the fields tell what of it was not.
         for (const UnreadValue& value : imported.unread) {
             window.sink().log(value.line());
+        }
+        if (imported.ok) {
+            window.fieldMarks().markDefaultsUsed(imported.unread);
         }
     }
 }
@@ -253,6 +288,7 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
         [&window, restored](const Outcome& outcome) {
             if (outcome.ok && restored->decoded) {
                 copySettings(*restored->settings, window.form());
+                window.fieldMarks().clearDefaultsUsed();  // every field holds the tracker's now
                 window.keepSettings();
             }
             window.showBoxes(outcome.boxes);

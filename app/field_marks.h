@@ -5,7 +5,9 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "configfile/config_file.h"
 #include "settings/schema.h"
 
 class QTabWidget;
@@ -20,6 +22,11 @@ class WidgetForm;
 // with the field it shares an address with (a call and its SSID). A text the tracker
 // takes but that may not reach other stations as typed (outside ASCII) gets a warning: a
 // dashed amber frame and its tooltip, no icon.
+//
+// After "Read from file", a field (text or choice) that got its default because the file
+// lacked its value or held one that cannot be read carries a dotted blue frame saying so, and
+// its tab and sub-page button the warning icon, until the field is changed or the marks are
+// cleared (a read from the tracker, another load). A refusal shows over it.
 class FieldMarks : public QObject {
     Q_OBJECT
   public:
@@ -36,9 +43,20 @@ class FieldMarks : public QObject {
     // True when a field on `page` (and on `subPage`, when given) is marked.
     bool marked(Page page, const std::string& subPage = {}) const;
 
+    // Marks the fields that got their default instead of the file's value, in place of the
+    // marks of an earlier load.
+    void markDefaultsUsed(const std::vector<UnreadValue>& unread);
+    void clearDefaultsUsed() { markDefaultsUsed({}); }
+    // What the default mark of a field says; empty when it has none.
+    QString defaultUsed(std::string_view setting) const;
+    // The fields that carry a default mark, in the order of the settings.
+    std::vector<std::string> settingsWithDefaults() const;
+
   private:
     void check(const std::string& setting);
-    void mark(const std::string& setting, const QString& message, bool refused);
+    void changed(const std::string& setting);
+    // Shows the strongest mark the field has (refusal, default, warning), or none.
+    void show(const std::string& setting);
     void updatePageIcons();
 
     WidgetForm& form_;
@@ -46,5 +64,6 @@ class FieldMarks : public QObject {
     std::map<Page, SubPageControl*> subPages_;
     std::map<std::string, QString, std::less<>> problems_;
     std::map<std::string, QString, std::less<>> warnings_;
+    std::map<std::string, QString, std::less<>> defaults_;
     std::map<std::string, QString, std::less<>> tooltips_;  // of marked fields, as they were
 };

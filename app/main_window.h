@@ -143,6 +143,7 @@ class MainWindow : public QWidget {
     QPlainTextEdit* activityLog() const { return log_; }
     // The marks on fields whose value "Write config" would refuse.
     const FieldMarks& fieldMarks() const { return *marks_; }
+    FieldMarks& fieldMarks() { return *marks_; }
     // Each beacon's packet and its reading, below the beacon table.
     BeaconPreview* beaconPreview() const { return beaconPreview_; }
 

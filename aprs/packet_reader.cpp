@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string_view>
 
+#include "settings/ax25_call.h"
+
 namespace {
 
 using Text = std::string_view;
@@ -297,10 +299,8 @@ bool validAddress(Text address) {
         address.remove_suffix(1);
     }
     const std::size_t dash = address.find('-');
-    const Text call = address.substr(0, dash);
-    if (call.empty() || call.size() > 6 || !std::all_of(call.begin(), call.end(), [](char c) {
-            return isDigit(c) || (c >= 'A' && c <= 'Z');
-        })) {
+    // The same rule as the address fields of the settings.
+    if (!isAx25Call(toQString(address.substr(0, dash)))) {
         return false;
     }
     if (dash == Text::npos) {

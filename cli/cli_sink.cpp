@@ -49,13 +49,17 @@ std::int64_t steadyMilliseconds() {
 
 }  // namespace
 
+void writeToStream(std::FILE* stream, const QByteArray& bytes) {
+    // The stream keeps its error once a write failed.
+    if (std::ferror(stream) == 0) {
+        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+        std::fflush(stream);
+    }
+}
+
 CliSink::CliSink()
-    : CliSink(
-          [](const QByteArray& bytes) {
-              std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
-              std::fflush(stderr);
-          },
-          stderrIsTerminal(), stderrWidth()) {}
+    : CliSink([](const QByteArray& bytes) { writeToStream(stderr, bytes); }, stderrIsTerminal(),
+              stderrWidth()) {}
 
 CliSink::CliSink(Output output, bool terminal, int terminalWidth)
     : output_(std::move(output)),

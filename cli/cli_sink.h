@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -11,6 +12,10 @@
 
 #include "settings/outcome.h"
 #include "settings/progress_sink.h"
+
+// Writes `bytes` to `stream` and flushes it, unless a write to it failed before: a closed
+// standard output or error (a pipe whose reader has gone) stops the printing, not the operation.
+void writeToStream(std::FILE* stream, const QByteArray& bytes);
 
 // The sink of the command line: the activity log and the texts of every box go to standard
 // error.
@@ -55,7 +60,7 @@ class CliSink : public ProgressSink {
     void progressStart(int maximum) override;
     void progressStep() override;
     void progressReset() override;
-    // Goes on until SIGINT or SIGTERM came (see StopSignals).
+    // Goes on until a stop signal came (see StopSignals).
     bool mayGoOn() override;
     std::int64_t now() override;
     // Sleeps, ending early once a stop signal came.

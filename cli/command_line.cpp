@@ -39,9 +39,10 @@ struct Subcommand {
     std::vector<ValueOption> options;
     bool device = false;
     int (*run)(Invocation&);
-    bool picksDevice = true;  // a device command that takes --device
-    bool json = false;        // takes --json: the result as one JSON document
-    bool asks = false;        // asks before it does what cannot be undone; takes --yes
+    bool picksDevice = true;       // a device command that takes --device
+    bool json = false;             // takes --json: the result as one JSON document
+    bool asks = false;             // asks before it does what cannot be undone; takes --yes
+    bool acceptsDefaults = false;  // refuses a file that lacks values; takes --accept-defaults
 };
 
 const std::vector<Subcommand>& commands() {
@@ -59,20 +60,27 @@ const std::vector<Subcommand>& commands() {
          "Loads the configuration file onto the start-up settings as \"Read from file\" does, "
          "then validates and encodes the settings as \"Write config\" does, and writes the "
          "8192-byte configuration image. The first setting that fails its check is named and "
-         "nothing is written.",
+         "nothing is written. A file that lacks keys (one of this version's, whose export writes "
+         "every key) or holds a value that cannot be read is refused, each such value named, "
+         "unless --accept-defaults.",
          {{"IN.cfg", "The configuration file to read."},
           {"OUT.bin", "The configuration image to write."}},
          {},
          false,
-         runEncode},
+         runEncode,
+         true,
+         false,
+         false,
+         true},
         {"check",
          "List every setting of a configuration file that would be refused.",
          "Loads the configuration file onto the start-up settings as \"Read from file\" does "
          "and checks every setting by the rules of \"Write config\". First comes each value the "
          "file holds but could not give (not a whole number, an item outside its list, a "
-         "damaged section or key line), then each problem, one line each, \"page \u203A \u2026 "
-         "\u203A label: message\", in the order \"Write config\" meets them; the exit status is "
-         "1 when there is any, 0 when the file would be written as it is.",
+         "damaged section or key line) or lacks, then each problem, one line each, "
+         "\"page \u203A \u2026 \u203A label: message\", in the order \"Write config\" meets "
+         "them; the exit status is 1 when write-config would refuse the file, 0 when it would be "
+         "written as it is (a file of another version may lack keys).",
          {{"IN.cfg", "The configuration file to check."}},
          {},
          false,
@@ -138,11 +146,18 @@ const std::vector<Subcommand>& commands() {
         {"write-config",
          "Write a configuration file to the tracker.",
          "Loads the configuration file onto the start-up settings as \"Read from file\" does, "
-         "then validates, encodes and writes them to the tracker as \"Write config\" does.",
+         "then validates, encodes and writes them to the tracker as \"Write config\" does. A "
+         "file that lacks keys (one of this version's, whose export writes every key) or holds a "
+         "value that cannot be read is refused, each such value named, unless "
+         "--accept-defaults.",
          {{"IN.cfg", "The configuration file to read."}},
          {},
          true,
-         runWriteConfig},
+         runWriteConfig,
+         true,
+         false,
+         false,
+         true},
         {"read-gps",
          "Download the tracker's GPS memory into an NMEA log.",
          "Downloads the tracker's whole GPS memory and writes every valid record to the NMEA "
@@ -239,6 +254,9 @@ QString synopsis(const Subcommand& c) {
     if (c.asks) {
         parts << QStringLiteral("[--yes]");
     }
+    if (c.acceptsDefaults) {
+        parts << QStringLiteral("[--accept-defaults]");
+    }
     if (c.device) {
         parts << QStringLiteral("[--simulate]") << QStringLiteral("[--simulate-fault FAULT]");
     }
@@ -290,10 +308,12 @@ QString toolHelp() {
         "through. Every output file is checked before any work starts, and output files are\n"
         "replaced only once every one of them is completely written; a failed command leaves\n"
         "the old ones.\n\n"
-        "Ctrl+C (or SIGTERM) stops a read, a download or the erase wait before its next\n"
-        "page; a write or an upload is finished first.\n\n"
+        "Ctrl+C (or SIGTERM, SIGHUP, SIGQUIT; on Windows also Ctrl+Break and closing the\n"
+        "console) stops a read, a download or the erase wait before its next page; a write,\n"
+        "a restore or an upload is finished first, and one not yet begun is not begun. At a\n"
+        "question it is a no. A closed standard output or error stops the printing only.\n\n"
         "Exit status: 0 success, 1 the operation refused or failed, 2 bad usage, 130 stopped\n"
-        "by Ctrl+C or SIGTERM.\n");
+        "by one of those signals.\n");
     return text;
 }
 
@@ -343,6 +363,9 @@ QString commandHelp(const Subcommand& c) {
     if (c.device) {
         width = std::max(width, static_cast<int>(qstrlen("--simulate-fault FAULT")));
     }
+    if (c.acceptsDefaults) {
+        width = std::max(width, static_cast<int>(qstrlen("--accept-defaults")));
+    }
     if (!c.positionals.empty()) {
         text += QStringLiteral("\nArguments:\n");
         for (const Positional& p : c.positionals) {
@@ -358,6 +381,10 @@ QString commandHelp(const Subcommand& c) {
         text +=
             row(QStringLiteral("--yes"),
                 QStringLiteral("Go ahead without a question (needed without a terminal)."), width);
+    }
+    if (c.acceptsDefaults) {
+        text += row(QStringLiteral("--accept-defaults"),
+                    QStringLiteral("Write a file that lacks values with their defaults."), width);
     }
     if (c.device && c.picksDevice) {
         text += row(QStringLiteral("--device PATH"),
@@ -413,6 +440,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     const QCommandLineOption simulateFault(QStringLiteral("simulate-fault"), QString(),
                                            QStringLiteral("FAULT"));
     const QCommandLineOption yes(QStringLiteral("yes"));
+    const QCommandLineOption acceptDefaults(QStringLiteral("accept-defaults"));
     parser.addOption(help);
     parser.addOption(quiet);
     if (command.json) {
@@ -420,6 +448,9 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     }
     if (command.asks) {
         parser.addOption(yes);
+    }
+    if (command.acceptsDefaults) {
+        parser.addOption(acceptDefaults);
     }
     if (command.device) {
         parser.addOption(simulate);
@@ -463,6 +494,7 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     const bool answered = command.asks && parser.isSet(yes);
     Invocation invocation{sink, given, {}, simulated, {}, {}, out, answered, ask};
     invocation.json = command.json && parser.isSet(json);
+    invocation.acceptDefaults = command.acceptsDefaults && parser.isSet(acceptDefaults);
     sink.setQuiet(parser.isSet(quiet));
     if (command.device && command.picksDevice && parser.isSet(device)) {
         if (parser.value(device).isEmpty()) {
@@ -529,7 +561,9 @@ int runCommand(const Subcommand& command, const QStringList& arguments, CliSink&
     }
 
     try {
-        clearStopSignal();
+        // The tool has caught the signals since it started (a signal noted before now stops
+        // this command as well); these are for a caller that runs the tool in its own process.
+        const StopSignals caught;
         int result = command.run(invocation);
         sink.finish();
         // A signal stopped a read where it was (and the read said where), or came while a

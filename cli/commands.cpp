@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -54,6 +55,13 @@ const std::vector<SimulatedFaultKind>& simulatedFaultKinds() {
         {"busy", SimulatedFault::Busy, false,
          "the tracker is found but another program has it open"},
         {"absent", SimulatedFault::Absent, false, "no tracker is plugged in"},
+        {"sigint", SimulatedFault::Signal, true,
+         "the tool gets SIGINT as exchange N is sent (N = 0: as the tracker is opened)", SIGINT},
+        {"sigterm", SimulatedFault::Signal, true, "the same with SIGTERM", SIGTERM},
+#ifndef _WIN32
+        {"sighup", SimulatedFault::Signal, true, "the same with SIGHUP", SIGHUP},
+        {"sigquit", SimulatedFault::Signal, true, "the same with SIGQUIT", SIGQUIT},
+#endif
     };
     return kinds;
 }
@@ -77,10 +85,12 @@ std::optional<SimulatedFault> parseSimulatedFault(const QString& text) {
     const QStringList parts = text.split(QLatin1Char('@'));
     bool number = false;
     const int exchange = parts.size() == 2 ? parts[1].toInt(&number) : 0;
-    if (!number || exchange < 1 || parts[1].startsWith(QLatin1Char('+'))) {
+    // A signal may also come as the tracker is opened, before any exchange.
+    const int first = fault->kind == SimulatedFault::Signal ? 0 : 1;
+    if (!number || exchange < first || parts[1].startsWith(QLatin1Char('+'))) {
         return std::nullopt;
     }
-    return SimulatedFault{fault->kind, exchange};
+    return SimulatedFault{fault->kind, exchange, fault->signal};
 }
 
 void injectSimulatedFault(SimulatedTracker& sim, const SimulatedFault& fault) {
@@ -106,6 +116,9 @@ void injectSimulatedFault(SimulatedTracker& sim, const SimulatedFault& fault) {
             break;
         case SimulatedFault::Absent:
             sim.setPresent(false);
+            break;
+        case SimulatedFault::Signal:
+            sim.raiseSignalAt(fault.exchange, fault.signal);
             break;
     }
 }
@@ -266,7 +279,8 @@ std::unique_ptr<MemoryForm> startupForm(CliSink& sink) {
 
 // "Read from file" from `path`. A file that cannot be read is said so plainly instead of as
 // "not a Veltromark configuration file". What of the file the import could not take goes to
-// `unread`, when given, and is otherwise logged, as the window logs it.
+// `unread`, when given, and is otherwise said, also with --quiet: it is a problem, not
+// progress.
 bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path,
                        std::vector<UnreadValue>* unread = nullptr) {
     QFile file(path);
@@ -280,10 +294,35 @@ bool loadConfiguration(CliSink& sink, MemoryForm& form, const QString& path,
         *unread = std::move(imported.unread);
     } else {
         for (const UnreadValue& value : imported.unread) {
-            sink.log(value.line());
+            sink.say(value.line());
         }
     }
     return ok;
+}
+
+// "Read from file" for a write (write-config, encode): every value the file could not give is
+// said, also with --quiet, and unless --accept-defaults any but the keys a file of another
+// version may lack stops the command before anything is written.
+bool loadForWrite(Invocation& in, MemoryForm& form) {
+    std::vector<UnreadValue> unread;
+    if (!loadConfiguration(in.sink, form, in.arguments[0], &unread)) {
+        return false;
+    }
+    for (const UnreadValue& value : unread) {
+        in.sink.say(value.line());
+    }
+    if (!refusesWrite(unread) || in.acceptDefaults) {
+        return true;
+    }
+    const auto count = std::count_if(unread.begin(), unread.end(),
+                                     [](const UnreadValue& value) { return !value.expected; });
+    in.sink.say(complaint(QStringLiteral("%1: %2 value%3 missing or unreadable (listed above); "
+                                         "nothing was written. Give --accept-defaults to write "
+                                         "the defaults in their place.")
+                              .arg(in.arguments[0])
+                              .arg(count)
+                              .arg(count == 1 ? "" : "s")));
+    return false;
 }
 
 // The lines `check` prints for the values a file could not give, one per value.
@@ -327,7 +366,7 @@ OpenHints commandLineOpenHints() {
 }
 
 // The tracker at --device, else the first tracker found, or a simulated one, misbehaving
-// when asked to. While it is there, SIGINT and SIGTERM ask the operation to stop.
+// when asked to. A stop signal meanwhile asks the operation to stop (see StopSignals).
 class Tracker {
   public:
     explicit Tracker(Invocation& in) {
@@ -349,7 +388,6 @@ class Tracker {
     HidTransport& transport() { return *transport_; }
 
   private:
-    StopSignals signals_;
     std::unique_ptr<HidTransport> transport_;
     std::unique_ptr<DeviceLink> link_;
 };
@@ -362,12 +400,16 @@ int status(bool ok) {
 // Without a terminal to ask on, the command goes no further and says how to make it.
 Confirm confirmation(Invocation& in, const QString& what) {
     return [&in, what](const Question& question) {
+        // A stop signal before or at the question is a no: nothing is sent.
+        if (stopSignalled()) {
+            return false;
+        }
         if (in.yes) {
             return true;
         }
         in.sink.finish();
         if (const std::optional<bool> answer = in.ask ? in.ask(question) : std::nullopt) {
-            return *answer;
+            return *answer && !stopSignalled();
         }
         in.sink.say(complaint(
             QStringLiteral("no terminal to ask whether to %1: give --yes to go ahead").arg(what)));
@@ -391,8 +433,29 @@ namespace {
 
 // --- Results as JSON, for scripts: one document on standard output.
 
+// Qt escapes the control characters below 0x20 only. DEL and the C1 controls (U+0080 to
+// U+009F), which some terminals obey as well, are escaped too; in the UTF-8 that Qt writes
+// they are the byte 0x7F and the pairs 0xC2 0x80 to 0xC2 0x9F, which occur nowhere else.
+QByteArray escapeControls(const QByteArray& json) {
+    QByteArray out;
+    out.reserve(json.size());
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(json[i]);
+        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
+        if (byte == 0x7F) {
+            out += "\\u007f";
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            out += "\\u00" + QByteArray::number(next, 16);
+            ++i;
+        } else {
+            out += json[i];
+        }
+    }
+    return out;
+}
+
 void printJson(Invocation& in, const QJsonObject& document) {
-    in.out(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    in.out(escapeControls(QJsonDocument(document).toJson(QJsonDocument::Indented)));
 }
 
 QJsonObject settingJson(const std::string& name) {
@@ -419,8 +482,11 @@ QJsonArray unreadJson(const std::vector<UnreadValue>& unread) {
     QJsonArray list;
     for (const UnreadValue& value : unread) {
         QJsonObject entry = settingJson(value.setting);
-        entry.insert(QStringLiteral("line"), value.lineNumber);
+        // A key that is not in the file has no line.
+        entry.insert(QStringLiteral("line"),
+                     value.lineNumber > 0 ? QJsonValue(value.lineNumber) : QJsonValue());
         entry.insert(QStringLiteral("message"), value.text);
+        entry.insert(QStringLiteral("expected"), value.expected);
         list.append(entry);
     }
     return list;
@@ -474,7 +540,7 @@ int runDefaults(Invocation& in) {
 
 int runEncode(Invocation& in) {
     const auto form = startupForm(in.sink);
-    if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
+    if (!loadForWrite(in, *form)) {
         return kExitFailed;
     }
     ConfigImage image{};
@@ -492,9 +558,11 @@ int runCheck(Invocation& in) {
         return kExitFailed;
     }
     const std::vector<SettingProblem> problems = CheckSettings(*form);
+    // 0 only when the file would be written as it is.
+    const int exit = problems.empty() && !refusesWrite(unread) ? kExitSuccess : kExitFailed;
     if (in.json) {
         printJson(in, checkJson(in.arguments[0], unread, problems));
-        return problems.empty() && unread.empty() ? kExitSuccess : kExitFailed;
+        return exit;
     }
     // First what the file could not give, then what "Write config" would refuse.
     for (const QString& line : unreadLines(unread)) {
@@ -504,7 +572,7 @@ int runCheck(Invocation& in) {
         printLine(in,
                   settingPlace(setting(problem.setting)) + QStringLiteral(": ") + problem.message);
     }
-    return problems.empty() && unread.empty() ? kExitSuccess : kExitFailed;
+    return exit;
 }
 
 namespace {
@@ -574,9 +642,12 @@ QString diffSide(const QString& shown, const std::vector<UnreadValue>& unread,
                  const std::string& name) {
     const auto it = std::find_if(unread.begin(), unread.end(),
                                  [&name](const UnreadValue& u) { return u.setting == name; });
-    return it == unread.end()
-               ? shown
-               : shown + QStringLiteral(" (default: line %1 not read)").arg(it->lineNumber);
+    if (it == unread.end()) {
+        return shown;
+    }
+    return shown + (it->lineNumber > 0
+                        ? QStringLiteral(" (default: line %1 not read)").arg(it->lineNumber)
+                        : QStringLiteral(" (default: not in the file)"));
 }
 
 // The lines of "diff": every setting that differs, or that one side's file could not give, even
@@ -695,6 +766,11 @@ int runNmea(Invocation& in) {
     }
     qint64 records = 0;
     while (!dump.atEnd()) {
+        // A stop signal drops the outputs half made; old files stay.
+        if (stopSignalled()) {
+            in.sink.say(complaint(QStringLiteral("stopped; nothing was written.")));
+            return kExitFailed;
+        }
         const QByteArray chunk = dump.read(kDumpChunk);
         if (dump.error() != QFileDevice::NoError) {
             in.sink.say(
@@ -755,7 +831,7 @@ BackupPlan toolBackups() {
 
 int runWriteConfig(Invocation& in) {
     const auto form = startupForm(in.sink);
-    if (!loadConfiguration(in.sink, *form, in.arguments[0])) {
+    if (!loadForWrite(in, *form)) {
         return kExitFailed;
     }
     Tracker tracker(in);

@@ -18,17 +18,20 @@ enum ExitStatus : int {
     kExitSuccess = 0,
     kExitFailed = 1,         // the operation refused or failed; the reason has been written
     kExitBadUsage = 2,       // the command line was not understood
-    kExitInterrupted = 130,  // SIGINT or SIGTERM while the tracker was busy (128 + SIGINT)
+    kExitInterrupted = 130,  // a stop signal (Ctrl+C, SIGTERM, SIGHUP, SIGQUIT) came (128 + SIGINT)
 };
 
 // A way for the simulated tracker to misbehave, as --simulate-fault names it: "unplug@N" (pulled
 // out after exchange N), "noreply@N" (no reply to exchange N), "badsum@N" (a wrong page sum in
 // the reply to exchange N), "wrongpage@N" (the page written in exchange N is acknowledged but
 // stored with a byte changed), "noopen" (found but the user may not open it), "busy" (found but
-// another program has it open), "absent" (not plugged in). Exchanges count from 1.
+// another program has it open), "absent" (not plugged in), "sigterm@N" and its siblings (the
+// tool gets that signal as exchange N is sent; @0 as the tracker is opened). Exchanges count
+// from 1.
 struct SimulatedFault {
-    enum Kind { Unplug, NoReply, BadSum, WrongPage, NoOpen, Busy, Absent } kind;
+    enum Kind { Unplug, NoReply, BadSum, WrongPage, NoOpen, Busy, Absent, Signal } kind;
     int exchange = 0;
+    int signal = 0;  // of a Signal fault
 };
 // Nothing when `text` names no fault.
 std::optional<SimulatedFault> parseSimulatedFault(const QString& text);
@@ -44,6 +47,7 @@ struct SimulatedFaultKind {
     SimulatedFault::Kind kind;
     bool atExchange;   // named with "@N"
     const char* help;  // "the tracker is pulled out after exchange N"
+    int signal = 0;    // the signal a Signal fault raises
 };
 const std::vector<SimulatedFaultKind>& simulatedFaultKinds();
 // "unplug@N", "noopen".
@@ -61,6 +65,7 @@ struct Invocation {
     bool yes = false;                            // --yes: what the command would ask, it does
     Ask ask;                                     // asks on the terminal
     bool json = false;                           // --json: the result as one JSON document
+    bool acceptDefaults = false;  // --accept-defaults: write a file that lacks values all the same
 
     bool has(const QString& name) const { return options.count(name) > 0; }
     QString option(const QString& name) const {
@@ -73,14 +78,14 @@ struct Invocation {
 // and has said why when it is not kExitSuccess. A number field that is not a whole number
 // throws ConversionError, as in the window.
 int runDefaults(Invocation& in);        // defaults OUT.cfg
-int runEncode(Invocation& in);          // encode IN.cfg OUT.bin
+int runEncode(Invocation& in);          // encode IN.cfg OUT.bin [--accept-defaults]
 int runDecode(Invocation& in);          // decode IN.bin OUT.cfg
 int runCheck(Invocation& in);           // check IN.cfg
 int runDiff(Invocation& in);            // diff A B
 int runBeacons(Invocation& in);         // beacons FILE|IMAGE|tracker [--gps IN.bin]
 int runNmea(Invocation& in);            // nmea IN.bin OUT.log [--gpx OUT.gpx]
 int runReadConfig(Invocation& in);      // read-config OUT.cfg [--image OUT.bin]
-int runWriteConfig(Invocation& in);     // write-config IN.cfg
+int runWriteConfig(Invocation& in);     // write-config IN.cfg [--accept-defaults]
 int runReadGps(Invocation& in);         // read-gps OUT.log [--dump OUT.bin] [--gpx OUT.gpx]
 int runEraseGps(Invocation& in);        // erase-gps [--yes]
 int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin] [--yes]

@@ -1,16 +1,17 @@
 #include <QCoreApplication>
 #include <QStringList>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
 #include "cli/cli_sink.h"
 #include "cli/command_line.h"
+#include "cli/stop_signal.h"
 
 namespace {
 
@@ -22,9 +23,28 @@ bool onTerminal(FILE* stream) {
 #endif
 }
 
+// Waits for a line of answer on standard input; false once a stop signal came instead. The
+// signals are only noted, so the wait looks for one every so often rather than block in a read
+// that the signal would not end.
+bool answerComes() {
+#ifndef _WIN32
+    pollfd input{fileno(stdin), POLLIN, 0};
+    while (!stopSignalled()) {
+        if (poll(&input, 1, 100) > 0) {
+            return true;
+        }
+    }
+    return false;
+#else
+    // Ctrl+C and the console's close end a console read on their own.
+    return !stopSignalled();
+#endif
+}
+
 // Asks on the terminal: the question's lines on standard error, the last one followed by
 // "[y/N]", and one line of answer from standard input; only "y" or "yes" go ahead. Nothing when
-// standard input or standard error is not a terminal.
+// standard input or standard error is not a terminal. A stop signal at the question is a no:
+// nothing has been sent yet, and the tool ends with 130.
 std::optional<bool> askOnTerminal(const Question& question) {
     if (!onTerminal(stdin) || !onTerminal(stderr)) {
         return std::nullopt;
@@ -33,14 +53,11 @@ std::optional<bool> askOnTerminal(const Question& question) {
     const QString prompt = lines.join(QLatin1Char('\n')) + QStringLiteral(" [y/N] ");
     std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
-    // Ctrl+C at the question ends the tool, as at any prompt: nothing has been sent yet. (While
-    // the tracker is in use it is otherwise only noted, and the line would wait for Enter.)
-    const auto noted = std::signal(SIGINT, SIG_DFL);
     char answer[64] = {};
-    const bool answered = std::fgets(answer, sizeof answer, stdin) != nullptr;
-    std::signal(SIGINT, noted == SIG_ERR ? SIG_DFL : noted);
+    const bool answered =
+        answerComes() && std::fgets(answer, sizeof answer, stdin) != nullptr && !stopSignalled();
     if (!answered) {
-        std::fputc('\n', stderr);  // end of input: the prompt's line is ended, and it is a no
+        std::fputc('\n', stderr);  // end of input or a stop: the prompt's line is ended, a no
         return false;
     }
     const QString given = QString::fromLocal8Bit(answer).trimmed().toLower();
@@ -50,14 +67,12 @@ std::optional<bool> askOnTerminal(const Question& question) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // First of all: no signal may find the tool without its handlers, not even while it starts.
+    const StopSignals caught;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("veltromark-cli"));
     CliSink sink;
     return runCli(
         QCoreApplication::arguments(), sink,
-        [](const QByteArray& text) {
-            std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
-            std::fflush(stdout);
-        },
-        askOnTerminal);
+        [](const QByteArray& text) { writeToStream(stdout, text); }, askOnTerminal);
 }

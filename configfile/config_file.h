@@ -34,15 +34,20 @@ void writeEntries(const Form& form, ProfileFile& file);
 
 // A value of a configuration file that the import could not take as written, so that the
 // setting got the entry's default instead: a number that is not a whole number ("5OO",
-// "500 ms"), an item index outside its list, or an entry hidden by a damaged section or key
-// line ("[Ra\0dio]").
+// "500 ms"), an item index outside its list, an entry hidden by a damaged section or key
+// line ("[Ra\0dio]"), or a key that is not in the file at all.
 struct UnreadValue {
     std::string setting;  // the setting that got the default
-    int lineNumber = 0;   // the file's line that holds the value, from 1
+    int lineNumber = 0;   // the file's line that holds the value, from 1; 0 for a missing key
     // What the file holds and why it was not taken, with the line and the default used, e.g.
-    // "line 9: TXdelay=5OO is not a whole number; the default 250 is used instead." Control
+    // "line 9: TXdelay=5OO is not a whole number; the default 250 is used instead." or
+    // "[Radio] TXdelay is not in the file; the default 250 is used instead." Control
     // characters are written out visibly (\x1B).
     QString text;
+    // A key missing from a file of another version, which may lack it by design; a key missing
+    // from a file of the program's own version (whose export writes every key) means the file
+    // was cut short or edited, and is not expected.
+    bool expected = false;
 
     // The setting's name for people, then the text: the line that `check` prints and "Read from
     // file" logs.
@@ -50,6 +55,10 @@ struct UnreadValue {
 
     bool operator==(const UnreadValue&) const = default;
 };
+
+// True when the values in `unread` leave a file that must not be written to a tracker (or
+// encoded) as it is: any one of them but the keys a file of another version may lack.
+bool refusesWrite(const std::vector<UnreadValue>& unread);
 
 // An import's outcome, with the values it could not take, in the order of the entries.
 struct ImportOutcome : Outcome {

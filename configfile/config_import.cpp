@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -66,16 +67,28 @@ UnreadValue unread(const KeyRow& row, int line, const QString& why) {
                             .arg(why, defaultShown(row)))};
 }
 
+// The program's own export writes every key, so a key that a file of the program's own version
+// lacks was cut off or edited away. A file of another version may lack keys by design: the key
+// is named all the same, marked as expected.
+UnreadValue missing(const KeyRow& row, bool otherVersion) {
+    UnreadValue value{row.setting, 0,
+                      QStringLiteral("[%1] %2 is not in the file; the default %3 is used instead.")
+                          .arg(QString::fromStdString(row.section), QString::fromStdString(row.key),
+                               defaultShown(row))};
+    value.expected = otherVersion;
+    return value;
+}
+
 // Why the value of `row` cannot be taken as written, or nothing when it can: the entry is
 // missing only because a damaged line hides it, its number is no whole number, or its index
 // is outside its list. An index of -1 is "no item", as the export writes it.
 std::optional<UnreadValue> unreadValue(const KeyRow& row, const ProfileFile& file,
-                                       const std::optional<QString>& value) {
+                                       const std::optional<QString>& value, bool otherVersion) {
     if (!value) {
         const std::optional<ProfileFile::DamagedEntry> hidden =
             file.damagedEntry(row.section, row.key);
         if (!hidden) {
-            return std::nullopt;  // simply missing: the default, as ever
+            return missing(row, otherVersion);
         }
         if (hidden->headerLine == 0) {
             return unread(row, hidden->line,
@@ -111,9 +124,9 @@ std::optional<UnreadValue> unreadValue(const KeyRow& row, const ProfileFile& fil
 // Puts the row's value into its setting: the default when the entry is missing or its value
 // cannot be taken as written, which `unreadValues` then tells.
 void applyRow(const KeyRow& row, const ProfileFile& file, Form& form,
-              std::vector<UnreadValue>& unreadValues) {
+              std::vector<UnreadValue>& unreadValues, bool otherVersion) {
     const std::optional<QString> value = file.value(row.section, row.key);
-    std::optional<UnreadValue> notTaken = unreadValue(row, file, value);
+    std::optional<UnreadValue> notTaken = unreadValue(row, file, value, otherVersion);
     const std::int32_t number = notTaken || !value
                                     ? row.defaultNumber
                                     : parseProfileNumber(*value).value_or(row.defaultNumber);
@@ -159,6 +172,11 @@ QString UnreadValue::line() const {
     return settingPlace(::setting(setting)) + QStringLiteral(": ") + text;
 }
 
+bool refusesWrite(const std::vector<UnreadValue>& unread) {
+    return std::any_of(unread.begin(), unread.end(),
+                       [](const UnreadValue& value) { return !value.expected; });
+}
+
 ImportOutcome importConfiguration(Form& form, const ProfileFile& file) {
     ImportOutcome outcome;
     const KeyRow& application = headerRow("Application");
@@ -169,9 +187,10 @@ ImportOutcome importConfiguration(Form& form, const ProfileFile& file) {
         return outcome;
     }
     const KeyRow& version = headerRow("Version");
-    if (file.readText(version.section, version.key, version.defaultText) !=
-        QLatin1String(kConfigFormatVersion.data(),
-                      static_cast<qsizetype>(kConfigFormatVersion.size()))) {
+    const bool otherVersion = file.readText(version.section, version.key, version.defaultText) !=
+                              QLatin1String(kConfigFormatVersion.data(),
+                                            static_cast<qsizetype>(kConfigFormatVersion.size()));
+    if (otherVersion) {
         outcome.boxes.push_back(informationBox(kOtherVersion));
     }
 
@@ -179,7 +198,7 @@ ImportOutcome importConfiguration(Form& form, const ProfileFile& file) {
         if (row.kind == ValueKind::Fixed) {
             continue;
         }
-        applyRow(row, file, form, outcome.unread);
+        applyRow(row, file, form, outcome.unread, otherVersion);
         for (const AfterImport& after : kAfterImport) {
             if (after.setting == row.setting) {
                 outcome.show(after.run(form), 0);

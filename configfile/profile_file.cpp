@@ -6,31 +6,13 @@
 #include <algorithm>
 
 #include "settings/number.h"
+#include "settings/windows1252.h"
 
 namespace {
 
 const QByteArray kUtf8ByteOrderMark("\xEF\xBB\xBF");
 const QByteArray kUtf16LeByteOrderMark("\xFF\xFE");
 const QByteArray kUtf16BeByteOrderMark("\xFE\xFF");
-
-// Windows-1252 for 0x80 to 0x9F; the rest of its upper half is Latin-1. The five bytes it
-// leaves undefined map to the control characters of the same number, as Windows maps them.
-// Our own table: the static Qt of the Windows build has no ICU, so no codec by name.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString fromWindows1252(QByteArrayView bytes) {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += QChar(byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80]
-                                                  : static_cast<char16_t>(byte));
-    }
-    return text;
-}
 
 // Blanks around names and values: what the C library counts as white space on a line, and the
 // end-of-file mark 0x1A that old editors leave behind.

@@ -8,6 +8,7 @@
 #include "rules/serial_interlocks.h"
 #include "settings/form.h"
 #include "settings/schema.h"
+#include "settings/windows1252.h"
 #include "version.h"
 
 namespace {
@@ -94,8 +95,21 @@ std::vector<DecodeStep> buildDecodeSteps() {
     return std::move(s.steps);
 }
 
+// A 32-bit number above the largest a number setting holds (2,147,483,647) cannot be shown,
+// written to a file or encoded again: the setting gets its default, and `notes` says so.
+QString numberTooLarge(const SettingDef& def, std::uint32_t value) {
+    return QStringLiteral(
+               "%1: the tracker holds %2, more than the largest number a setting holds "
+               "(%3); the default %4 is used instead.")
+        .arg(settingPlace(def))
+        .arg(value)
+        .arg(INT_MAX)
+        .arg(def.defaultText);
+}
+
 // Sets the setting(s) of one field from the image.
-void decodeField(Form& form, const ConfigImage& image, const ImageField& field) {
+void decodeField(Form& form, const ConfigImage& image, const ImageField& field,
+                 QStringList& notes) {
     const int at = field.offset;
     const std::string& name = field.setting;
     switch (field.encoding) {
@@ -114,9 +128,16 @@ void decodeField(Form& form, const ConfigImage& image, const ImageField& field) 
         case Encoding::U16:
             form.setText(name, QString::number(readU16(image, at)));
             break;
-        case Encoding::U32:
-            form.setText(name, QString::number(readU32(image, at)));
+        case Encoding::U32: {
+            const std::uint32_t value = readU32(image, at);
+            if (value > INT_MAX) {
+                notes << numberTooLarge(setting(name), value);
+                form.setText(name, setting(name).defaultText);
+            } else {
+                form.setText(name, QString::number(value));
+            }
             break;
+        }
         case Encoding::U8Number:
             form.setText(name, QString::number(image[at]));
             break;
@@ -149,7 +170,7 @@ QString imageText(const ConfigImage& image, int offset, int size) {
     const auto first = image.begin() + offset;
     const auto end = std::find(first, first + size, std::uint8_t{0});
     // One byte, one character: every byte value reads back as the same byte when encoded.
-    return QString::fromLatin1(reinterpret_cast<const char*>(&*first), end - first);
+    return fromWindows1252(QByteArrayView(reinterpret_cast<const char*>(&*first), end - first));
 }
 
 void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::string_view callSetting,
@@ -159,8 +180,8 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
         --length;
     }
     length = static_cast<int>(std::find(field.begin(), field.begin() + length, 0) - field.begin());
-    form.setText(callSetting,
-                 QString::fromLatin1(reinterpret_cast<const char*>(field.data()), length));
+    form.setText(callSetting, fromWindows1252(QByteArrayView(
+                                  reinterpret_cast<const char*>(field.data()), length)));
     form.setText(ssidSetting, QString::number(static_cast<std::int8_t>(field[6]) - '0'));
 }
 
@@ -181,13 +202,17 @@ Outcome DecodeImage(Form& form, const ConfigImage& image) {
         outcome.boxes.push_back(informationBox(outcome.failure));
         return outcome;
     }
+    QStringList notes;
     for (const DecodeStep& step : decodeSteps()) {
         if (step.handler != nullptr) {
             const Boxes boxes = step.handler(form);
             outcome.boxes.insert(outcome.boxes.end(), boxes.begin(), boxes.end());
         } else {
-            decodeField(form, image, imageField(step.setting));
+            decodeField(form, image, imageField(step.setting), notes);
         }
+    }
+    if (!notes.isEmpty()) {
+        outcome.boxes.push_back(informationBox(notes.join(QLatin1Char('\n'))));
     }
     outcome.ok = true;
     return outcome;

@@ -22,7 +22,9 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
 // kConfigFormatVersion, running the position report and serial port change handlers on the way
 // (the outcome carries the boxes of the serial port rules). On any other version it fails,
 // changing no setting, with an information box that says why. Nothing is range-tested: the image's
-// values are shown as they are. Call it only for an image that passed CheckImage.
+// values are shown as they are, except a 32-bit number above 2,147,483,647, which no number
+// setting holds: that setting gets its default, and one information box names each such setting
+// with the value the tracker holds. Call it only for an image that passed CheckImage.
 Outcome DecodeImage(Form& form, const ConfigImage& image);
 
 // The order in which DecodeImage sets the settings: each step either sets one setting (both

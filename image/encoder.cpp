@@ -6,10 +6,12 @@
 #include <random>
 
 #include "image/layout.h"
+#include "settings/ax25_call.h"
 #include "settings/form.h"
 #include "settings/number.h"
 #include "settings/schema.h"
 #include "settings/visible_text.h"
+#include "settings/windows1252.h"
 #include "version.h"
 
 namespace {
@@ -163,10 +165,10 @@ bool isPrintable(QChar c) {
     return c.unicode() >= 0x20 && c.unicode() <= 0x7E;
 }
 
-// The image holds one byte per character. Texts are stored as Latin-1, which the decoder
-// reads back unchanged; a character outside Latin-1 is stored as "?".
+// The image holds one byte per character, by the byte table the decoder reads it with. Only
+// texts whose every character has a byte get here; the steps refuse the others first.
 QByteArray imageBytes(const QString& text) {
-    return text.toLatin1();
+    return toWindows1252(text).value_or(QByteArray());
 }
 
 // The largest number a number field of this encoding holds.
@@ -240,7 +242,13 @@ class Encoder {
                 if (holdsAsciiControl(text)) {
                     return forbidden(step);
                 }
-                const QByteArray bytes = imageBytes(text);
+                // Only the first character is stored (both halves of a surrogate pair).
+                const QString first =
+                    text.left(!text.isEmpty() && text.front().isHighSurrogate() ? 2 : 1);
+                if (!storable(step, first)) {
+                    return false;
+                }
+                const QByteArray bytes = imageBytes(first);
                 image_[at] = bytes.isEmpty() ? 0 : static_cast<std::uint8_t>(bytes[0]);
                 return true;
             }
@@ -272,6 +280,15 @@ class Encoder {
 
     bool forbidden(const EncodeStep& step) {
         return fail(step.setting, stepTitle(step) + QStringLiteral(" - forbidden characters."));
+    }
+
+    // A character the byte table has no byte for would reach the tracker as another one.
+    bool storable(const EncodeStep& step, const QString& text) {
+        const QStringList unstorable = unstorableCharacters(text);
+        return unstorable.isEmpty() ||
+               fail(step.setting, stepTitle(step) +
+                                      QStringLiteral(" - characters the tracker cannot store: ") +
+                                      unstorable.join(QLatin1Char(' ')));
     }
 
     // Every item index has a byte value of its own; "no item" (-1) would be stored as an index
@@ -338,22 +355,24 @@ class Encoder {
         if (step.rule == Rule::Store && holdsAsciiControl(text)) {
             return forbidden(step);
         }
-        copyBytes(image_, field.offset, imageBytes(text));
         if (step.rule == Rule::Printable || step.rule == Rule::BeaconMessage) {
+            // Printable ASCII only: what is on air must read the same on every receiver.
             if (!std::all_of(text.begin(), text.end(), isPrintable)) {
                 return fail(step.setting, step.message);
             }
+        } else if (!storable(step, text)) {
+            return false;
         }
+        copyBytes(image_, field.offset, imageBytes(text));
         return true;
     }
 
     bool address(const EncodeStep& step, const ImageField& field) {
         const QString call = form_.text(step.setting);
-        if (call.size() > kAddressCallLength) {
-            return tooLong(step, kAddressCallLength);
-        }
-        if (holdsAsciiControl(call)) {
-            return forbidden(step);
+        // What no receiver could read as an address is refused, not stored as typed.
+        if (!call.isEmpty() && !isAx25Call(raisedCall(call))) {
+            return fail(step.setting,
+                        step.title + QStringLiteral(" - not a call (A-Z, 0-9, up to 6)."));
         }
         const std::span<std::uint8_t, 7> bytes(image_.data() + field.offset, 7);
         return EncodeAddress(call, form_.text(field.ssidSetting), bytes) ||
@@ -413,7 +432,7 @@ const std::vector<EncodeStep>& encodeSteps() {
 }
 
 bool EncodeAddress(const QString& call, const QString& ssid, std::span<std::uint8_t, 7> field) {
-    if (call.size() > kAddressCallLength) {
+    if (!call.isEmpty() && !isAx25Call(raisedCall(call))) {
         return false;
     }
     std::uint8_t ssidCharacter = '0';
@@ -425,10 +444,8 @@ bool EncodeAddress(const QString& call, const QString& ssid, std::span<std::uint
         ssidCharacter = static_cast<std::uint8_t>('0' + *number);
     }
     std::fill(field.begin(), field.begin() + kAddressCallLength, ' ');
-    const QByteArray bytes = imageBytes(call);
-    std::transform(bytes.begin(), bytes.end(), field.begin(), [](char c) {
-        return static_cast<std::uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    });
+    const QByteArray bytes = raisedCall(call).toLatin1();  // A-Z and 0-9 only
+    std::copy(bytes.begin(), bytes.end(), field.begin());
     field[6] = ssidCharacter;
     return true;
 }

@@ -40,8 +40,8 @@ std::vector<SettingProblem> CheckSetting(const Form& form, std::string_view name
 // Fills a 7-byte address field from a call text and an SSID text: the call in upper case
 // (a to z only) padded with spaces, then "0" + SSID. An empty call stores SSID 0 whatever
 // the SSID text holds. Returns false, leaving the field as it was, when the call is not empty
-// and the SSID is not a whole number from 0 to 15, or when the call is longer than 6
-// characters and so would not fit.
+// and either is no AX.25 call once raised (isAx25Call) or has an SSID that is not a whole
+// number from 0 to 15.
 bool EncodeAddress(const QString& call, const QString& ssid, std::span<std::uint8_t, 7> field);
 
 // DDMM.MMN or DDMM.MMS: 8 characters, degrees 0 to 89, minutes below 60.
@@ -54,7 +54,8 @@ bool CheckLongitude(const QString& text);
 enum class Rule {
     Store,          // convert and store by the field's encoding, refusing what the field
                     // cannot hold: a number out of its bounds, a choice with no item, a text
-                    // with control characters
+                    // with control characters or characters the byte table has no byte for,
+                    // a call that is no AX.25 call
     NotEmpty,       // test only: the text is not empty
     Length,         // test only: the text is exactly as long as the field
     Range,          // number from min to max

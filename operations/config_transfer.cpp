@@ -202,6 +202,14 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& i
     if (!backup) {
         return sink.failure();
     }
+    // A stop asked for before the first page leaves the tracker as it was; after it, the write
+    // goes on to its end.
+    if (!sink.mayGoOn()) {
+        sink.log(QStringLiteral("Configuration write stopped before page 1/%1; the tracker's "
+                                "configuration was not changed.")
+                     .arg(kEepromPages));
+        return sink.failure();
+    }
     if (!writeEeprom(sink, link, image)) {
         sink.log("The tracker now holds a partly written configuration. " + wayBack(plan, *backup));
         return sink.failure();

@@ -36,7 +36,8 @@ struct BackupPlan {
 // backup in `backups.folder` (when that read fails nothing is written), and after the write
 // the pages are read back and compared with the image. Succeeds when the tracker holds
 // exactly the image; a write cut short or a page stored wrongly names the backup. The write
-// (with its backup and check) is never stopped half way, whatever the sink answers.
+// (with its backup and check) is never stopped half way, whatever the sink answers; when the
+// sink asks to stop before the first page is sent, nothing is written.
 Outcome writeConfiguration(DeviceLink& link, ProgressSink& sink, const Form& form,
                            ConfigImage& writeImage, const BackupPlan& backups);
 

@@ -41,6 +41,13 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
     std::copy(bytes, bytes + size, buffer.begin());
     std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(size), buffer.end(), 0);
     const int pageCount = static_cast<int>((size + kPageSize - 1) / kPageSize);
+    // A stop asked for before the first page leaves the tracker's firmware as it was.
+    if (!sink.mayGoOn()) {
+        sink.log(QStringLiteral("Firmware upload stopped before page 1/%1; the tracker's firmware "
+                                "was not changed.")
+                     .arg(pageCount));
+        return sink.failure();
+    }
 
     // Never stopped half way: a tracker with half its firmware does not start.
     if (transferPages(sink, pageCount, PageDirection::Write, kNeverStop, [&](int p) {

@@ -21,7 +21,8 @@ Question firmwareQuestion(std::size_t imageSize);
 // Sends the firmware `image` to the tracker page by page through `buffer`, letting window
 // events run between pages; an image of nothing (the program carries none) or one too long for
 // the buffer is refused with a box once the tracker is open. Before the first page `confirm`
-// is asked; nothing is sent when it says no ("Firmware upload cancelled."). An upload that
+// is asked; nothing is sent when it says no ("Firmware upload cancelled.") or when the sink asks
+// to stop before the first page. Once begun, the upload is never stopped. An upload that
 // stops part way says that the tracker holds partial firmware. Succeeds when every page was
 // sent.
 Outcome uploadFirmware(DeviceLink& link, ProgressSink& sink, const std::optional<QByteArray>& image,

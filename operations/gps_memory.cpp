@@ -139,6 +139,11 @@ Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer, const Confirm& con
         sink.log("Erase cancelled.");
         return sink.failure();
     }
+    // A stop asked for before the request means the request is never sent.
+    if (!sink.mayGoOn()) {
+        sink.log("Erase stopped before it began; the GPS memory was not changed.");
+        return sink.failure();
+    }
     sink.log("Erasing tracker GPS memory. Please wait a few seconds.");
     if (!link.StartGpsErase()) {
         sink.log("Erase error.");

@@ -45,8 +45,8 @@ bool readGpsMemory(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer);
 Question eraseQuestion();
 
 // Once the tracker is open, asks `confirm` (nothing is erased when it says no: "Erase
-// cancelled."), starts the erase of the GPS memory and waits for the tracker to finish it,
-// polling up to 20 times a second apart. The sink may stop the wait after any pause; the line
-// then says that the tracker may still be erasing. Succeeds when the tracker reported the
-// erase complete.
+// cancelled.", nor when the sink asks to stop before the request is sent), starts the erase of the
+// GPS memory and waits for the tracker to finish it, polling up to 20 times a second apart. The
+// sink may stop the wait after any pause; the line then says that the tracker may still be erasing.
+// Succeeds when the tracker reported the erase complete.
 Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& sink, const Confirm& confirm);

@@ -3,7 +3,8 @@
 #   scripts/test-windows.sh          the command-line comparison, then every test under Wine
 #   scripts/test-windows.sh --smoke  only the command-line comparison
 # The comparison runs veltromark-cli.exe under Wine and the Linux veltromark-cli side by side
-# (defaults, encode, decode, a simulated read-gps, nmea, a device command without a tracker)
+# (defaults, encode, decode, a simulated read-gps, nmea, one stopped by a signal, check of a
+# file cut short, a device command without a tracker)
 # and fails unless both give the same exit statuses and byte-identical files.
 #   BUILD_DIR        the Windows build (default: build-win)
 #   LINUX_BUILD_DIR  the Linux build (default: build; built when its veltromark-cli is missing)
@@ -88,6 +89,13 @@ same 0 read-gps --simulate track.log --dump gps.bin --gpx track.gpx
 same 0 nmea gps.bin nmea.log --gpx nmea.gpx
 same 0 read-config --simulate tracker.cfg --image tracker.bin
 same 1 encode missing.cfg missing.bin
+# A stop signal at an exact exchange: the download stops, and no file (nor a temporary one) is
+# left. A file cut short: check names every key it lacks.
+same 130 read-gps --simulate-fault sigterm@100 stopped.log
+for side in linux windows; do
+    head -c 2500 "$work/$side/defaults.cfg" > "$work/$side/cut.cfg"
+done
+same 1 check cut.cfg
 same 2 encode
 # Device commands without a tracker: "Veltromark not found." on both.
 if [ -z "$("$linux_cli" list 2> /dev/null)" ]; then
@@ -110,13 +118,16 @@ echo "command line: $passes passed, $failures failed"
 #    does on Wine's offscreen platform (as the modal boxes above);
 #  - the question on closing with changed settings: there, too, the window's close never
 #    reaches it (as the close during an operation above);
-#  - the backups of the command line's writes: the test keeps them out of the user's data
-#    folder with XDG_DATA_HOME, which Windows does not read.
+#  - the backups of the command line's writes (and the stop signals against writes and a
+#    restore, and the files refused or written with their defaults): the tests keep them out of
+#    the user's data folder with XDG_DATA_HOME, which Windows does not read.
 left_to_linux=(
     'QtDialogs\.InformationAndErrorBoxes'
     'DeviceCommandsTest\.ClosingDuringAnOperationFollowsOneRule'
     'DeviceCommandsTest\.ClosingWithChangedSettingsAsks'
     'CliTest\.WriteConfigBacksUpAndRestoreWritesTheBackupBack'
+    'CliTest\.StopSignalsStopReadsFinishWritesAndLeaveNoTemporaryFile'
+    'CliTest\.FilesThatLackValuesAreRefusedUnlessDefaultsAreAccepted'
     'Export\.ReplacedFileKeepsItsPermissions'
     'MainWindowTest\.WheelChangesOnlyTheFocusedChoice'
 )

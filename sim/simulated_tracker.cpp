@@ -1,6 +1,7 @@
 #include "sim/simulated_tracker.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <thread>
 
@@ -63,6 +64,10 @@ OpenResult SimulatedTracker::open(const std::string& path) {
         if (!openFailure_.empty()) {
             return {false, openFailure_, openFailureKind_};
         }
+        if (signalExchange_ == 0) {
+            signalExchange_ = -1;
+            std::raise(signal_);
+        }
         openPath_ = path;
         return {true, {}};
     }
@@ -124,6 +129,9 @@ int SimulatedTracker::write(std::span<const std::uint8_t, kReportSize> report) {
     }
     ++exchanges_;
     pending_.reset();
+    if (exchanges_ == signalExchange_) {
+        std::raise(signal_);
+    }
 
     const std::optional<Fault> fault =
         takeFault(request[kCodeOffset], readU16(request, kPageIndexOffset));

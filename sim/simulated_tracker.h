@@ -105,6 +105,13 @@ class SimulatedTracker : public HidTransport {
     void unplugAfterExchange(int n) { unplugAfter_ = n; }
     // Puts the tracker back on the bus after an unplug.
     void replug() { setPresent(true); }
+    // The process gets `signal` (std::raise) as the request of exchange n (1-based, since
+    // construction) arrives, or as the tracker is opened when n is 0; the exchange then goes on
+    // as usual. So a test stops an operation at an exact point, whatever the timing.
+    void raiseSignalAt(int n, int signal) {
+        signalExchange_ = n;
+        signal_ = signal;
+    }
 
     bool isOpen() const { return openPath_.has_value(); }
     // Every path opened, in order.
@@ -175,6 +182,8 @@ class SimulatedTracker : public HidTransport {
     std::string openFailure_;
     OpenFailure openFailureKind_ = OpenFailure::Other;
     int unplugAfter_ = 0;
+    int signalExchange_ = -1;
+    int signal_ = 0;
     std::optional<std::string> openPath_;
     std::vector<std::string> openedPaths_;
     int closes_ = 0;

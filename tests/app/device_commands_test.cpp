@@ -491,16 +491,33 @@ TEST_F(DeviceCommandsTest, SaveAndReadFileButtonsAreWired) {
     // A value the file cannot give: the file is read all the same, and the log says so.
     QFile file(dir.filePath("mine.cfg"));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QByteArray edited = file.readAll().replace("TXdelay=250", "TXdelay=5OO");
+    const QByteArray edited =
+        file.readAll().replace("TXdelay=250", "TXdelay=5OO").replace("Squelch=0", "Squelch=99");
     file.resize(0);
     file.write(edited);
     file.close();
     w.form().setText("Callsign", "OTHER");
     press(CommandButton::ReadFromFile);
     EXPECT_EQ(w.form().text("Callsign"), "SP3ABC");
-    EXPECT_TRUE(logLines().last().endsWith(
-        ": TXdelay=5OO is not a whole number; the default 250 is used instead."))
-        << logLines().last().toStdString();
+    EXPECT_TRUE(logLines().contains(
+        "Radio \u203A TX delay [ms]: line 10: TXdelay=5OO is not a whole number; the default 250 "
+        "is used instead."));
+
+    // ...and the fields that got their default say so until they are changed; meanwhile
+    // "Write config" asks, and a no writes nothing.
+    auto* txdelay = w.findChild<QLineEdit*>("Txdelay");
+    EXPECT_TRUE(txdelay->toolTip().endsWith(w.fieldMarks().defaultUsed("Txdelay")));
+    EXPECT_EQ(w.fieldMarks().settingsWithDefaults(),
+              (std::vector<std::string>{"Txdelay", "Squelch"}));
+    press(CommandButton::WriteConfig);
+    EXPECT_TRUE(dialogs.questions.value(0).startsWith("Write config: 2 of the settings hold"));
+    EXPECT_TRUE(tracker.requests().empty());
+    txdelay->setText("300");  // as typed
+    EXPECT_EQ(w.fieldMarks().settingsWithDefaults(), std::vector<std::string>{"Squelch"});
+    press(CommandButton::ReadConfig);
+    press(CommandButton::WriteConfig);
+    EXPECT_EQ(dialogs.questions.size(), 1);  // no more marks, no more questions
+    EXPECT_EQ(logLines().last(), "Eeprom write success");
 }
 
 TEST_F(DeviceCommandsTest, CancelledFileDialogsDoNothing) {
@@ -685,6 +702,9 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
         {"Weather_txrate", "4", "information: Weather report tx rate range error (5 - 1440)."},
         {"Position_store_interval", "0",
          "information: GPS memory position store interval range error (1 - 3600)."},
+        {"Position_status_text", "Za\u017c\u00f3\u0142\u0107",
+         "information: Status text - characters the tracker cannot store: \u017c \u0142 \u0107"},
+        {"Callsign", "A B", "information: Callsign - not a call (A-Z, 0-9, up to 6)."},
     };
     QTabWidget* tabs = w.pageControl();
     for (const auto& c : cases) {

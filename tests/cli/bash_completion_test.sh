@@ -45,7 +45,7 @@ complete_line "veltromark-cli read-config --simulate " "a.cfg trips"
 complete_line "veltromark-cli upload-firmware " "b.bin trips"
 complete_line "veltromark-cli erase-gps " ""
 complete_line "veltromark-cli diff a.cfg tr" "tracker trips"
-complete_line "veltromark-cli read-gps c.log --simulate-fault " "absent badsum@ busy noopen noreply@ unplug@ wrongpage@"
+complete_line "veltromark-cli read-gps c.log --simulate-fault " "absent badsum@ busy noopen noreply@ sighup@ sigint@ sigquit@ sigterm@ unplug@ wrongpage@"
 complete_line "veltromark-cli read-gps c.log --simulate-fault no" "noopen noreply@"
 complete_line "veltromark-cli no-such-command " ""
 

@@ -37,6 +37,7 @@ class CliTest : public ::testing::Test {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", dir.filePath("data"));
         process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());  // relative names are the test's files
         process.start(VELTROMARK_CLI, arguments);
         EXPECT_TRUE(process.waitForFinished(120'000)) << arguments.join(' ').toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -293,10 +294,15 @@ TEST_F(CliTest, CheckAndDiffTellWhatAFileCouldNotGive) {
     EXPECT_EQ(QString::fromUtf8(diff.out),
               "Radio \u203A TX delay [ms]: \"250\" \u2192 \"250\" (default: line 10 not read)\n");
 
-    const QString hostile = editedDefaults("esc.cfg", "Status=", "Status=\x1B]0;owned\x07");
+    const QString hostile =
+        editedDefaults("esc.cfg", "Status=", "Status=\x1B]0;owned\x07\xC2\x85\x7F");
     const CliRun escaped = cli({"diff", path("a.cfg"), hostile});
-    EXPECT_EQ(QString::fromUtf8(escaped.out),
-              "Position reports \u203A Status text: \"\" \u2192 \"\\x1B]0;owned\\x07\"\n");
+    EXPECT_EQ(
+        QString::fromUtf8(escaped.out),
+        "Position reports \u203A Status text: \"\" \u2192 \"\\x1B]0;owned\\x07\\x85\\x7F\"\n");
+    // In JSON too, every control character is escaped, DEL and C1 included.
+    EXPECT_TRUE(
+        cli({"diff", path("a.cfg"), hostile, "--json"}).out.contains("owned\\u0007\\u0085\\u007f"));
 }
 
 // "beacons" prints each beacon's packet and its reading, and exits 1 when one has a problem;
@@ -511,6 +517,7 @@ TEST_F(CliTest, QuietLeavesOnlyErrorsAndResults) {
 TEST_F(CliTest, JsonResultsParse) {
     ASSERT_EQ(cli({"defaults", path("a.cfg")}).status, 0);
     const QString bad = editedDefaults("bad.cfg", "TXdelay=250", "TXdelay=199");
+
     const QString place = "Radio \u203A TX delay [ms]";
     const struct {
         QStringList arguments;
@@ -698,3 +705,88 @@ TEST_F(CliTest, WithoutTheSimulatorTheFirstRealTrackerIsUsed) {
 }
 
 }  // namespace
+
+// A stop signal at an exact exchange (the simulated tracker raises it): a read, a download or
+// the erase wait stops there and writes no file; a write, a restore or an upload is finished,
+// and one not yet begun never begins; each ends with 130, and no temporary file is left.
+TEST_F(CliTest, StopSignalsStopReadsFinishWritesAndLeaveNoTemporaryFile) {
+    ASSERT_EQ(cli({"defaults", path("in.cfg")}).status, 0);
+    ASSERT_EQ(cli({"write-config", path("in.cfg"), "--simulate"}).status, 0);  // a backup
+    const QString backups = path("data/veltromark/backups");
+    const QString backup = QDir(backups).entryList(QDir::Files).value(0);
+    const struct {
+        QString command;
+        const char* fault;
+        QString last;  // what the last line said holds
+    } cases[] = {
+        {"read-config out.cfg", "sigterm@100", "Configuration read stopped before page 101/256."},
+        {"read-gps out.log", "sigterm@100", "GPS memory download stopped before page 101/16384."},
+        {"erase-gps --yes", "sigterm@2", "Erase wait stopped after poll 1/20."},
+        {"erase-gps --yes", "sigterm@0", "Erase cancelled."},
+        {"write-config in.cfg", "sigterm@300", "interrupted; write-config was completed first."},
+        {"write-config in.cfg", "sigterm@100", "Configuration write stopped before page 1/256;"},
+        {"upload-firmware --yes", "sigterm@5", "interrupted; upload-firmware was completed first."},
+        {"restore --yes " + backup, "sigterm@300", "interrupted; restore was completed first."},
+#ifndef Q_OS_WIN
+        {"write-config in.cfg", "sighup@300", "interrupted; write-config was completed first."},
+        {"upload-firmware --yes", "sigquit@3", "interrupted; upload-firmware was completed first."},
+#endif
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.command + " " + c.fault).toStdString());
+        const CliRun run =
+            cli(c.command.split(' ') + QStringList{"--simulate", "--simulate-fault", c.fault});
+        EXPECT_EQ(run.status, 130);
+        EXPECT_TRUE(run.err.last().contains(c.last)) << run.err.last().toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"in.cfg"});
+        EXPECT_EQ(QDir(backups).entryList(QDir::Files), QDir(backups).entryList({"*.bin"}));
+    }
+#ifndef Q_OS_WIN
+    // A closed standard error stops the printing, not the write (SIGPIPE would end the tool).
+    QProcess pipe;
+    pipe.setWorkingDirectory(dir.path());
+    pipe.start("bash", {"-c",
+                        "set -o pipefail; XDG_DATA_HOME=\"$PWD/data\" \"$0\" write-config in.cfg "
+                        "--simulate 2>&1 | head -1",
+                        VELTROMARK_CLI});
+    ASSERT_TRUE(pipe.waitForFinished(120'000));
+    EXPECT_EQ(pipe.exitCode(), 0);
+#endif
+}
+
+// A file that lacks keys or holds a value that cannot be read: check names each and exits 1,
+// write-config refuses it (saying so also with --quiet) and --accept-defaults writes it. A
+// file of another version may lack keys: they are named, and it is written. Characters and
+// calls "Write config" refuses are refused all the same.
+TEST_F(CliTest, FilesThatLackValuesAreRefusedUnlessDefaultsAreAccepted) {
+    ASSERT_EQ(cli({"defaults", path("full.cfg")}).status, 0);
+    const QByteArray full = read(path("full.cfg"));
+    const struct {
+        QByteArray text;
+        QString named;  // in the first line of check
+        bool refused;
+    } cases[] = {
+        {full.left(2500), "[Telemetry] Teledata_path1_string is not in the file;", true},
+        {full.left(full.indexOf("[Radio]")), "[Radio] Callsign is not in the file;", true},
+        {full.left(2500).replace("Version=v1.07", "Version=v1.06"), "Teledata_path1_string", false},
+        {QByteArray(full).replace("TXdelay=250", "TXdelay=5OO"), "TXdelay=5OO is not a", true},
+        {QByteArray(full).replace("Status=", "Status=Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"),
+         "Status text - characters the tracker cannot store: \u017C \u0142 \u0107", true},
+        {QByteArray(full).replace("Callsign=NOCALL", "Callsign=A>B:C"),
+         "Callsign - not a call (A-Z, 0-9, up to 6).", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        write(path("f.cfg"), c.text);
+        const CliRun check = cli({"check", path("f.cfg")});
+        EXPECT_EQ(check.status, c.refused ? 1 : 0);
+        EXPECT_TRUE(QString::fromUtf8(check.out).section('\n', 0, 0).contains(c.named));
+        const CliRun quiet = cli({"write-config", "--quiet", path("f.cfg"), "--simulate"});
+        EXPECT_EQ(quiet.status, c.refused ? 1 : 0);
+        EXPECT_TRUE(quiet.errRaw.contains(c.named.toUtf8()));
+        // Defaults taken for what the file lacks; what "Write config" refuses stays refused.
+        const CliRun accepted =
+            cli({"write-config", path("f.cfg"), "--simulate", "--accept-defaults"});
+        EXPECT_EQ(accepted.status, c.named.contains(" - ") ? 1 : 0);
+    }
+}

@@ -8,6 +8,7 @@
 
 #include "cli/cli_sink.h"
 #include "cli/command_line.h"
+#include "cli/stop_signal.h"
 #include "recording_sink.h"
 
 namespace {
@@ -189,6 +190,7 @@ TEST(CliStopSignal, StopsReadsAndWaitsAndFinishesWrites) {
     };
     for (const auto& c : cases) {
         err.clear();
+        clearStopSignal();  // a noted signal stays noted: the tool runs once in its process
         signalAt = QByteArray(c.signalAt) + '\n';
         EXPECT_EQ(runCli(c.arguments, sink, {}), 130) << c.signalAt;
         EXPECT_TRUE(err.endsWith(c.tail.toLocal8Bit())) << err.right(300).toStdString();
@@ -197,4 +199,5 @@ TEST(CliStopSignal, StopsReadsAndWaitsAndFinishesWrites) {
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), "yesterday\r\n");
     qputenv("XDG_DATA_HOME", dataHome);
+    clearStopSignal();
 }

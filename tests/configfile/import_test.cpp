@@ -268,7 +268,9 @@ TEST_F(Import, NamesEveryValueItCouldNotTake) {
         EXPECT_EQ(snapshot(form)[c.setting], c.want);
         QStringList lines;
         for (const UnreadValue& u : imported.unread) {
-            lines << u.line();
+            if (u.lineNumber > 0) {  // not the keys the short file lacks
+                lines << u.line();
+            }
         }
         EXPECT_EQ(lines, c.line.isEmpty() ? QStringList() : QStringList{c.line});
     }

@@ -108,7 +108,8 @@ TEST(DecodeImage, ShowsStoredValuesAsTheyAreAndStopsTextsAtTheirField) {
     image[142] = 7;                         // Mice_message "Off Duty"
     image[1251] = 200;                      // Tele_holdoff
     put(image, 864, std::string(2, '\0'));  // Teledata_txrate_rf 0
-    put(image, 776, "\xFF\xFF\xFF\xFF"sv);  // Weather_txrate
+    put(image, 776, "\xFF\xFF\xFF\xFF"sv);  // Weather_txrate: beyond every number setting
+    put(image, 24, "\0\0\0\x80"sv);         // Txdelay: 2,147,483,648
     image[53] = 10;                         // Squelch: past its list
     put(image, 160, "\x05\0\0\0"sv);        // Digion: past its list
     put(image, 816, std::string(24, 'T'));  // Teletitle without a terminator...
@@ -123,7 +124,11 @@ TEST(DecodeImage, ShowsStoredValuesAsTheyAreAndStopsTextsAtTheirField) {
     EXPECT_EQ(form.index("Mice_message"), 0);
     EXPECT_EQ(form.text("Tele_holdoff"), "200");
     EXPECT_EQ(form.text("Teledata_txrate_rf"), "0");
-    EXPECT_EQ(form.text("Weather_txrate"), "4294967295");
+    EXPECT_EQ(form.text("Weather_txrate"), "5");  // the defaults, each named with its value
+    EXPECT_EQ(form.text("Txdelay"), "250");
+    EXPECT_TRUE(host.informations.value(0).startsWith(
+        "Radio \u203a TX delay [ms]: the tracker holds 2147483648, more than the largest number a "
+        "setting holds (2147483647); the default 250 is used instead.\nWeather reports"));
     EXPECT_EQ(form.index("Squelch"), -1);
     EXPECT_EQ(form.index("Digion"), -1);
     EXPECT_EQ(form.text("Teletitle"), QString(24, u'T'));

@@ -28,7 +28,7 @@ QString repeated(int n) {
 // other; the first of them is the value set at the start.
 const Failure kLadder[] = {
     {"Callsign", "", "Callsign - too short (ex. NOCALL-4)."},
-    {"Callsign", "NOCALL7", "Callsign - too long (max 6 characters)."},
+    {"Callsign", "NOCALL7", "Callsign - not a call (A-Z, 0-9, up to 6)."},
     {"Ssid", "16", "Callsign - SSID range error (0 - 15)."},
     {"Latitude", "5221.6N", "Our latitude - syntax error (ex. 5221.60N, format: DDMM.MM)."},
     {"Longitude", "1653.63E", "Our longitude - syntax error (ex. 01653.63E, format DDDMM.MM)."},
@@ -39,12 +39,12 @@ const Failure kLadder[] = {
     {"Position_status_text", repeated(41), "Status text - too long (max 40 characters)."},
     {"Position_ssid1", "16", "Position report path 1 - SSID range error (0 - 15)."},
     {"Position_ssid2", "x", "Position report path 2 - SSID range error (0 - 15)."},
-    {"Position_path3", "WIDE3XX", "Position report path 3 - too long (max 6 characters)."},
+    {"Position_path3", "WIDE3XX", "Position report path 3 - not a call (A-Z, 0-9, up to 6)."},
     {"Position_fixlost_interval", "59",
      "Position report interval on fix lost range error (60 - 3600)."},
     {"Floodtimeout", "181", "Antiflood timeout - range error (15 - 180)."},
     {"Alias1_ssid", "16", "Digipeater alias 1 - SSID range error (0 - 15)."},
-    {"Alias8_name", "ABCDEFG", "Digipeater alias 8 - too long (max 6 characters)."},
+    {"Alias8_name", "ABCDEFG", "Digipeater alias 8 - not a call (A-Z, 0-9, up to 6)."},
     {"Beacon1_dest_ssid", "16", "Beacon 1 destination - SSID range error (0 - 15)."},
     {"Beacon1_path1_ssid", "16", "Beacon 1 path 1 - SSID range error (0 - 15)."},
     {"Beacon1_path2_ssid", "16", "Beacon 1 path 2 - SSID range error (0 - 15)."},
@@ -222,14 +222,15 @@ TEST(EncodeSettings, AddressFieldsTakeSsid0To15AndIgnoreTheSsidOfAnEmptyCall) {
     }
 }
 
-TEST(EncodeAddress, RefusesACallLongerThanTheFieldAndLeavesTheFieldAlone) {
+TEST(EncodeAddress, RefusesWhatIsNoCallAndLeavesTheFieldAlone) {
     std::array<std::uint8_t, 7> field;
     field.fill('#');
     EXPECT_FALSE(EncodeAddress("ABCDEFG", "1", field));
     EXPECT_FALSE(EncodeAddress("ABC", "", field));
+    EXPECT_FALSE(EncodeAddress("ab-c\u00e9", "3", field));
     EXPECT_EQ(std::string(field.begin(), field.end()), "#######");
-    EXPECT_TRUE(EncodeAddress("ab-c\u00e9", "3", field));
-    EXPECT_EQ(std::string(field.begin(), field.end()), "AB-C\xE9 3");  // only a-z raised
+    EXPECT_TRUE(EncodeAddress("ab3c", "3", field));
+    EXPECT_EQ(std::string(field.begin(), field.end()), "AB3C  3");
 }
 
 TEST(CheckPosition, AcceptsDegreesAndMinutesInRangeOnly) {
@@ -339,11 +340,23 @@ TEST(EncodeSettings, RefusesWhatItsFieldCannotHold) {
         {"Mice_message", std::nullopt, -1, "Mic-E message - no item chosen."},
         {"Alias3_enable", std::nullopt, -1, "Alias 3 Enable if - no item chosen."},
         {"Position_status_text", "\u00e9\u00ff ok", 0, nullptr},  // text: 0x80-0xFF as before
+        // Characters outside Windows-1252, each named once.
+        {"Position_status_text", "Za\u017c\u00f3\u0142\u0107 \u0142", 0,
+         "Status text - characters the tracker cannot store: \u017c \u0142 \u0107"},
+        {"Teletitle", "\U0001F4E1 \u20ac \U0001F4E1", 0,
+         "Telemetry project title - characters the tracker cannot store: \U0001F4E1"},
+        {"Beacon1_message", "5 \u20ac", 0, "Beacon 1 message - forbidden characters."},
+        // Addresses: what an AX.25 address carries, raised to upper case.
+        {"Callsign", "A B", 0, "Callsign - not a call (A-Z, 0-9, up to 6)."},
+        {"Callsign", "A>B:C", 0, "Callsign - not a call (A-Z, 0-9, up to 6)."},
+        {"Callsign", "SQ3\u0141B", 0, "Callsign - not a call (A-Z, 0-9, up to 6)."},
+        {"Alias2_name", "WIDE-1", 0, "Digipeater alias 2 - not a call (A-Z, 0-9, up to 6)."},
         {"Position_status_text", "a\x1B]0;x\x07", 0, "Status text - forbidden characters."},
         {"Position_status_text", "\x7F", 0, "Status text - forbidden characters."},
         {"Teleanalog2_units", "\t", 0, "Analog channel 2 units - forbidden characters."},
-        {"Callsign", "N\x1B", 0, "Callsign - forbidden characters."},
-        {"Beacon2_path1_string", QString(QChar(0)), 0, "Beacon 2 path 1 - forbidden characters."},
+        {"Callsign", "N\x1B", 0, "Callsign - not a call (A-Z, 0-9, up to 6)."},
+        {"Beacon2_path1_string", QString(QChar(0)), 0,
+         "Beacon 2 path 1 - not a call (A-Z, 0-9, up to 6)."},
         {"Position_symbol_table", "\x1F", 0, "Symbol table - forbidden characters."},
         {"Beacon1_message", "a\r\nb", 0, nullptr},  // message: line breaks left out
         {"Beacon1_message", "a\x1B", 0, "Beacon 1 message - forbidden characters."},

@@ -50,7 +50,7 @@ TEST(RoundTrip, ValuesComeBackInTheirStoredForm) {
         {"Position_path3", "", ""},
         {"Position_ssid3", "x", "0"},
         {"Position_symbol_code", "", ""},
-        {"Position_status_text", "Za\u017c\u00f3\u0142\u0107 \u00b0C", "Za?\u00f3?? \u00b0C"},
+        {"Position_status_text", "\u20ac\u0152\u0081 \u00b0C", "\u20ac\u0152\u0081 \u00b0C"},
         {"Teleanalog2_coefa", "-1.5e3", "-1.5e3"},
     };
     StartupForm f;
@@ -117,11 +117,16 @@ TEST(RoundTrip, DeviceImageGivesBackTheSameBytes) {
             case Encoding::Character:
                 device[at] = '/' + at % 3;
                 break;
-            case Encoding::Text:
+            case Encoding::Text: {
+                // Every byte of the upper half too, but where only printable ASCII may stand.
+                const bool ascii = name.ends_with("_message") || name == "Weather_comment";
                 for (int i = 0; i < field.size - 1; ++i) {
-                    device[at + i] = static_cast<std::uint8_t>('!' + (at + i) % 94);
+                    const int n = at + i;
+                    device[n] =
+                        static_cast<std::uint8_t>(ascii || n % 2 ? '!' + n % 94 : 0x80 + n % 128);
                 }
                 break;
+            }
             case Encoding::FixedText:
                 std::memcpy(device.data() + at, name == "Latitude" ? "4807.38S" : "12931.00W",
                             field.size);

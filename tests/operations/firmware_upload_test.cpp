@@ -55,7 +55,8 @@ TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
         EXPECT_EQ(sim.requests().size(), static_cast<size_t>(c.pages));
         EXPECT_EQ(host.progressPosition, 0);
         EXPECT_EQ(host.progressMaximum, c.pages);
-        EXPECT_EQ(host.processEventsCalls, c.pages);
+        // Once before each page, and once more before the first: may the upload begin?
+        EXPECT_EQ(host.processEventsCalls, c.pages + 1);
         EXPECT_EQ(host.events.first(), "log: " + QString(kFound));
         EXPECT_FALSE(link.isOpen());
     }
