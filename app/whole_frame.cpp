@@ -12,10 +12,10 @@ class WholeFrame : public QObject {
     explicit WholeFrame(QFrame* frame) : QObject(frame) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* frame = static_cast<QFrame*>(watched);
-        const qreal ratio = frame->devicePixelRatioF();
-        if (event->type() != QEvent::Paint || ratio == std::floor(ratio) ||
-            frame->frameShape() == QFrame::NoFrame) {
+        // Events also come while the frame is being destroyed, when it is a QFrame no more.
+        auto* frame = event->type() == QEvent::Paint ? qobject_cast<QFrame*>(watched) : nullptr;
+        if (frame == nullptr || frame->frameShape() == QFrame::NoFrame ||
+            frame->devicePixelRatioF() == std::floor(frame->devicePixelRatioF())) {
             return false;
         }
         QPainter painter(frame);
