@@ -351,6 +351,20 @@ bool saveConfiguration(CliSink& sink, const Form& form, const QString& path) {
 
 // --- The tracker.
 
+// What the tool tells its user to check when the tracker is missing or cannot be opened.
+OpenHints commandLineOpenHints() {
+    return {
+        QStringLiteral(
+            "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees."),
+        QStringLiteral("The udev rule 70-veltromark.rules gives you access to the tracker: the "
+                       "package installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo "
+                       "udevadm control --reload-rules\", then unplug the tracker and plug it in "
+                       "again."),
+        QStringLiteral("Close the other program that has the tracker open, then try again."),
+        QStringLiteral("Unplug the tracker, plug it in again and try again."),
+    };
+}
+
 // The tracker at --device, else the first tracker found, or a simulated one, misbehaving
 // when asked to. A stop signal meanwhile asks the operation to stop (see StopSignals).
 class Tracker {
@@ -367,7 +381,7 @@ class Tracker {
         } else {
             transport_ = std::make_unique<HidapiTransport>();
         }
-        link_ = std::make_unique<DeviceLink>(*transport_);
+        link_ = std::make_unique<DeviceLink>(*transport_, commandLineOpenHints());
         link_->choosePath(in.device.toStdString());
     }
     DeviceLink& link() { return *link_; }
