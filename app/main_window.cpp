@@ -145,7 +145,7 @@ class LogView : public QPlainTextEdit {
 
 MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
                        QWidget* parent)
-    : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(programFolder) {
+    : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(std::move(programFolder)) {
     setObjectName("TForm1");
 
     auto* root = new QVBoxLayout(this);
@@ -354,7 +354,7 @@ void MainWindow::buildPages() {
 void MainWindow::connectHandlers() {
     // Change handlers run on what the user does only: a pick (`activated`) or typing into
     // the editable choice (`textEdited`); the program's own changes run none.
-    const auto onPick = [this](const char* name, std::function<void()> handler) {
+    const auto onPick = [this](const char* name, const std::function<void()>& handler) {
         auto* combo = qobject_cast<QComboBox*>(form_.widget(name));
         connect(combo, &QComboBox::activated, this, [this, handler] { runGuarded(handler); });
     };
@@ -367,7 +367,7 @@ void MainWindow::connectHandlers() {
     connect(station->lineEdit(), &QLineEdit::textEdited, this,
             [this] { runGuarded([this] { showBoxes(Weather_stationtypeChange(form_)); }); });
 
-    const auto onClick = [this](std::string_view name, std::function<void()> handler) {
+    const auto onClick = [this](std::string_view name, const std::function<void()>& handler) {
         auto* button = qobject_cast<QPushButton*>(form_.widget(name));
         connect(button, &QPushButton::clicked, this, [this, handler] { runGuarded(handler); });
     };

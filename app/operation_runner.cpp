@@ -166,7 +166,7 @@ void OperationRunner::deliverWhenDue() {
 }
 
 void OperationRunner::finishWhenDelivered(const Finished& finished, const Outcome& outcome,
-                                          std::exception_ptr thrown) {
+                                          const std::exception_ptr& thrown) {
     if (!deliver(kLinesPerDelivery)) {
         // The window's events run between the pieces of a long log.
         QTimer::singleShot(0, this, [this, finished, outcome, thrown] {

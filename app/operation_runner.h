@@ -84,7 +84,7 @@ class OperationRunner : public QObject {
     void deliverWhenDue();
     // Once every line is on screen, the operation has ended for the window.
     void finishWhenDelivered(const Finished& finished, const Outcome& outcome,
-                             std::exception_ptr thrown);
+                             const std::exception_ptr& thrown);
 
     WindowSink& display_;
     Confirm answer_;

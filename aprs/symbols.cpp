@@ -83,7 +83,7 @@ QString symbolName(AprsSymbol symbol) {
         return {};
     }
     const SymbolTable& table = symbol.primary() ? kPrimary : kAlternate;
-    const QString name = QString::fromLatin1(table[symbol.code - kFirstCode]);
+    QString name = QString::fromLatin1(table[symbol.code - kFirstCode]);
     if (name.isEmpty() || !symbol.overlay()) {
         return name;
     }

@@ -19,7 +19,7 @@ namespace {
 
 // A configuration file is a few kilobytes; anything beyond this is not one, and is not read
 // into memory.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr qint64 kMaxFileSize = qint64{16} * 1024 * 1024;
 
 const QString kNotConfigurationFile = QStringLiteral(
     "Imported configuration file is not a Veltromark configuration file. \nOperation aborted.");

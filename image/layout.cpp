@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <unordered_map>
+#include <utility>
 
 #include "settings/schema.h"
 
@@ -12,21 +13,29 @@ class LayoutBuilder {
   public:
     void header(int offset, Encoding encoding, int size = 0) { add(offset, encoding, size, {}); }
     void reserved(int offset, int size) { add(offset, Encoding::Reserved, size, {}); }
-    void u8(int offset, std::string setting) { add(offset, Encoding::U8Index, 0, setting); }
-    void u32index(int offset, std::string setting) { add(offset, Encoding::U32Index, 0, setting); }
-    void u16(int offset, std::string setting) { add(offset, Encoding::U16, 0, setting); }
-    void u32(int offset, std::string setting) { add(offset, Encoding::U32, 0, setting); }
-    void u8number(int offset, std::string setting) { add(offset, Encoding::U8Number, 0, setting); }
+    void u8(int offset, std::string setting) {
+        add(offset, Encoding::U8Index, 0, std::move(setting));
+    }
+    void u32index(int offset, std::string setting) {
+        add(offset, Encoding::U32Index, 0, std::move(setting));
+    }
+    void u16(int offset, std::string setting) { add(offset, Encoding::U16, 0, std::move(setting)); }
+    void u32(int offset, std::string setting) { add(offset, Encoding::U32, 0, std::move(setting)); }
+    void u8number(int offset, std::string setting) {
+        add(offset, Encoding::U8Number, 0, std::move(setting));
+    }
     void character(int offset, std::string setting) {
-        add(offset, Encoding::Character, 0, setting);
+        add(offset, Encoding::Character, 0, std::move(setting));
     }
     void text(int offset, int size, std::string setting) {
-        add(offset, Encoding::Text, size, setting);
+        add(offset, Encoding::Text, size, std::move(setting));
     }
     void fixedText(int offset, int size, std::string setting) {
-        add(offset, Encoding::FixedText, size, setting);
+        add(offset, Encoding::FixedText, size, std::move(setting));
     }
-    void mice(int offset, std::string setting) { add(offset, Encoding::MiceMessage, 0, setting); }
+    void mice(int offset, std::string setting) {
+        add(offset, Encoding::MiceMessage, 0, std::move(setting));
+    }
     void address(int offset, std::string call, std::string ssid) {
         add(offset, Encoding::Address, 0, std::move(call), std::move(ssid));
     }

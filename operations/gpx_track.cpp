@@ -15,7 +15,8 @@ std::optional<double> degrees(std::int32_t stored, bool positive, double limit) 
     if (minutes >= 60.0) {
         return std::nullopt;
     }
-    const double value = static_cast<double>(magnitude / 1'000'000) + minutes / 60.0;
+    const std::int64_t wholeDegrees = magnitude / 1'000'000;
+    const double value = static_cast<double>(wholeDegrees) + minutes / 60.0;
     if (value > limit) {
         return std::nullopt;
     }

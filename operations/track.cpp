@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "operations/gpx_track.h"
 
@@ -113,8 +114,7 @@ NmeaReadResult readNmeaLog(QByteArrayView log) {
         if (line.isEmpty()) {
             continue;
         }
-        std::optional<QByteArray> previousTime = std::move(openTime);
-        openTime.reset();
+        std::optional<QByteArray> previousTime = std::exchange(openTime, std::nullopt);
         const std::optional<QByteArray> sentence = checkedSentence(line);
         if (!sentence) {
             ++result.skippedLines;
