@@ -39,10 +39,6 @@
 #include "sim/simulated_fault.h"
 #include "sim/simulated_tracker.h"
 
-QString complaint(const QString& text) {
-    return QStringLiteral("veltromark-cli: ") + text;
-}
-
 namespace {
 
 // The name GPX files written by this tool carry as their creator.

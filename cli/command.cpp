@@ -1,0 +1,5 @@
+#include "cli/command.h"
+
+QString complaint(const QString& text) {
+    return QStringLiteral("veltromark-cli: ") + text;
+}
