@@ -81,3 +81,14 @@ struct CliCommand {
 
 // A problem of the tool's own, named as coming from it: "veltromark-cli: <text>".
 QString complaint(const QString& text);
+
+// Says what the boxes of an outcome say; true when it succeeded. With --quiet, a failure's
+// log comes first.
+bool shown(CliSink& sink, const Outcome& outcome);
+
+// kExitSuccess when `ok`, else kExitFailed.
+int status(bool ok);
+
+// One line of the command's own result (a list of problems or differences) on standard
+// output. Values from files may hold control characters; they are written out visibly.
+void printLine(Invocation& in, const QString& line);

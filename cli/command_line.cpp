@@ -8,7 +8,7 @@
 
 #include "cli/cli_sink.h"
 #include "cli/command_registry.h"
-#include "cli/commands.h"
+#include "cli/files.h"
 #include "cli/help.h"
 #include "cli/stop_signal.h"
 #include "configfile/key_table.h"

@@ -15,7 +15,11 @@
 
 #include "aprs/beacon_packets.h"
 #include "cli/cli_sink.h"
+#include "cli/confirmation.h"
+#include "cli/files.h"
+#include "cli/json_output.h"
 #include "cli/stop_signal.h"
+#include "cli/tracker.h"
 #include "configfile/config_file.h"
 #include "device/device_link.h"
 #include "device/gps_record.h"
@@ -44,90 +48,8 @@ namespace {
 // The name GPX files written by this tool carry as their creator.
 const QString kGpxCreator = QStringLiteral("veltromark-cli");
 
-// A simulated tracker finishes its erase at this poll, so that a simulated run shows the
-// waiting line without taking seconds.
-constexpr int kSimulatedErasePolls = 2;
-// ... and the pause between polls is this many times shorter than on a real tracker.
-constexpr int kSimulatedSleepDivisor = 20;
-
 // GPS memory dumps are read and decoded this many bytes at a time (whole blocks).
 constexpr qint64 kDumpChunk = 64 * 1024;
-
-// Says what the boxes of an outcome say; true when it succeeded. With --quiet, a failure's
-// log comes first.
-bool shown(CliSink& sink, const Outcome& outcome) {
-    if (!outcome.ok) {
-        sink.writeHeldLog();
-    }
-    sink.show(outcome.boxes);
-    return outcome.ok;
-}
-
-// --- Files.
-
-// True when `path` names a regular file; otherwise says why it cannot be read.
-bool regularFile(CliSink& sink, const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        sink.say(complaint(QStringLiteral("cannot read %1: no such file").arg(path)));
-        return false;
-    }
-    if (!info.isFile()) {
-        // Reading a folder fails, and a FIFO or a device might never end.
-        sink.say(complaint(QStringLiteral("cannot read %1: not a regular file").arg(path)));
-        return false;
-    }
-    return true;
-}
-
-bool openInput(CliSink& sink, QFile& file) {
-    if (!regularFile(sink, file.fileName())) {
-        return false;
-    }
-    if (file.open(QIODevice::ReadOnly)) {
-        return true;
-    }
-    sink.say(
-        complaint(QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString())));
-    return false;
-}
-
-// The first `limit` bytes of a regular file; nothing (after saying why) when it cannot be read.
-std::optional<QByteArray> readFile(CliSink& sink, const QString& path, qint64 limit) {
-    QFile file(path);
-    if (!openInput(sink, file)) {
-        return std::nullopt;
-    }
-    QByteArray bytes = file.read(limit);
-    if (file.error() != QFileDevice::NoError) {
-        sink.say(complaint(QStringLiteral("cannot read %1: %2").arg(path, file.errorString())));
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-// Says why an output could not be written, in the one form every command uses; false.
-bool cannotWrite(CliSink& sink, const OutputFile& out) {
-    sink.say(complaint(QStringLiteral("cannot write %1").arg(out.failure())));
-    return false;
-}
-
-// Writes `bytes` into `out`, which is not yet put in place.
-bool fill(CliSink& sink, OutputFile& out, QByteArrayView bytes) {
-    return (out.open() && out.write(bytes)) || cannotWrite(sink, out);
-}
-
-// Puts every output in place once all of them are complete; none when one fails.
-bool commitOutputs(CliSink& sink, std::initializer_list<OutputFile*> outputs) {
-    const OutputFile* failed = commitAll(outputs);
-    return !failed || cannotWrite(sink, *failed);
-}
-
-// One output on its own.
-bool writeFile(CliSink& sink, const QString& path, QByteArrayView bytes) {
-    OutputFile out(path);
-    return fill(sink, out, bytes) && commitOutputs(sink, {&out});
-}
 
 // A GPX track written a batch of records at a time: the XML goes to memory and from there,
 // checked, into the file.
@@ -177,12 +99,6 @@ class GpxOutput {
     QBuffer buffer_{&bytes_};
     std::unique_ptr<GpxTrackWriter> writer_;
 };
-
-// One line of the command's own result (a list of problems or differences) on standard
-// output. Values from files may hold control characters; they are written out visibly.
-void printLine(Invocation& in, const QString& line) {
-    in.out((visibleText(line) + u'\n').toUtf8());
-}
 
 // --- Settings.
 
@@ -265,134 +181,7 @@ bool saveConfiguration(CliSink& sink, const Form& form, const QString& path) {
     return prepareConfiguration(sink, form, out) && commitOutputs(sink, {&out});
 }
 
-// --- The tracker.
-
-// The tracker at --device, else the first tracker found, or a simulated one, misbehaving
-// when asked to. A stop signal meanwhile asks the operation to stop (see StopSignals).
-class Tracker {
-  public:
-    explicit Tracker(Invocation& in) {
-        if (in.simulate || in.fault) {
-            auto sim = std::make_unique<SimulatedTracker>();
-            sim->setErasePollsUntilDone(kSimulatedErasePolls);
-            in.sink.setSleepDivisor(kSimulatedSleepDivisor);
-            if (in.fault) {
-                injectSimulatedFault(*sim, *in.fault);
-            }
-            transport_ = std::move(sim);
-        } else {
-            transport_ = std::make_unique<HidapiTransport>();
-        }
-        link_ = std::make_unique<DeviceLink>(*transport_);
-        link_->choosePath(in.device.toStdString());
-    }
-    DeviceLink& link() { return *link_; }
-    HidTransport& transport() { return *transport_; }
-
-  private:
-    std::unique_ptr<HidTransport> transport_;
-    std::unique_ptr<DeviceLink> link_;
-};
-
-int status(bool ok) {
-    return ok ? kExitSuccess : kExitFailed;
-}
-
-// The answer to an operation's question: yes with --yes, else the one given on the terminal.
-// Without a terminal to ask on, the command goes no further and says how to make it.
-Confirm confirmation(Invocation& in, const QString& what) {
-    return [&in, what](const Question& question) {
-        // A stop signal before or at the question is a no: nothing is sent.
-        if (stopSignalled()) {
-            return false;
-        }
-        if (in.yes) {
-            return true;
-        }
-        in.sink.finish();
-        if (const std::optional<bool> answer = in.ask ? in.ask(question) : std::nullopt) {
-            return *answer && !stopSignalled();
-        }
-        in.sink.say(complaint(
-            QStringLiteral("no terminal to ask whether to %1: give --yes to go ahead").arg(what)));
-        return false;
-    };
-}
-
-}  // namespace
-
-bool outputsWritable(CliSink& sink, const QStringList& paths) {
-    for (const QString& path : paths) {
-        OutputFile out(path);
-        if (!out.open()) {
-            return cannotWrite(sink, out);
-        }
-    }
-    return true;
-}
-
-namespace {
-
-// --- Results as JSON, for scripts: one document on standard output.
-
-// Qt escapes the control characters below 0x20 only. DEL and the C1 controls (U+0080 to
-// U+009F), which some terminals obey as well, are escaped too; in the UTF-8 that Qt writes
-// they are the byte 0x7F and the pairs 0xC2 0x80 to 0xC2 0x9F, which occur nowhere else.
-QByteArray escapeControls(const QByteArray& json) {
-    QByteArray out;
-    out.reserve(json.size());
-    for (qsizetype i = 0; i < json.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(json[i]);
-        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
-        if (byte == 0x7F) {
-            out += "\\u007f";
-        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            out += "\\u00" + QByteArray::number(next, 16);
-            ++i;
-        } else {
-            out += json[i];
-        }
-    }
-    return out;
-}
-
-void printJson(Invocation& in, const QJsonObject& document) {
-    in.out(escapeControls(QJsonDocument(document).toJson(QJsonDocument::Indented)));
-}
-
-QJsonObject settingJson(const std::string& name) {
-    const SettingDef& def = setting(name);
-    return {{QStringLiteral("setting"), QString::fromStdString(def.name)},
-            {QStringLiteral("place"), settingPlace(def)}};
-}
-
-// A setting's value: a text as it stands, a choice as its item's text, null for no item.
-QJsonValue valueJson(const Form& form, const std::string& name) {
-    const SettingDef& def = setting(name);
-    if (def.isText()) {
-        return form.text(def.name);
-    }
-    const int index = form.index(def.name);
-    if (index < 0 || index >= static_cast<int>(def.items->items.size())) {
-        return QJsonValue::Null;
-    }
-    return def.items->items[static_cast<std::size_t>(index)];
-}
-
-// The values a file could not give: the setting, the file's line, and why.
-QJsonArray unreadJson(const std::vector<UnreadValue>& unread) {
-    QJsonArray list;
-    for (const UnreadValue& value : unread) {
-        QJsonObject entry = settingJson(value.setting);
-        // A key that is not in the file has no line.
-        entry.insert(QStringLiteral("line"),
-                     value.lineNumber > 0 ? QJsonValue(value.lineNumber) : QJsonValue());
-        entry.insert(QStringLiteral("message"), value.text);
-        entry.insert(QStringLiteral("expected"), value.expected);
-        list.append(entry);
-    }
-    return list;
-}
+// --- Results as JSON.
 
 QJsonObject checkJson(const QString& file, const std::vector<UnreadValue>& unread,
                       const std::vector<SettingProblem>& problems) {

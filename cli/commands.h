@@ -24,9 +24,3 @@ int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin] [--yes]
 int runList(Invocation& in);            // list
 int runBackups(Invocation& in);         // backups
 int runRestore(Invocation& in);         // restore BACKUP [--yes]
-
-// True when every file of `paths` can be written: each is tried as it will be written (a
-// temporary file beside it, removed at once), so that a command finds an output it cannot
-// write before it does any work. Otherwise says "cannot write <path>: <reason>" for the first
-// that cannot.
-bool outputsWritable(CliSink& sink, const QStringList& paths);

@@ -1,0 +1,33 @@
+#include "cli/tracker.h"
+
+#include "cli/cli_sink.h"
+#include "cli/command.h"
+#include "device/hidapi_transport.h"
+#include "sim/simulated_fault.h"
+#include "sim/simulated_tracker.h"
+
+namespace {
+
+// A simulated tracker finishes its erase at this poll, so that a simulated run shows the
+// waiting line without taking seconds.
+constexpr int kSimulatedErasePolls = 2;
+// ... and the pause between polls is this many times shorter than on a real tracker.
+constexpr int kSimulatedSleepDivisor = 20;
+
+}  // namespace
+
+Tracker::Tracker(Invocation& in) {
+    if (in.simulate || in.fault) {
+        auto sim = std::make_unique<SimulatedTracker>();
+        sim->setErasePollsUntilDone(kSimulatedErasePolls);
+        in.sink.setSleepDivisor(kSimulatedSleepDivisor);
+        if (in.fault) {
+            injectSimulatedFault(*sim, *in.fault);
+        }
+        transport_ = std::move(sim);
+    } else {
+        transport_ = std::make_unique<HidapiTransport>();
+    }
+    link_ = std::make_unique<DeviceLink>(*transport_);
+    link_->choosePath(in.device.toStdString());
+}
