@@ -109,21 +109,6 @@ const CliCommand decodeCommand = {
     .run = runDecode,
 };
 
-const CliCommand nmeaCommand = {
-    .name = "nmea",
-    .summary = "Turn a GPS memory dump into an NMEA log (and a GPX track).",
-    .description =
-        "Reads a GPS memory dump (a whole number of 256-byte blocks) and writes every valid "
-        "record as a $GPRMC and a $GPGGA line, exactly as the GPS memory \"Read\" does. With "
-        "--gpx, also writes the same records as a GPX 1.1 track.",
-    .arguments = {{.name = "IN.bin", .help = "The GPS memory dump to read."},
-                  {.name = "OUT.log", .help = "The NMEA log to write."}},
-    .options = {{.name = "gpx",
-                 .valueName = "OUT.gpx",
-                 .help = "Also write the records as a GPX track."}},
-    .run = runNmea,
-};
-
 const CliCommand readConfigCommand = {
     .name = "read-config",
     .summary = "Read the tracker's configuration into a configuration file.",
@@ -151,35 +136,6 @@ const CliCommand writeConfigCommand = {
     .worksOnTracker = true,
     .acceptsDefaults = true,
     .run = runWriteConfig,
-};
-
-const CliCommand readGpsCommand = {
-    .name = "read-gps",
-    .summary = "Download the tracker's GPS memory into an NMEA log.",
-    .description =
-        "Downloads the tracker's whole GPS memory and writes every valid record to the NMEA "
-        "log, as the GPS memory \"Read\" does.",
-    .arguments = {{.name = "OUT.log", .help = "The NMEA log to write."}},
-    .options = {{.name = "dump",
-                 .valueName = "OUT.bin",
-                 .help = "Also write the GPS memory as downloaded."},
-                {.name = "gpx",
-                 .valueName = "OUT.gpx",
-                 .help = "Also write the records as a GPX track."}},
-    .worksOnTracker = true,
-    .run = runReadGps,
-};
-
-const CliCommand eraseGpsCommand = {
-    .name = "erase-gps",
-    .summary = "Erase the tracker's GPS memory.",
-    .description =
-        "Erases the tracker's GPS memory and waits for the tracker to finish, as the GPS "
-        "memory \"Erase\" does. Once the tracker is found it asks first, on the terminal; "
-        "without a terminal to ask on it needs --yes.",
-    .worksOnTracker = true,
-    .asks = true,
-    .run = runEraseGps,
 };
 
 const CliCommand uploadFirmwareCommand = {

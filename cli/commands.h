@@ -15,11 +15,8 @@ int runDecode(Invocation& in);          // decode IN.bin OUT.cfg
 int runCheck(Invocation& in);           // check IN.cfg
 int runDiff(Invocation& in);            // diff A B
 int runBeacons(Invocation& in);         // beacons FILE|IMAGE|tracker [--gps IN.bin]
-int runNmea(Invocation& in);            // nmea IN.bin OUT.log [--gpx OUT.gpx]
 int runReadConfig(Invocation& in);      // read-config OUT.cfg [--image OUT.bin]
 int runWriteConfig(Invocation& in);     // write-config IN.cfg [--accept-defaults]
-int runReadGps(Invocation& in);         // read-gps OUT.log [--dump OUT.bin] [--gpx OUT.gpx]
-int runEraseGps(Invocation& in);        // erase-gps [--yes]
 int runUploadFirmware(Invocation& in);  // upload-firmware [FILE.bin] [--yes]
 int runList(Invocation& in);            // list
 int runBackups(Invocation& in);         // backups
