@@ -138,20 +138,6 @@ const CliCommand writeConfigCommand = {
     .run = runWriteConfig,
 };
 
-const CliCommand uploadFirmwareCommand = {
-    .name = "upload-firmware",
-    .summary = "Upload firmware to the tracker.",
-    .description =
-        "Sends a firmware image to the tracker, as \"Upload firmware\" does: the given file "
-        "(at most 112640 bytes), or else the image this program carries (with --simulate, a "
-        "test image). The tracker's present firmware cannot be read back: once the tracker is "
-        "found it asks first, on the terminal; without a terminal to ask on it needs --yes.",
-    .arguments = {{.name = "FILE.bin", .help = "The firmware image to send.", .optional = true}},
-    .worksOnTracker = true,
-    .asks = true,
-    .run = runUploadFirmware,
-};
-
 const CliCommand listCommand = {
     .name = "list",
     .summary = "List the trackers found, and whether each can be opened.",

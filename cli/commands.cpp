@@ -414,34 +414,6 @@ int runWriteConfig(Invocation& in) {
         in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage, toolBackups())));
 }
 
-int runUploadFirmware(Invocation& in) {
-    std::optional<QByteArray> firmware;
-    if (in.arguments.isEmpty()) {
-        firmware = in.simulate ? std::optional<QByteArray>(demoFirmware()) : embeddedFirmware();
-    } else {
-        const QString& path = in.arguments[0];
-        // One byte more than fits is enough for the upload to refuse a file that is too long.
-        const std::optional<QByteArray> image =
-            readFile(in.sink, path, static_cast<qint64>(kFirmwareBufferSize) + 1);
-        if (!image) {
-            return kExitFailed;
-        }
-        const qint64 size = QFileInfo(path).size();
-        if (size == 0) {
-            in.sink.say(
-                complaint(QStringLiteral("%1 is empty; there is nothing to upload.").arg(path)));
-            return kExitFailed;
-        }
-        const qint64 pages = (size + kPageSize - 1) / static_cast<qint64>(kPageSize);
-        in.sink.say(QStringLiteral("%1: %2 bytes, %3 pages.").arg(path).arg(size).arg(pages));
-        firmware = image;
-    }
-    Tracker tracker(in);
-    const auto buffer = std::make_unique<FirmwareBuffer>();
-    return status(shown(in.sink, uploadFirmware(tracker.link(), in.sink, firmware, *buffer,
-                                                confirmation(in, "upload the firmware"))));
-}
-
 int runList(Invocation& in) {
     Tracker tracker(in);
     HidTransport& bus = tracker.transport();
