@@ -138,19 +138,6 @@ const CliCommand writeConfigCommand = {
     .run = runWriteConfig,
 };
 
-const CliCommand listCommand = {
-    .name = "list",
-    .summary = "List the trackers found, and whether each can be opened.",
-    .description =
-        "Lists every tracker found, one line each with its device path, serial number, product "
-        "text and whether it can be opened (and why not), separated by tabs. Nothing is sent to "
-        "the trackers. Fails when no tracker is found.",
-    .worksOnTracker = true,
-    .takesDevicePath = false,
-    .json = true,
-    .run = runList,
-};
-
 const CliCommand backupsCommand = {
     .name = "backups",
     .summary = "List the configuration backups made before each write.",

@@ -159,14 +159,6 @@ QJsonObject diffJson(const QStringList& sides, const Form& a, const Form& b,
                                                    {QStringLiteral("b"), unreadJson(unreadB)}}}};
 }
 
-QJsonObject trackerJson(const HidDeviceInfo& device, const OpenResult& opened) {
-    return {{QStringLiteral("path"), QString::fromStdString(device.path)},
-            {QStringLiteral("serialNumber"), QString::fromStdString(device.serialNumber)},
-            {QStringLiteral("product"), QString::fromStdString(device.product)},
-            {QStringLiteral("canOpen"), opened.opened},
-            {QStringLiteral("reason"), QString::fromStdString(opened.reason)}};
-}
-
 }  // namespace
 
 int runDefaults(Invocation& in) {
@@ -412,50 +404,6 @@ int runWriteConfig(Invocation& in) {
     ConfigImage writeImage{};
     return status(shown(
         in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage, toolBackups())));
-}
-
-int runList(Invocation& in) {
-    Tracker tracker(in);
-    HidTransport& bus = tracker.transport();
-    const std::vector<HidDeviceInfo> found = bus.describe(kTrackerVendorId, kTrackerProductId);
-    QJsonArray trackers;
-    if (found.empty()) {
-        in.sink.say(QStringLiteral("Veltromark not found."));
-        in.sink.say(
-            QStringLiteral("Is the tracker plugged in? The system sees no USB device with "
-                           "vendor 0483 and product a04d."));
-        if (in.json) {
-            printJson(in, {{QStringLiteral("trackers"), trackers}});
-        }
-        return kExitFailed;
-    }
-    // Tab-separated, for people and for `cut`: path, serial number, product text, and whether
-    // the tracker can be opened now. Opening it sends nothing.
-    const auto field = [](const std::string& text) {
-        return text.empty() ? QStringLiteral("-") : QString::fromStdString(text);
-    };
-    for (const HidDeviceInfo& device : found) {
-        const OpenResult opened = bus.open(device.path);
-        bus.close();
-        if (in.json) {
-            trackers.append(trackerJson(device, opened));
-            continue;
-        }
-        const QString state = opened.opened ? QStringLiteral("can be opened")
-                                            : QStringLiteral("cannot be opened: ") +
-                                                  QString::fromStdString(opened.reason);
-        // Tabs separate the fields; within them every control character is written out.
-        in.out(QStringList{visibleText(QString::fromStdString(device.path)),
-                           visibleText(field(device.serialNumber)),
-                           visibleText(field(device.product)), visibleText(state)}
-                   .join(QLatin1Char('\t'))
-                   .append(QLatin1Char('\n'))
-                   .toLocal8Bit());
-    }
-    if (in.json) {
-        printJson(in, {{QStringLiteral("trackers"), trackers}});
-    }
-    return kExitSuccess;
 }
 
 int runBackups(Invocation& in) {

@@ -17,6 +17,5 @@ int runDiff(Invocation& in);         // diff A B
 int runBeacons(Invocation& in);      // beacons FILE|IMAGE|tracker [--gps IN.bin]
 int runReadConfig(Invocation& in);   // read-config OUT.cfg [--image OUT.bin]
 int runWriteConfig(Invocation& in);  // write-config IN.cfg [--accept-defaults]
-int runList(Invocation& in);         // list
 int runBackups(Invocation& in);      // backups
 int runRestore(Invocation& in);      // restore BACKUP [--yes]
