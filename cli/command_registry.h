@@ -4,10 +4,11 @@
 
 #include "cli/command.h"
 
-// Every command of the tool, in the order its help lists them.
+// Every command of the tool, in the order its help lists them. The tool's help, its man page
+// and its bash completion are made from this list.
 const std::vector<const CliCommand*>& commands();
 
-// The entries, each beside its run function in the file of its family.
+// The entries, each defined beside its run function in the file of its family (commands_*.cpp).
 extern const CliCommand defaultsCommand;
 extern const CliCommand encodeCommand;
 extern const CliCommand checkCommand;

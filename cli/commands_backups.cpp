@@ -1,50 +1,22 @@
-#include "cli/commands.h"
+// The backup commands: backups and restore.
 
-#include <QBuffer>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <QStringList>
 #include <optional>
+#include <vector>
 
-#include "aprs/beacon_packets.h"
 #include "cli/cli_sink.h"
+#include "cli/command_registry.h"
 #include "cli/configuration_io.h"
 #include "cli/confirmation.h"
 #include "cli/files.h"
-#include "cli/json_output.h"
-#include "cli/stop_signal.h"
 #include "cli/tracker.h"
-#include "configfile/config_file.h"
-#include "device/device_link.h"
-#include "device/gps_record.h"
-#include "device/hidapi_transport.h"
-#include "image/compare.h"
-#include "image/decoder.h"
-#include "image/encoder.h"
-#include "image/image.h"
 #include "operations/config_backup.h"
 #include "operations/config_transfer.h"
-#include "operations/firmware_resource.h"
-#include "operations/firmware_upload.h"
-#include "operations/gps_memory.h"
-#include "operations/gpx_track.h"
-#include "operations/nmea_log.h"
-#include "rules/startup_defaults.h"
-#include "settings/memory_form.h"
-#include "settings/output_file.h"
-#include "settings/schema.h"
 #include "settings/visible_text.h"
-#include "sim/simulated_fault.h"
-#include "sim/simulated_tracker.h"
 
-int runBackups(Invocation& in) {
+static int runBackups(Invocation& in) {
     const QString folder = defaultBackupFolder();
     const std::vector<Backup> backups = listBackups(folder);
     if (backups.empty()) {
@@ -70,7 +42,21 @@ int runBackups(Invocation& in) {
     return kExitSuccess;
 }
 
-int runRestore(Invocation& in) {
+const CliCommand backupsCommand = {
+    .name = "backups",
+    .summary = "List the configuration backups made before each write.",
+    .description =
+        "Before every write-config, restore or \"Write config\" of the window, the tracker's "
+        "configuration is read and kept as a backup file of its 8192 bytes in the user's data "
+        "folder (~/.local/share/veltromark/backups; on Windows the local application data "
+        "folder), at least the newest 50 of each tracker. Each backup is numbered, one above the "
+        "highest in the folder, and ranks by that number whatever the clock said. Lists them "
+        "newest first, one line each with the time (UTC), callsign and SSID, firmware version, "
+        "USB serial number, whether the image was damaged and the file, separated by tabs.",
+    .run = runBackups,
+};
+
+static int runRestore(Invocation& in) {
     // A path, or the name of a backup in the backups folder as "backups" lists it.
     QString path = in.arguments[0];
     if (!QFileInfo::exists(path) && !path.contains(QLatin1Char('/')) &&
@@ -100,3 +86,21 @@ int runRestore(Invocation& in) {
         restoreConfiguration(tracker.link(), in.sink, {path, *image}, toolBackups(),
                              [&ask](const RestoreCheck& check) { return ask(check.question); })));
 }
+
+const CliCommand restoreCommand = {
+    .name = "restore",
+    .summary = "Write a configuration backup back to the tracker.",
+    .description =
+        "Writes the image of a backup (a file, or a name that backups lists) to the tracker "
+        "exactly as it is stored, as \"Restore\u2026\" of the window does: only to the "
+        "firmware that write-config writes to and only an image of the configuration version "
+        "this program writes, after a backup of what the tracker holds now, and read back to "
+        "check it. Once the tracker is found and its configuration read, asks on a terminal, "
+        "saying whose backup it is and warning when it was made of a tracker with another USB "
+        "serial number or is marked damaged; without a terminal it needs --yes. The backup "
+        "being restored is never deleted to make room.",
+    .arguments = {{.name = "BACKUP", .help = "The backup to write."}},
+    .worksOnTracker = true,
+    .asks = true,
+    .run = runRestore,
+};
