@@ -11,6 +11,7 @@
 #   VELTROMARK_WIN_CACHE  the cache (default: ${XDG_CACHE_HOME:-$HOME/.cache}/veltromark-win)
 #   BUILD_DIR             the project's build folder (default: build-win)
 #   JOBS                  parallel jobs (default: 2)
+#   VELTROMARK_WERROR     ON: warnings are errors (CI sets it)
 # The results land in $BUILD_DIR/dist: veltromark-<version>-win64.zip (both programs and the
 # installer) and veltromark-<version>-setup.exe.
 set -euo pipefail
@@ -164,7 +165,8 @@ cmake -G Ninja -S "$root" -B "$build_dir" -Wno-dev \
     -DCMAKE_FIND_ROOT_PATH="$qt_prefix;$hidapi_prefix;$jpeg_prefix;$gtest_prefix" \
     -DQT_HOST_PATH=/usr -DQt6HostInfo_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt6HostInfo \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" \
-    -DVELTROMARK_TESTS=$tests -DVELTROMARK_BENCH=OFF > /dev/null
+    -DVELTROMARK_TESTS=$tests -DVELTROMARK_BENCH=OFF \
+    -DVELTROMARK_WERROR="${VELTROMARK_WERROR:-OFF}" > /dev/null
 if [ "$tests" = ON ]; then
     "$root/scripts/wine-run.sh" --prepare  # the tests are listed under Wine while building
 fi

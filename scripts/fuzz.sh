@@ -17,7 +17,8 @@ launcher=()
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-CC=clang CXX=clang++ cmake -S . -B "$build" -DVELTROMARK_FUZZ=ON -DVELTROMARK_BENCH=OFF \
+CC=clang CXX=clang++ cmake -S . -B "$build" -DVELTROMARK_FUZZ=ON -DVELTROMARK_WERROR=ON \
+    -DVELTROMARK_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 
 # Every target declared, with the folder that declares it.

@@ -15,7 +15,7 @@ export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
 # Build type None: the flags above and nothing else, as Debian builds CMake projects.
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
     -DVELTROMARK_TESTS=OFF -DVELTROMARK_BENCH=OFF -DVELTROMARK_DEMO=OFF \
-    -DVELTROMARK_DEBIAN_DOCS=ON > /dev/null
+    -DVELTROMARK_DEBIAN_DOCS=ON -DVELTROMARK_WERROR="${VELTROMARK_WERROR:-OFF}" > /dev/null
 cmake --build "$build_dir" --parallel "$(nproc)"
 rm -f "$build_dir"/veltromark_*.deb
 (cd "$build_dir" && cpack -G DEB > /dev/null)
