@@ -143,11 +143,11 @@ int runCommand(const CliCommand& command, const QStringList& arguments, CliSink&
     for (qsizetype i = 0; i < given.size(); ++i) {
         written.push_back(isOutput(command.arguments[static_cast<std::size_t>(i)].name));
     }
-    for (const auto& [name, value] : invocation.options) {
-        files << value;
+    for (const auto& option : invocation.options) {
+        files << option.second;
         written.push_back(std::any_of(
-            command.options.begin(), command.options.end(), [&name](const ValueOption& o) {
-                return name == QLatin1String(o.name) && isOutput(o.valueName);
+            command.options.begin(), command.options.end(), [&option](const ValueOption& o) {
+                return option.first == QLatin1String(o.name) && isOutput(o.valueName);
             }));
     }
     for (qsizetype i = 0; i < files.size(); ++i) {

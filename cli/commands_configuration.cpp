@@ -24,7 +24,6 @@
 #include "image/image.h"
 #include "operations/config_transfer.h"
 #include "operations/gps_memory.h"
-#include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/output_file.h"
 #include "settings/schema.h"

@@ -24,7 +24,7 @@ namespace {
 const QString kGpxCreator = QStringLiteral("veltromark-cli");
 
 // GPS memory dumps are read and decoded this many bytes at a time (whole blocks).
-constexpr qint64 kDumpChunk = 64 * 1024;
+constexpr qint64 kDumpChunk = qint64{64} * 1024;
 
 // A GPX track written a batch of records at a time: the XML goes to memory and from there,
 // checked, into the file.
