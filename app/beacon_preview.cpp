@@ -17,6 +17,7 @@
 #include <cmath>
 #include <optional>
 
+#include "app/whole_frame.h"
 #include "app/widget_form.h"
 #include "aprs/beacon_packets.h"
 #include "device/gps_record.h"
@@ -95,6 +96,7 @@ BeaconPreview::BeaconPreview(WidgetForm& form, QWidget* parent)
         text->document()->setDocumentMargin(2);
         text->setFixedHeight(previewHeight(text));
         pages_->addWidget(text);
+        keepFrameWhole(text);
         texts_.push_back(text);
     }
     choice->setRowStretch(2, 1);

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     tracker.setErasePollsUntilDone(4);
     tracker.setRecording(false);
     DeviceSession session(tracker);
+    session.simulated = true;
     StartupOptions options;
     options.prepare = [&session](MainWindow& window) {
         attachCommands(window, session);

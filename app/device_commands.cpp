@@ -73,6 +73,26 @@ std::shared_ptr<MemoryForm> snapshot(const Form& form) {
 
 }  // namespace
 
+OpenHints windowOpenHints() {
+    QString notFound = QStringLiteral(
+        "Is the tracker plugged in? Plug it into a USB port of this computer and check the "
+        "cable: a cable that only charges carries no data.");
+#ifdef Q_OS_LINUX
+    notFound += QStringLiteral(
+        " On Linux, the udev rule 70-veltromark.rules must be installed as well (the package "
+        "installs it).");
+#endif
+    return {
+        notFound,
+        QStringLiteral("The udev rule 70-veltromark.rules gives you access to the tracker: the "
+                       "package installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo "
+                       "udevadm control --reload-rules\", then unplug the tracker and plug it in "
+                       "again."),
+        QStringLiteral("Close the other program that has the tracker open, then try again."),
+        QStringLiteral("Unplug the tracker, plug it in again and try again."),
+    };
+}
+
 void Button_read_configClick(MainWindow& window, DeviceSession& s) {
     if (!window.mayReplaceSettings()) {
         return;
@@ -80,15 +100,18 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
     // The read decodes into a copy of the window's settings (the serial port rules look at
     // the values before), which the window takes only when the read succeeded.
     const std::shared_ptr<MemoryForm> read = snapshot(window.form());
+    const auto tracker = std::make_shared<TrackerIdentity>();
     window.runOperation(
         CommandButton::ReadConfig, true,
-        [&s, read](ProgressSink& sink, const Confirm&) {
-            return readConfiguration(s.link, sink, *read, s.readImage);
+        [&s, read, tracker](ProgressSink& sink, const Confirm&) {
+            return readConfiguration(s.link, sink, *read, s.readImage, tracker.get());
         },
-        [&window, read](const Outcome& outcome) {
+        [&window, &s, read, tracker](const Outcome& outcome) {
             if (outcome.ok) {
                 copySettings(*read, window.form());
                 window.fieldMarks().clearDefaultsUsed();  // every field holds the tracker's now
+                window.showTracker(s.simulated ? QStringLiteral("simulated") : tracker->serial,
+                                   tracker->firmware);
             }
             keepAndShow(window, outcome, window.form());
         });

@@ -12,11 +12,14 @@
 
 class MainWindow;
 
+// What the window tells its user to check when the tracker is missing or cannot be opened.
+OpenHints windowOpenHints();
+
 // What the main window keeps for the device operations for its whole life: the link to the
 // tracker, the operations' buffers, zero-filled at start, and where the firmware image for
 // "Upload firmware" comes from (by default the program carries none).
 struct DeviceSession {
-    explicit DeviceSession(HidTransport& transport) : link(transport) {}
+    explicit DeviceSession(HidTransport& transport) : link(transport, windowOpenHints()) {}
 
     DeviceLink link;
     ConfigImage readImage{};
@@ -26,6 +29,9 @@ struct DeviceSession {
     std::function<std::optional<QByteArray>()> firmwareSource;
     // Where "Write config" keeps its backups and "Restore…" finds them.
     QString backupFolder = defaultBackupFolder();
+    // The tracker is the simulated one (the demo): the window says so rather than show its
+    // serial number.
+    bool simulated = false;
 };
 
 // The handlers of the seven command buttons: each asks for what it needs and shows the boxes

@@ -6,6 +6,8 @@
 #include <QValidator>
 #include <algorithm>
 
+#include "app/whole_frame.h"
+
 // Sees every change before QLineEdit takes it, the user's and the program's alike, and cuts
 // only the user's insertions. The two are told apart by the undo history: setText clears it,
 // and every edit of the user's is recorded in it before the field asks the validator. A text
@@ -69,6 +71,7 @@ MessageEdit::MessageEdit(int maximumTyped, QWidget* parent)
     // the field's width, and all of it stays in view.
     const int frame = 2 * frameWidth();
     setFixedHeight(3 * fontMetrics().lineSpacing() + 2 * 2 + frame + 2);
+    keepFrameWhole(this);
 }
 
 int MessageEdit::room() const {

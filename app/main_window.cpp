@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -27,7 +29,9 @@
 #include "app/page_layout.h"
 #include "app/sub_page_control.h"
 #include "app/symbol_chooser.h"
+#include "app/whole_frame.h"
 #include "configfile/config_file.h"
+#include "device/hidapi_transport.h"
 #include "image/compare.h"
 #include "image/encoder.h"
 #include "rules/choice_handlers.h"
@@ -36,6 +40,7 @@
 #include "rules/telemetry_presets.h"
 #include "settings/memory_form.h"
 #include "settings/number.h"
+#include "settings/visible_text.h"
 
 namespace {
 
@@ -89,20 +94,64 @@ const CommandGroupDef kCommandGroups[] = {
     {"Tracker GPS memory:", 169},
 };
 
+// The activity log. At any height it shows a whole number of lines: the pixels left over
+// stay empty below the last line, so that no line shows cut in half.
+class LogView : public QPlainTextEdit {
+  public:
+    explicit LogView(QWidget* parent) : QPlainTextEdit(parent) {
+        keepFrameWhole(this);
+        // The pixels left over below the last line are the text area's colour.
+        setBackgroundRole(QPalette::Base);
+        setAutoFillBackground(true);
+    }
+
+    // The height of the widget that shows `lines` lines whole.
+    int heightForLines(int lines) const {
+        return static_cast<int>(std::ceil(lines * lineHeight())) + 2 * documentMargin() +
+               2 * frameWidth();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QPlainTextEdit::resizeEvent(event);
+        const qreal line = lineHeight();
+        const int text = height() - 2 * frameWidth() - 2 * documentMargin();
+        const int lines = std::max(1, static_cast<int>(std::floor(text / line)));
+        const int spare = std::max(0, text - static_cast<int>(std::ceil(lines * line)));
+        if (viewportMargins().bottom() != spare) {
+            setViewportMargins(0, 0, 0, spare);
+        }
+    }
+
+  private:
+    // The height of a line as the log lays it out, which is not always the font's line
+    // spacing (some font engines give a negative leading, or fractional heights). The log
+    // counts a positive leading into each line (DirectWrite's fonts have one), so the probe
+    // does too.
+    qreal lineHeight() const {
+        QTextLayout probe(QStringLiteral("Page read: 1/256"), font());
+        probe.beginLayout();
+        QTextLine probeLine = probe.createLine();
+        probeLine.setLeadingIncluded(true);
+        probeLine.setLineWidth(1000);
+        const qreal line = probeLine.height();
+        probe.endLayout();
+        return line;
+    }
+    int documentMargin() const { return static_cast<int>(std::ceil(document()->documentMargin())); }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
                        QWidget* parent)
     : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(programFolder) {
     setObjectName("TForm1");
-    // A fixed frame: minimize and close, no maximize.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
+    root->setMenuBar(buildMenuBar());
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(8, 4, 5, 6);
@@ -113,38 +162,26 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     pages_->setObjectName("PageControl1");
     pages_->setUsesScrollButtons(false);
     pages_->setElideMode(Qt::ElideNone);
-    body->addWidget(pages_, 1);
+    body->addWidget(pages_, 0);
 
-    log_ = new QPlainTextEdit(this);
+    auto* logView = new LogView(this);
+    log_ = logView;
     log_->setObjectName("Memo1");
     log_->setReadOnly(true);
     log_->setUndoRedoEnabled(false);
     log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Long lines wrap rather than hide behind a horizontal scroll bar, and the log is a whole
-    // number of lines high, so that no line shows cut in half.
+    // Long lines wrap rather than hide behind a horizontal scroll bar.
     log_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    // The height of a line as the log lays it out, which is not always the font's line
-    // spacing (some font engines give a negative leading, or fractional heights). The log
-    // counts a positive leading into each line (DirectWrite's fonts have one), so the probe
-    // does too.
-    QTextLayout probe(QStringLiteral("Page read: 1/256"), log_->font());
-    probe.beginLayout();
-    QTextLine probeLine = probe.createLine();
-    probeLine.setLeadingIncluded(true);
-    probeLine.setLineWidth(1000);
-    const qreal line = probeLine.height();
-    probe.endLayout();
-    const int margin = static_cast<int>(std::ceil(log_->document()->documentMargin()));
-    log_->setFixedHeight(static_cast<int>(std::ceil(kLogLines * line)) + 2 * margin +
-                         2 * log_->frameWidth());
+    log_->setMinimumHeight(logView->heightForLines(kLogLines));
+    log_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // "Restore…" stands beside the log, where a write reports its backup: the row of command
     // groups has no room left.
     auto* logRow = new QHBoxLayout;
     logRow->setSpacing(6);
     logRow->addWidget(log_, 1);
-    restore_ = new QPushButton(QStringLiteral("Re&store\u2026"), this);
+    restore_ = new QPushButton(QStringLiteral("Rest&ore\u2026"), this);
     restore_->setObjectName("Button_restore");
     restore_->setToolTip(
         QStringLiteral("Writes back a backup of the tracker's configuration; one is made before "
@@ -152,15 +189,23 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     restore_->setAutoDefault(false);
     connect(restore_, &QPushButton::clicked, this, &MainWindow::runRestore);
     logRow->addWidget(restore_, 0, Qt::AlignTop);
-    body->addLayout(logRow);
+    body->addLayout(logRow, 1);
+    // Which tracker the window last read, and its firmware.
+    trackerStatus_ = new QLabel(QStringLiteral("No tracker read yet."), this);
+    trackerStatus_->setObjectName("Label_tracker_status");
+    trackerStatus_->setTextFormat(Qt::PlainText);
+    body->addWidget(trackerStatus_);
     root->addLayout(body, 1);
 
+    // The bar says in words how far an operation is (see WindowSink).
     progress_ = new QProgressBar(this);
     progress_->setObjectName("ProgressBar1");
     progress_->setRange(0, 100);
     progress_->setValue(0);
-    progress_->setTextVisible(false);
-    progress_->setFixedHeight(20);
+    progress_->setTextVisible(true);
+    progress_->setAlignment(Qt::AlignCenter);
+    progress_->setFormat(QString());
+    progress_->setFixedHeight(std::max(20, progress_->fontMetrics().height() + 4));
     root->addWidget(progress_);
 
     sink_ = std::make_unique<WindowSink>(this, log_, progress_, *dialogs_);
@@ -177,8 +222,13 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     addSymbolChooser(form_, *dialogs_);
     keepSettings();  // the start-up settings lose nothing when the window closes
 
+    // The pages keep the height they need at the least: the log takes what more there is.
+    pages_->setMaximumHeight(pages_->minimumSizeHint().height());
+    // The window may grow (and be maximized) but not shrink below what its pages need; it
+    // opens at the reference size or at that minimum, whichever is larger.
     const QSize needed = root->totalMinimumSize();
-    setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
+    setMinimumSize(needed);
+    resize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
     setWindowTitle(mainWindowCaption());
 }
 
@@ -230,6 +280,36 @@ QWidget* MainWindow::buildCommandGroups() {
         layout->addWidget(box, kCommandGroups[g].width);
     }
     return row;
+}
+
+QMenuBar* MainWindow::buildMenuBar() {
+    menuBar_ = new QMenuBar(this);
+    QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
+    QAction* about = help->addAction(QStringLiteral("&About\u2026"));
+    about->setObjectName("Action_about");
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    return menuBar_;
+}
+
+void MainWindow::showAbout() {
+    sink_->flush();
+    dialogs_->information(
+        this, QStringLiteral("About %1").arg(kApplicationTitle),
+        QStringLiteral("%1 %2\n\nConfiguration format: %3\nQt: %4\nhidapi: %5")
+            .arg(kApplicationTitle, kVersionText,
+                 QLatin1String(kConfigFormatVersion.data(),
+                               static_cast<qsizetype>(kConfigFormatVersion.size())),
+                 QString::fromLatin1(qVersion()), QString::fromStdString(hidapiVersion())));
+}
+
+void MainWindow::showTracker(const QString& identity, std::optional<std::uint32_t> firmware) {
+    const QString who = identity.isEmpty() ? QStringLiteral("no USB serial number")
+                        : identity == QLatin1String("simulated")
+                            ? identity
+                            : QStringLiteral("USB serial number ") + visibleText(identity);
+    const QString version =
+        firmware ? QString::asprintf("%.2f", *firmware / 100.0) : QStringLiteral("unknown");
+    trackerStatus_->setText(QStringLiteral("Tracker: %1, firmware %2").arg(who, version));
 }
 
 void MainWindow::buildPages() {
@@ -319,7 +399,7 @@ void MainWindow::operationStarted(CommandButton running, bool stoppable) {
         button->setToolTip(def.whileRunning);
     }
     if (stoppable) {
-        button->setText(QStringLiteral("&Stop"));
+        button->setText(QStringLiteral("Sto&p"));
         button->setEnabled(true);
         stopButton_ = running;
     }
@@ -368,6 +448,7 @@ void MainWindow::runCommand(CommandButton button) {
     if (operationRunning()) {
         // Only the running command's button can be pressed now, and it says "Stop".
         if (button == stopButton_) {
+            stopRequested_ = true;
             runner_->requestStop();
         }
         return;
@@ -423,15 +504,33 @@ void MainWindow::runLeading(std::optional<CommandButton> pressed,
 void MainWindow::runOperation(CommandButton button, bool stoppable, OperationRunner::Work work,
                               std::function<void(const Outcome&)> finished) {
     operationStarted(button, stoppable);
-    runner_->start(std::move(work), [this, finished = std::move(finished)](
+    stopRequested_ = false;
+    declined_ = false;
+    runner_->start(std::move(work), [this, button, stoppable, finished = std::move(finished)](
                                         const Outcome& outcome, std::exception_ptr thrown) {
         operationEnded();
+        sink_->end();
+        const bool stopped = stoppable && stopRequested_ && !outcome.ok;
+        if (stopped) {
+            sink_->progressReset();  // nothing is half done: the bar starts again
+        }
         runLeading(pressed_, [&] {
             if (thrown) {
                 std::rethrow_exception(thrown);
             }
             finished(outcome);
         });
+        // A failure the operation shows no box of its own for (no tracker, a page that
+        // failed) is said in a box as well as in the log, where it may have scrolled away.
+        // One the user asked for (Stop, No) is not a failure to tell of.
+        if (!thrown && !outcome.ok && outcome.boxes.empty() && !stopped && !declined_ &&
+            !closeRequested_ && !sink_->failureLines().isEmpty()) {
+            QString title = pressed_ ? commandButton(button)->text() : restore_->text();
+            title.remove(QLatin1Char('&')).remove(QChar(0x2026));
+            Box box{title, sink_->failureLines().join(QLatin1Char('\n')), Box::Kind::Error};
+            box.afterLines = sink_->logged();
+            sink_->show(box);
+        }
         sink_->flush();
         emit operationFinished();
         if (closeRequested_) {
@@ -442,7 +541,9 @@ void MainWindow::runOperation(CommandButton button, bool stoppable, OperationRun
 
 bool MainWindow::answerOperation(const Question& question) {
     sink_->flush();
-    return !closeRequested_ && dialogs_->question(this, question.title, question.text);
+    const bool yes = !closeRequested_ && dialogs_->question(this, question.title, question.text);
+    declined_ = declined_ || !yes;
+    return yes;
 }
 
 void MainWindow::closeOnSignal() {
@@ -459,6 +560,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             sink_->flush();
             // A read, a download or the erase wait stops; a write, an upload or a restore
             // goes on to its end. A question asked now, or later, is answered No.
+            stopRequested_ = true;
             runner_->requestStop();
             runner_->declineQuestions();
             dialogs_->cancelQuestion();

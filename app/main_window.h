@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -19,6 +20,7 @@
 class BeaconPreview;
 class QDialog;
 class QLabel;
+class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -66,12 +68,20 @@ class MainWindow : public QWidget {
     // screen, `finished` gets its outcome (what it threw goes to the error box instead). The
     // operation works on copies of what it needs from the window; `finished` takes its result.
     // Questions it asks are put to the user in a box; while the window is closing they are
-    // answered No.
+    // answered No. One that was stopped leaves the progress bar at 0; one that failed without
+    // a box of its own (no tracker, a page that failed) says why in a box as well as in the
+    // log, unless the user stopped it or answered No.
     void runOperation(CommandButton button, bool stoppable, OperationRunner::Work work,
                       std::function<void(const Outcome&)> finished);
     // From the running operation's thread: runs `ask` (a dialog) on the window's thread and
     // waits for its answer, as the operation's questions do; No while the window is closing.
-    bool askOnWindowThread(const std::function<bool()>& ask) { return runner_->askOnWindow(ask); }
+    bool askOnWindowThread(const std::function<bool()>& ask) {
+        return runner_->askOnWindow([this, &ask] {
+            const bool yes = ask();
+            declined_ = declined_ || !yes;
+            return yes;
+        });
+    }
     // True once the window was asked to close while an operation ran: it closes when the
     // operation has ended, and nothing more is offered meanwhile.
     bool closing() const { return closeRequested_; }
@@ -152,6 +162,16 @@ class MainWindow : public QWidget {
     void showSetting(std::string_view setting);
     QProgressBar* progressBar() const { return progress_; }
 
+    // The status line below the log: which tracker the window read last, by its USB serial
+    // number (`identity`: the number, or "simulated"; empty when it has none) and its
+    // firmware version in hundredths (none when it did not say).
+    void showTracker(const QString& identity, std::optional<std::uint32_t> firmware);
+    QLabel* trackerStatus() const { return trackerStatus_; }
+    // Help › About: the program's version, the configuration format's and those of Qt and
+    // hidapi, in a box.
+    void showAbout();
+    QMenuBar* menuBar() const { return menuBar_; }
+
   signals:
     // A device operation has ended and its outcome has been shown.
     void operationFinished();
@@ -165,6 +185,7 @@ class MainWindow : public QWidget {
 
   private:
     QWidget* buildCommandGroups();
+    QMenuBar* buildMenuBar();
     void buildPages();
     void connectHandlers();
     void runCommand(CommandButton button);
@@ -190,6 +211,8 @@ class MainWindow : public QWidget {
     std::map<std::string, QLabel*, std::less<>> labels_;
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* trackerStatus_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
     QDialog* specialStrings_ = nullptr;
     FieldMarks* marks_ = nullptr;
     BeaconPreview* beaconPreview_ = nullptr;
@@ -199,6 +222,10 @@ class MainWindow : public QWidget {
     std::optional<CommandButton> stopButton_;
     // The command button pressed for the running operation (none for a restore).
     std::optional<CommandButton> pressed_;
+    // The running operation was asked to stop, or one of its questions was answered No: it
+    // ends as the user wanted, with no box about its failure.
+    bool stopRequested_ = false;
+    bool declined_ = false;
     bool closeRequested_ = false;
     bool closeBySignal_ = false;
     std::vector<QString> keptSettings_;

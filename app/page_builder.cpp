@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QWheelEvent>
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/limited_edits.h"
@@ -39,6 +40,7 @@ using layout::Field;
 using layout::Node;
 
 constexpr int kLongestField = 40;  // no text field is shown wider than this many characters
+constexpr int kGrowingField = 20;  // text fields this long or longer grow with the window
 
 bool isSeparator(std::string_view part) {
     return part == layout::kDash || part == layout::kComma;
@@ -77,6 +79,28 @@ QString breakInTwo(QString text) {
         text[best] = QLatin1Char('\n');
     }
     return text;
+}
+
+// True when `node` holds a field that grows with the window: a beacon message or a long text.
+bool grows(const Node& node) {
+    const auto growing = [](std::string_view name) {
+        const SettingDef* s = findSetting(name);
+        return s != nullptr && (s->kind == Kind::Message ||
+                                (s->kind == Kind::Text && s->maxLength >= kGrowingField));
+    };
+    for (const auto& row : node.fieldRows) {
+        for (const Field& field : row) {
+            if (std::any_of(field.parts.begin(), field.parts.end(), growing)) {
+                return true;
+            }
+        }
+    }
+    for (const auto& row : node.tableRows) {
+        if (std::any_of(row.begin(), row.end(), growing)) {
+            return true;
+        }
+    }
+    return std::any_of(node.children.begin(), node.children.end(), grows);
 }
 
 }  // namespace
@@ -118,8 +142,18 @@ void PageBuilder::add(QBoxLayout* parent, const Node& node, QWidget* owner) {
                                                         : static_cast<QBoxLayout*>(new QHBoxLayout);
             box->setSpacing(node.type == Node::Type::Column ? 4 : 10);
             parent->addLayout(box);
+            bool anyGrows = false;
             for (const Node& child : node.children) {
                 add(box, child, owner);
+                // In a row, the extra width of a larger window goes to what has a field that
+                // grows; a row without one keeps its parts together at the left.
+                if (node.type == Node::Type::Row && grows(child)) {
+                    box->setStretch(box->count() - 1, 1);
+                    anyGrows = true;
+                }
+            }
+            if (node.type == Node::Type::Row && !anyGrows) {
+                box->addStretch(1);
             }
             break;
         }
@@ -163,6 +197,15 @@ QWidget* PageBuilder::control(std::string_view name, QWidget* owner) {
             auto* edit = new LimitedLineEdit(s->maxLength, owner);
             edit->setFixedWidth(textFieldWidth(edit, std::min(s->maxLength, kLongestField)));
             edit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+            if (s->maxLength >= kGrowingField) {
+                // A long text takes the room a larger window has, up to what shows it whole
+                // in capitals.
+                const QFontMetrics fm = edit->fontMetrics();
+                edit->setMaximumWidth(edit->minimumWidth() +
+                                      fm.horizontalAdvance(QString(s->maxLength, u'W')) -
+                                      fm.horizontalAdvance(QString(s->maxLength, u'0')));
+                edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+            }
             widget = edit;
         } else {
             auto* combo = new ChoiceBox(owner);
@@ -285,21 +328,24 @@ void PageBuilder::addFields(QBoxLayout* parent, const Node& node, QWidget* owner
                 } else if (labelWidget) {
                     flow->addWidget(labelWidget);
                 }
-                flow->addLayout(value);
+                flow->addLayout(value, wide ? 1 : 0);
             } else {
                 if (stacked) {
                     grid->addLayout(stacked, r, 2 * f);
                 } else if (labelWidget) {
                     grid->addWidget(labelWidget, r, 2 * f);
                 }
-                grid->addLayout(value, r, 2 * f + 1, Qt::AlignLeft);
-                if (!wide) {
+                if (wide) {
+                    grid->addLayout(value, r, 2 * f + 1);
+                    grid->setColumnStretch(2 * f + 1, 1);
+                } else {
+                    grid->addLayout(value, r, 2 * f + 1, Qt::AlignLeft);
                     value->addStretch(1);
                 }
             }
         }
-        if (flow != nullptr && !wide) {
-            flow->addStretch(1);
+        if (flow != nullptr) {
+            flow->addStretch(1);  // a growing field that reached its width leaves the rest
         }
         widestRow = std::max(widestRow, static_cast<int>(fieldRow.size()));
     }

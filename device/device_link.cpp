@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <utility>
 
 #include "settings/progress_sink.h"
 
@@ -18,32 +19,24 @@ Report makeRequest(Command command, int pageIndex) {
     return request;
 }
 
-// What to do when no tracker is found, or when the one found cannot be opened.
-constexpr const char* kNotFoundHint =
-    "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
-
-QString openFailureHint(OpenFailure failure) {
-    switch (failure) {
-        case OpenFailure::PermissionDenied:  // Linux: the hidraw node is root's
-            return "The udev rule 70-veltromark.rules gives you access to the tracker: the "
-                   "package installs it; otherwise copy it to /etc/udev/rules.d/, run \"sudo "
-                   "udevadm control --reload-rules\", then unplug the tracker and plug it in "
-                   "again.";
-        case OpenFailure::InUse:
-            return "Close the other program that has the tracker open, then try again.";
-        case OpenFailure::Other:
-            break;
-    }
-    return "Unplug the tracker, plug it in again and try again.";
-}
-
 bool echoes(const Report& reply, Command command) {
     return reply[kCodeOffset] == static_cast<std::uint8_t>(command);
 }
 
 }  // namespace
 
-DeviceLink::DeviceLink(HidTransport& transport) : transport_(transport) {}
+DeviceLink::DeviceLink(HidTransport& transport, OpenHints hints)
+    : transport_(transport), hints_(std::move(hints)) {}
+
+namespace {
+
+void logHint(ProgressSink& sink, const QString& hint) {
+    if (!hint.isEmpty()) {
+        sink.log(hint);
+    }
+}
+
+}  // namespace
 
 DeviceLink::~DeviceLink() {
     CloseDevice();
@@ -59,11 +52,11 @@ bool DeviceLink::OpenDevice(ProgressSink& sink) {
         chosenPath_.empty() ? paths.begin() : std::find(paths.begin(), paths.end(), chosenPath_);
     if (chosen == paths.end()) {
         sink.log("Veltromark not found.");
-        sink.log(kNotFoundHint);
+        logHint(sink, hints_.notFound);
         return false;
     }
     const OpenResult result = transport_.open(*chosen);
-    sink.log("Veltromark found, vid: Vid_0483, pid: A04D");
+    sink.log(kTrackerFoundLine);
     if (result.opened) {
         state_ = State::Open;
         return true;
@@ -79,7 +72,17 @@ bool DeviceLink::OpenDevice(ProgressSink& sink) {
         reason = "the system refused access";
     }
     sink.log("Cannot open the device: " + reason + ".");
-    sink.log(openFailureHint(result.failure));
+    switch (result.failure) {
+        case OpenFailure::PermissionDenied:
+            logHint(sink, hints_.permissionDenied);
+            break;
+        case OpenFailure::InUse:
+            logHint(sink, hints_.inUse);
+            break;
+        case OpenFailure::Other:
+            logHint(sink, hints_.other);
+            break;
+    }
     return false;
 }
 

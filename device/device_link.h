@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -17,6 +18,19 @@ enum class EraseStatus {
     Erasing,         // any other answer, also the echoed status code
 };
 
+// What the user is told to check when no tracker is found, or when the one found cannot be
+// opened: the words depend on who reads them (the window's user, the command line's), so the
+// link's owner gives them. An empty hint logs no line.
+struct OpenHints {
+    QString notFound;
+    QString permissionDenied;  // Linux: the hidraw node is root's
+    QString inUse;             // another program holds the tracker
+    QString other;             // anything else
+};
+
+// The line logged when the tracker is found.
+inline constexpr const char* kTrackerFoundLine = "Veltromark found, vid: Vid_0483, pid: A04D";
+
 // The link to the tracker: finds and opens it, carries the strict request/reply exchange of
 // 65-byte reports, and closes it again. One instance serves the whole program; every device
 // operation opens it at its start and closes it on every way out:
@@ -29,15 +43,15 @@ enum class EraseStatus {
 // (and, for page reads, its page sum). They never log and never retry.
 class DeviceLink {
   public:
-    explicit DeviceLink(HidTransport& transport);
+    explicit DeviceLink(HidTransport& transport, OpenHints hints = {});
     ~DeviceLink();
     DeviceLink(const DeviceLink&) = delete;
     DeviceLink& operator=(const DeviceLink&) = delete;
 
     // Opens the first tracker in enumeration order and logs "Veltromark found, vid: Vid_0483,
-    // pid: A04D", or logs "Veltromark not found." and a hint of what to check, and returns
+    // pid: A04D", or logs "Veltromark not found." and the hint of what to check, and returns
     // false. A tracker that is found but cannot be opened logs the found line, the reason and
-    // what to do about it, and returns false as well: nothing can be exchanged with it.
+    // the hint for that reason, and returns false as well: nothing can be exchanged with it.
     bool OpenDevice(ProgressSink& sink);
 
     // Makes OpenDevice take the tracker at `path` instead of the first one found; an empty
@@ -91,6 +105,7 @@ class DeviceLink {
     std::optional<Report> exchangeCommand(Command command);
 
     HidTransport& transport_;
+    OpenHints hints_;
     std::string chosenPath_;
     State state_ = State::Closed;
 };

@@ -152,3 +152,8 @@ int HidapiTransport::read(std::span<std::uint8_t, kReplyPayloadSize> payload, in
     }
 #endif
 }
+
+std::string hidapiVersion() {
+    const char* version = hid_version_str();
+    return version != nullptr ? version : "";
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "device/hid_transport.h"
 
 struct hid_device_;
@@ -23,3 +25,6 @@ class HidapiTransport : public HidTransport {
     bool initialised_ = false;
     hid_device_* device_ = nullptr;
 };
+
+// The version of the hidapi library the program runs with, such as "0.13.1".
+std::string hidapiVersion();

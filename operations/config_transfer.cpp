@@ -219,8 +219,8 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& i
 
 }  // namespace
 
-Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form,
-                          ConfigImage& readImage) {
+Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form, ConfigImage& readImage,
+                          TrackerIdentity* tracker) {
     OperationSink sink(outer);
     readImage.fill(0);
     {
@@ -253,12 +253,17 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form,
     sink.log("Eeprom read success.");
 
     LinkCloser closer(link);
+    std::optional<std::uint32_t> version;
     if (link.OpenDevice(sink)) {
-        if (const std::optional<std::uint32_t> version = link.QueryFirmwareVersion()) {
+        version = link.QueryFirmwareVersion();
+        if (version) {
             outcome.show(
                 informationBox(QString::asprintf("Firmware version: %.2f", *version / 100.0)),
                 sink.lines());
         }
+    }
+    if (tracker != nullptr) {
+        *tracker = {QString::fromStdString(link.serialNumber()), version};
     }
     return sink.success(std::move(outcome));
 }

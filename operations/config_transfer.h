@@ -11,13 +11,17 @@
 class DeviceLink;
 class Form;
 class ProgressSink;
+struct TrackerIdentity;
 
 // Reads the tracker's configuration into `readImage`, checks it, puts it into the settings and
 // asks the tracker for its firmware version, which the outcome shows ("Firmware version:
 // 1.07"). Succeeds once the settings hold the tracker's configuration (also when the version
 // query after it fails). A page that fails ends the read, and the sink may stop it between
-// pages: the settings are left as they were either way.
-Outcome readConfiguration(DeviceLink& link, ProgressSink& sink, Form& form, ConfigImage& readImage);
+// pages: the settings are left as they were either way. After a read that succeeded,
+// `tracker` (when given) holds the tracker's USB serial number and the firmware version it
+// reported (none when that query failed).
+Outcome readConfiguration(DeviceLink& link, ProgressSink& sink, Form& form, ConfigImage& readImage,
+                          TrackerIdentity* tracker = nullptr);
 
 // Where the backups made before a write go, and how the user writes one back.
 struct BackupPlan {

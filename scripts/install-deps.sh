@@ -15,6 +15,7 @@ packages=(
     clang-format
     clang libclang-rt-14-dev  # the libFuzzer build (-DVELTROMARK_FUZZ=ON)
     xvfb xauth
+    fonts-dejavu-core         # the one font the window tests lay the window out in
     umockdev libumockdev-dev  # the emulated tracker on hidraw (tests/usb)
     direwolf                  # decode_aprs, which checks the APRS reader (tests/aprs); tests only
 )

@@ -83,9 +83,14 @@ bool OutputFile::open() {
     if (target.exists() && !target.isWritable()) {
         return fail(EACCES);
     }
-    errno = 0;
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return fail(errno);
+        // The folder is there but takes no new file (no write permission, a read-only disk, a
+        // system folder such as /proc). The system's own word for it differs from system to
+        // system ("No such file or directory" for /proc), so it is said in these words on
+        // every one.
+        reason_ = QStringLiteral("files cannot be created in %1")
+                      .arg(QDir::toNativeSeparators(target.absolutePath()));
+        return fail(0);
     }
     return true;
 }

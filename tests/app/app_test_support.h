@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -53,7 +55,12 @@ inline QApplication& testApplication() {
         // Backups of a test's writes and the program's own settings go to test folders, never
         // to the user's.
         QStandardPaths::setTestModeEnabled(true);
-        return new QApplication(argc, argv);
+        auto* made = new QApplication(argc, argv);
+        // Every window is laid out in the one font the tests carry (see CMakeLists.txt), so
+        // that no size depends on the fonts the machine holds.
+        const int font = QFontDatabase::addApplicationFont(":/test-fonts/DejaVuSans.ttf");
+        QApplication::setFont(QFont(QFontDatabase::applicationFontFamilies(font).at(0), 9));
+        return made;
     }();
     return *app;
 }

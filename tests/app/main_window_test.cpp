@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include <QAbstractButton>
@@ -8,6 +9,7 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -75,14 +77,38 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, CaptionSizeAndFrame) {
     EXPECT_EQ(w.objectName(), "TForm1");
     EXPECT_EQ(w.windowTitle(), "Veltromark Configurator v1.07");
-    // Fixed size: the reference 734 x 416 or what the font needs beyond it.
-    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    // The reference 734 x 416 or what the font needs beyond it, at the least; it may grow.
     EXPECT_GE(w.width(), 734);
     EXPECT_GE(w.height(), 416);
-    const Qt::WindowFlags flags = w.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(w.minimumSize(), w.size());
+    EXPECT_FALSE(w.windowFlags() & Qt::CustomizeWindowHint) << "the frame with all its buttons";
+    w.showMaximized();
+    EXPECT_TRUE(w.isMaximized());
+}
+
+// Alt + a letter leads to one control only, also while a button says "Stop".
+TEST_F(MainWindowTest, EveryMnemonicIsUniqueInTheWindow) {
+    for (const bool running : {false, true}) {
+        w.operationStarted(CommandButton::ReadMemory, running);
+        QStringList texts{w.menuBar()->actions().first()->text()};
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            auto* label = qobject_cast<QLabel*>(c);
+            auto* button = qobject_cast<QAbstractButton*>(c);
+            texts << (button ? button->text() : label && label->buddy() ? label->text() : "");
+        }
+        for (int i = 0; i < w.pageControl()->count(); ++i) {
+            texts << w.pageControl()->tabText(i);
+        }
+        std::map<int, QStringList> by;
+        for (const QString& text : texts) {
+            by[QKeySequence::mnemonic(text)[0].toCombined()] << text;
+        }
+        by.erase(0);                // no mnemonic
+        EXPECT_EQ(by.size(), 11u);  // seven commands, Compare, Track, Restore, Help
+        for (const auto& [key, same] : by) {
+            EXPECT_EQ(same.size(), 1) << same.join(" / ").toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
@@ -303,24 +329,46 @@ TEST_F(MainWindowTest, LogAndProgressBar) {
     EXPECT_EQ(bar->width(), w.width()) << "docked over the full width";
     EXPECT_EQ(bar->geometry().bottom(), w.height() - 1) << "docked at the bottom";
 
-    QStringList lines;
-    for (int i = 1; i <= 300; ++i) {
-        lines << QString("Page read: %1/300").arg(i);
-        w.sink().log(lines.back());
+    // A run of page lines of one operation shows as one line that counts up; every other line
+    // keeps its own, in order, and a box comes up after the lines logged before it. The bar
+    // says the percentage, the pages and, once a second has passed, the time left.
+    const QString found = "Veltromark found, vid: Vid_0483, pid: A04D";
+    QStringList atBox;
+    dialogs.onInformation = [&] { atBox << log->toPlainText().split('\n') << bar->text(); };
+    qint64 now = 0;
+    w.sink().setClock([&now] { return now; });
+    w.sink().begin();
+    w.sink().log(found);
+    w.sink().progressStart(16384);
+    for (int i = 1; i <= 1000; ++i) {
+        w.sink().log(QString("Page read: %1/16384").arg(i));
+        w.sink().progressStep();
+        if (i == 30) {
+            w.sink().flush();  // a piece on screen before the rest came
+        }
     }
-    w.sink().flush();
-    EXPECT_EQ(log->toPlainText(), lines.join('\n'));
-
-    w.sink().progressStart(256);
+    now = 999;
+    w.sink().show(Box{"Information", "after page 60", Box::Kind::Information, 61});
+    now = 1000;
     w.sink().progressStep();
-    w.sink().progressStep();
+    w.sink().log("Page read error: 1002/16384");
     w.sink().flush();
-    EXPECT_EQ(bar->maximum(), 256);
-    EXPECT_EQ(bar->value(), 2);
+    EXPECT_EQ(atBox, (QStringList{found, "Page read: 60/16384", "6% \u2013 1000 of 16384 pages"}));
+    EXPECT_EQ(bar->text(), "6% \u2013 1001 of 16384 pages \u2013 16 s left");
+    w.sink().begin();
+    w.sink().log(found);
+    for (const char* what : {"Page read", "Page written"}) {
+        for (int i = 1; i <= 256; ++i) {
+            w.sink().log(QString("%1: %2/256").arg(what).arg(i));
+        }
+    }
     w.sink().progressReset();
     w.sink().flush();
-    EXPECT_EQ(bar->value(), 0);
-    EXPECT_EQ(bar->maximum(), 256) << "the maximum is kept";
+    EXPECT_EQ(log->toPlainText().split('\n'),
+              (QStringList{found, "Page read: 1000/16384", "Page read error: 1002/16384", found,
+                           "Page read: 256/256", "Page written: 256/256"}));
+    EXPECT_EQ(bar->text(), "");
+    EXPECT_EQ(bar->maximum(), 16384) << "the maximum is kept";
 
     w.setCommandButtonsEnabled(false);
     for (int i = 0; i < kCommandButtons; ++i) {

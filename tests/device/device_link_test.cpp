@@ -8,8 +8,9 @@
 
 namespace {
 
-constexpr const char* kNotFoundHint =
-    "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+// What the link's owner tells its user to check, one hint per failure.
+const OpenHints kHints{"Check the cable.", "Install the udev rule.", "Close the program.",
+                       "Again."};
 
 // A transport that answers from a script and records what the link did with it.
 class ScriptedTransport : public HidTransport {
@@ -100,7 +101,7 @@ class DeviceLinkTest : public ::testing::Test {
 
     ScriptedTransport transport;
     RecordingSink host;
-    DeviceLink link{transport};
+    DeviceLink link{transport, kHints};
 };
 
 TEST_F(DeviceLinkTest, OpenDeviceFindsTheTrackerByItsIds) {
@@ -118,7 +119,7 @@ TEST_F(DeviceLinkTest, OpenDeviceWithoutTrackerLogsNotFound) {
     EXPECT_FALSE(link.OpenDevice(host));
     EXPECT_FALSE(link.isOpen());
     EXPECT_TRUE(transport.opened.empty());
-    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", kNotFoundHint}));
+    EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", "Check the cable."}));
 }
 
 TEST_F(DeviceLinkTest, OnlyTheFirstOfTwoTrackersIsOpened) {
@@ -165,11 +166,10 @@ TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
         RecordingSink host;
         ScriptedTransport transport;
         transport.openResult = {false, c.reason};
-        DeviceLink link(transport);
+        DeviceLink link(transport, kHints);
         EXPECT_FALSE(link.OpenDevice(host));  // nothing can be exchanged: the operation ends
         EXPECT_EQ(host.logLines,
-                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line,
-                               "Unplug the tracker, plug it in again and try again."}));
+                  (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line, "Again."}));
         EXPECT_FALSE(link.QueryFirmwareVersion());
         EXPECT_TRUE(transport.written.empty());
         link.CloseDevice();

@@ -107,6 +107,12 @@ TEST_F(GpsDownload, UnwritableTargetStopsBeforeTheDevice) {
                           QDir::toNativeSeparators(target) + ": the folder does not exist"});
     EXPECT_TRUE(host.logLines.isEmpty());
     EXPECT_TRUE(sim.openedPaths().empty());
+#ifdef Q_OS_LINUX
+    target = "/proc/veltro.log";  // a folder that exists and takes no file, even from root
+    run();
+    EXPECT_EQ(host.messageBoxes.value(1).section('\n', 1),
+              "/proc/veltro.log: files cannot be created in /proc");
+#endif
 }
 
 class GpsErase : public OperationTest {

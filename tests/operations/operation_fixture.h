@@ -40,12 +40,11 @@ class OperationTest : public ::testing::Test {
 
     static constexpr const char* kFound = "Veltromark found, vid: Vid_0483, pid: A04D";
     static constexpr const char* kNotFound = "Veltromark not found.";
-    static constexpr const char* kNotFoundHint =
-        "Is the tracker plugged in? \"veltromark-cli list\" shows what the system sees.";
+    static constexpr const char* kNotFoundHint = "Is the tracker plugged in?";
     static bool yes(const Question&) { return true; }  // the user goes ahead
 
     SimulatedTracker sim;
-    DeviceLink link{sim};
+    DeviceLink link{sim, OpenHints{kNotFoundHint, {}, {}, {}}};
     RecordingSink host;
     MemoryForm form;
 };
