@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "cli/commands.h"
+#include "cli/command.h"
 
 class CliSink;
 

@@ -34,6 +34,7 @@
 #include "operations/firmware_resource.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
+#include "sim/simulated_fault.h"
 #include "sim/simulated_tracker.h"
 
 namespace {

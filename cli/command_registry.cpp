@@ -1,0 +1,22 @@
+#include "cli/command_registry.h"
+
+const std::vector<const CliCommand*>& commands() {
+    static const std::vector<const CliCommand*> all = {
+        &defaultsCommand,        // commands_configuration.cpp
+        &encodeCommand,          // commands_configuration.cpp
+        &checkCommand,           // commands_configuration.cpp
+        &diffCommand,            // commands_configuration.cpp
+        &beaconsCommand,         // commands_configuration.cpp
+        &decodeCommand,          // commands_configuration.cpp
+        &nmeaCommand,            // commands_gps.cpp
+        &readConfigCommand,      // commands_configuration.cpp
+        &writeConfigCommand,     // commands_configuration.cpp
+        &readGpsCommand,         // commands_gps.cpp
+        &eraseGpsCommand,        // commands_gps.cpp
+        &uploadFirmwareCommand,  // commands_firmware.cpp
+        &listCommand,            // commands_trackers.cpp
+        &backupsCommand,         // commands_backups.cpp
+        &restoreCommand,         // commands_backups.cpp
+    };
+    return all;
+}
