@@ -20,7 +20,7 @@
 #include "app/whole_frame.h"
 #include "app/widget_form.h"
 #include "aprs/beacon_packets.h"
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 #include "image/encoder.h"
 #include "settings/schema.h"
 

@@ -21,7 +21,7 @@
 
 #include "app/dialog_provider.h"
 #include "app/track_thinning.h"
-#include "operations/gpx_track.h"
+#include "gps/gpx_track.h"
 #include "settings/output_file.h"
 
 namespace {

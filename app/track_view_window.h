@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/dialog_provider.h"
-#include "operations/track.h"
+#include "gps/track.h"
 
 class DialogProvider;
 

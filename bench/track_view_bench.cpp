@@ -23,7 +23,7 @@
 
 #include "app/dialog_provider.h"
 #include "app/track_view_window.h"
-#include "operations/nmea_log.h"
+#include "gps/nmea_log.h"
 
 namespace {
 

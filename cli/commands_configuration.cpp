@@ -18,7 +18,7 @@
 #include "cli/json_output.h"
 #include "cli/tracker.h"
 #include "configfile/config_file.h"
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 #include "image/compare.h"
 #include "image/encoder.h"
 #include "image/image.h"

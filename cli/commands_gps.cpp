@@ -12,10 +12,10 @@
 #include "cli/files.h"
 #include "cli/stop_signal.h"
 #include "cli/tracker.h"
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
+#include "gps/gpx_track.h"
+#include "gps/nmea_log.h"
 #include "operations/gps_memory.h"
-#include "operations/gpx_track.h"
-#include "operations/nmea_log.h"
 #include "settings/output_file.h"
 
 namespace {

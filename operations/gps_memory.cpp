@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <span>
 
-#include "operations/nmea_log.h"
+#include "gps/nmea_log.h"
 #include "operations/operation_support.h"
 #include "settings/output_file.h"
 

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 #include "settings/outcome.h"
 
 class DeviceLink;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a file includes one from a higher layer. The layers, lowest first; folders on
 # one line stand side by side and may not include each other either:
-#   settings → rules → image, configfile, aprs → device → operations, sim → app, cli
+#   settings → rules → image, configfile, aprs → device, gps → operations, sim → app, cli
 # tests/ and bench/ sit above everything and may include any folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +10,7 @@ declare -A level=(
     [settings]=0
     [rules]=1
     [image]=2 [configfile]=2 [aprs]=2
-    [device]=3
+    [device]=3 [gps]=3
     [operations]=4 [sim]=4
     [app]=5 [cli]=5
 )

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 #include "image/image.h"
 
 // What a simulated tracker holds when it comes out of the box: a configuration that a user has

@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
+#include "gps/nmea_log.h"
 #include "image/image.h"
 #include "operations/firmware_resource.h"
-#include "operations/nmea_log.h"
 #include "recording_sink.h"
 #include "sim/sample_contents.h"
 

@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "device/gps_record.h"
-#include "operations/gpx_track.h"
-#include "operations/nmea_log.h"
+#include "gps/gps_record.h"
+#include "gps/gpx_track.h"
+#include "gps/nmea_log.h"
 
 namespace {
 

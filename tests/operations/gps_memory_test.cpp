@@ -2,9 +2,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "gps/nmea_log.h"
 #include "operation_fixture.h"
 #include "operations/gps_memory.h"
-#include "operations/nmea_log.h"
 
 namespace {
 

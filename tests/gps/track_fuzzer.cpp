@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "operations/track.h"
+#include "gps/track.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<GpsRecord> records =

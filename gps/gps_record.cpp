@@ -1,4 +1,4 @@
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 
 #include <QByteArrayView>
 #include <QtEndian>

@@ -1,4 +1,4 @@
-#include "operations/gpx_track.h"
+#include "gps/gpx_track.h"
 
 #include <QTimeZone>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #include <QXmlStreamReader>
 #include <climits>
 
-#include "operations/gpx_track.h"
+#include "gps/gpx_track.h"
 
 namespace {
 

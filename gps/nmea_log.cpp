@@ -1,4 +1,4 @@
-#include "operations/nmea_log.h"
+#include "gps/nmea_log.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 #include <numbers>
 #include <vector>
 
-#include "operations/nmea_log.h"
-#include "operations/track.h"
+#include "gps/nmea_log.h"
+#include "gps/track.h"
 #include "sim/sample_contents.h"
 
 namespace {

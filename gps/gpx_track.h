@@ -5,7 +5,7 @@
 #include <QXmlStreamWriter>
 #include <optional>
 
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 
 class QIODevice;
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 
 // What the track view draws, worked out without any widget: the records of a GPS memory or an
 // NMEA log turned into points, their projection onto a flat map, the scale bar, the colour of

@@ -1,4 +1,4 @@
-#include "operations/track.h"
+#include "gps/track.h"
 
 #include <QByteArray>
 #include <QList>
@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-#include "operations/gpx_track.h"
+#include "gps/gpx_track.h"
 
 std::vector<GpsRecord> gpsRecords(const std::uint8_t* memory, std::size_t size) {
     std::vector<GpsRecord> records;

@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <vector>
 
-#include "operations/nmea_log.h"
+#include "gps/nmea_log.h"
 
 namespace {
 

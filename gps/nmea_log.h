@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "device/gps_record.h"
+#include "gps/gps_record.h"
 
 // Appends one sentence: `text` runs from "$" to "*"; the checksum (XOR of the characters
 // between them, two upper-case hex digits) and CR LF follow.
