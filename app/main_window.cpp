@@ -33,7 +33,6 @@
 #include "configfile/config_file.h"
 #include "device/hidapi_transport.h"
 #include "image/compare.h"
-#include "image/encoder.h"
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "rules/startup_defaults.h"
@@ -474,10 +473,9 @@ void MainWindow::runRestore() {
 }
 
 void MainWindow::runLeading(std::optional<CommandButton> pressed,
-                            const std::function<void()>& handler) {
+                            const std::function<void()>& handler, std::string refused) {
     // A refused "Write config" or "Save to file" leads the user to the field at fault: the
-    // one a conversion error names, or the first value "Write config" refuses.
-    std::string refused;
+    // one a conversion error names, or the value the write refused.
     runGuarded([&] {
         try {
             handler();
@@ -489,12 +487,6 @@ void MainWindow::runLeading(std::optional<CommandButton> pressed,
     if (operationRunning() ||
         (pressed != CommandButton::WriteConfig && pressed != CommandButton::SaveToFile)) {
         return;  // a write that started leads there once it has ended
-    }
-    if (refused.empty() && pressed == CommandButton::WriteConfig) {
-        const std::vector<SettingProblem> problems = CheckSettings(form_);
-        if (!problems.empty()) {
-            refused = problems.front().setting;
-        }
     }
     if (!refused.empty()) {
         showSetting(refused);
@@ -514,12 +506,15 @@ void MainWindow::runOperation(CommandButton button, bool stoppable, OperationRun
         if (stopped) {
             sink_->progressReset();  // nothing is half done: the bar starts again
         }
-        runLeading(pressed_, [&] {
-            if (thrown) {
-                std::rethrow_exception(thrown);
-            }
-            finished(outcome);
-        });
+        runLeading(
+            pressed_,
+            [&] {
+                if (thrown) {
+                    std::rethrow_exception(thrown);
+                }
+                finished(outcome);
+            },
+            outcome.refusedSetting);
         // A failure the operation shows no box of its own for (no tracker, a page that
         // failed) is said in a box as well as in the log, where it may have scrolled away.
         // One the user asked for (Stop, No) is not a failure to tell of.

@@ -191,8 +191,10 @@ class MainWindow : public QWidget {
     void runCommand(CommandButton button);
     void runRestore();
     // Runs `handler` through the guard; after a refused "Write config" or "Save to file"
-    // (`pressed`), once no operation runs, leads to the field at fault.
-    void runLeading(std::optional<CommandButton> pressed, const std::function<void()>& handler);
+    // (`pressed`), once no operation runs, leads to the field at fault: the one a conversion
+    // error names, else `refused` (the setting an operation's outcome names).
+    void runLeading(std::optional<CommandButton> pressed, const std::function<void()>& handler,
+                    std::string refused = {});
     // The settings pages take no input while an operation runs; the tabs, the sub-page
     // buttons and the log stay browsable.
     void setSettingsLocked(bool locked);

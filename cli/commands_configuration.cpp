@@ -136,8 +136,8 @@ static int runEncode(Invocation& in) {
         return kExitFailed;
     }
     ConfigImage image{};
-    if (const std::optional<QString> refusal = EncodeSettings(*form, in.sink.now(), image)) {
-        in.sink.show({informationBox(*refusal)});
+    if (const std::optional<SettingProblem> refusal = EncodeSettings(*form, in.sink.now(), image)) {
+        in.sink.show({informationBox(refusal->message)});
         return kExitFailed;
     }
     return status(writeFile(in.sink, in.arguments[1], QByteArrayView(image.data(), image.size())));

@@ -470,13 +470,16 @@ bool CheckLongitude(const QString& t) {
     return v <= 1795999 && v % 10000 < 6000;
 }
 
-std::optional<QString> EncodeSettings(const Form& form, std::int64_t now, ConfigImage& writeImage) {
-    std::optional<QString> refusal;
+std::optional<SettingProblem> EncodeSettings(const Form& form, std::int64_t now,
+                                             ConfigImage& writeImage) {
+    std::optional<SettingProblem> refusal;
     writeImage.fill(0);
     std::copy(kConfigFormatVersion.begin(), kConfigFormatVersion.end(),
               writeImage.begin() + kVersionOffset);
     Encoder encoder(form, writeImage,
-                    [&refusal](const std::string&, const QString& message) { refusal = message; });
+                    [&refusal](const std::string& setting, const QString& message) {
+                        refusal = SettingProblem{setting, message};
+                    });
     for (const EncodeStep& step : encodeSteps()) {
         if (!encoder.run(step)) {
             return refusal;

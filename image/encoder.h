@@ -12,14 +12,6 @@
 
 class Form;
 
-// Validates the settings and builds `writeImage` (WriteImage) from them, one setting after
-// the other in a fixed order. The first rule that fails ends the pass and its message is
-// returned, for an information box; `writeImage` then holds a partial image that must not be
-// written. On success the image carries the configuration stamp (drawn from `now`, seconds
-// since 1970), the end marker and the checksum, and nothing is returned. A number field whose
-// text is not a whole number throws ConversionError at its step. Settings are only read.
-std::optional<QString> EncodeSettings(const Form& form, std::int64_t now, ConfigImage& writeImage);
-
 // A value that "Write config" would refuse.
 struct SettingProblem {
     // The field at fault: the SSID field for an SSID out of range, otherwise the setting of
@@ -30,6 +22,16 @@ struct SettingProblem {
     // not otherwise clear, its name (settingPlace) goes in front.
     QString message;
 };
+
+// Validates the settings and builds `writeImage` (WriteImage) from them, one setting after
+// the other in a fixed order. The first rule that fails ends the pass and is returned: the
+// field at fault and the message for an information box; `writeImage` then holds a partial
+// image that must not be written. On success the image carries the configuration stamp (drawn
+// from `now`, seconds since 1970), the end marker and the checksum, and nothing is returned. A
+// number field whose text is not a whole number throws ConversionError at its step. Settings
+// are only read.
+std::optional<SettingProblem> EncodeSettings(const Form& form, std::int64_t now,
+                                             ConfigImage& writeImage);
 
 // Every value the steps of EncodeSettings refuse, in their order, without stopping at the
 // first and without showing anything: the first one listed is the one "Write config" reports.

@@ -271,8 +271,11 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form, Con
 Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Form& form,
                            ConfigImage& writeImage, const BackupPlan& backups) {
     OperationSink sink(outer);
-    if (const std::optional<QString> refusal = EncodeSettings(form, sink.now(), writeImage)) {
-        return sink.failure(informationBox(*refusal));
+    if (const std::optional<SettingProblem> refusal =
+            EncodeSettings(form, sink.now(), writeImage)) {
+        Outcome refused;
+        refused.refusedSetting = refusal->setting;
+        return sink.failure(informationBox(refusal->message), std::move(refused));
     }
     return writeChecked(link, sink, writeImage, backups);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,9 @@ struct Outcome {
     bool ok = false;
     QString failure;  // the reason, in the words the user sees; empty on success
     Boxes boxes;
+    // The setting whose value the operation refused to write (the field at fault), so that the
+    // window can lead the user to it; empty when no value was refused.
+    std::string refusedSetting;
 
     // Adds boxes raised after `lines` lines of the log.
     void show(const Boxes& more, int lines) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 
+#include "image/encoder.h"
 #include "settings/outcome.h"
 #include "settings/progress_sink.h"
 
@@ -54,9 +55,9 @@ class RecordingSink : public ProgressSink {
     }
     // Records the refusal of the encoder as the box "Write config" shows; true when there was
     // none.
-    bool encoded(const std::optional<QString>& refusal) {
+    bool encoded(const std::optional<SettingProblem>& refusal) {
         if (refusal) {
-            show({informationBox(*refusal)});
+            show({informationBox(refusal->message)});
         }
         return !refusal;
     }
