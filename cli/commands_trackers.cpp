@@ -29,7 +29,7 @@ QJsonObject trackerJson(const HidDeviceInfo& device, const OpenResult& opened) {
 static int runList(Invocation& in) {
     Tracker tracker(in);
     HidTransport& bus = tracker.transport();
-    const std::vector<HidDeviceInfo> found = bus.describe(kTrackerVendorId, kTrackerProductId);
+    const std::vector<HidDeviceInfo> found = tracker.link().chooser().trackers();
     QJsonArray trackers;
     if (found.empty()) {
         in.sink.say(QStringLiteral("Veltromark not found."));

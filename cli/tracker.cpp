@@ -43,5 +43,5 @@ Tracker::Tracker(Invocation& in) {
         transport_ = std::make_unique<HidapiTransport>();
     }
     link_ = std::make_unique<DeviceLink>(*transport_, commandLineOpenHints());
-    link_->choosePath(in.device.toStdString());
+    link_->chooser().choosePath(in.device.toStdString());
 }

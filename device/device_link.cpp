@@ -26,7 +26,7 @@ bool echoes(const Report& reply, Command command) {
 }  // namespace
 
 DeviceLink::DeviceLink(HidTransport& transport, OpenHints hints)
-    : transport_(transport), hints_(std::move(hints)) {}
+    : transport_(transport), chooser_(transport), hints_(std::move(hints)) {}
 
 namespace {
 
@@ -44,18 +44,13 @@ DeviceLink::~DeviceLink() {
 
 bool DeviceLink::OpenDevice(ProgressSink& sink) {
     CloseDevice();
-    const std::vector<std::string> paths =
-        transport_.enumerate(kTrackerVendorId, kTrackerProductId);
-    // The first tracker in enumeration order is the one used, unless another one was chosen;
-    // the others are left alone.
-    const auto chosen =
-        chosenPath_.empty() ? paths.begin() : std::find(paths.begin(), paths.end(), chosenPath_);
-    if (chosen == paths.end()) {
+    const std::optional<std::string> path = chooser_.pathToOpen();
+    if (!path) {
         sink.log("Veltromark not found.");
         logHint(sink, hints_.notFound);
         return false;
     }
-    const OpenResult result = transport_.open(*chosen);
+    const OpenResult result = transport_.open(*path);
     sink.log(kTrackerFoundLine);
     if (result.opened) {
         state_ = State::Open;
@@ -84,15 +79,6 @@ bool DeviceLink::OpenDevice(ProgressSink& sink) {
             break;
     }
     return false;
-}
-
-std::string DeviceLink::serialNumber() const {
-    for (const HidDeviceInfo& device : transport_.describe(kTrackerVendorId, kTrackerProductId)) {
-        if (chosenPath_.empty() || device.path == chosenPath_) {
-            return device.serialNumber;
-        }
-    }
-    return {};
 }
 
 void DeviceLink::CloseDevice() {

@@ -8,6 +8,7 @@
 
 #include "device/hid_transport.h"
 #include "device/protocol.h"
+#include "device/tracker_chooser.h"
 
 class ProgressSink;
 
@@ -31,9 +32,9 @@ struct OpenHints {
 // The line logged when the tracker is found.
 inline constexpr const char* kTrackerFoundLine = "Veltromark found, vid: Vid_0483, pid: A04D";
 
-// The link to the tracker: finds and opens it, carries the strict request/reply exchange of
-// 65-byte reports, and closes it again. One instance serves the whole program; every device
-// operation opens it at its start and closes it on every way out:
+// The link to the tracker: opens the tracker its chooser picks, carries the strict
+// request/reply exchange of 65-byte reports, and closes it again. One instance serves the whole
+// program; every device operation opens it at its start and closes it on every way out:
 //
 //     if (!link.OpenDevice(sink)) { link.CloseDevice(); return; }
 //     ... command operations ...
@@ -48,20 +49,16 @@ class DeviceLink {
     DeviceLink(const DeviceLink&) = delete;
     DeviceLink& operator=(const DeviceLink&) = delete;
 
-    // Opens the first tracker in enumeration order and logs "Veltromark found, vid: Vid_0483,
-    // pid: A04D", or logs "Veltromark not found." and the hint of what to check, and returns
-    // false. A tracker that is found but cannot be opened logs the found line, the reason and
-    // the hint for that reason, and returns false as well: nothing can be exchanged with it.
+    // Opens the tracker the chooser picks (the first in enumeration order unless a path was
+    // chosen) and logs "Veltromark found, vid: Vid_0483, pid: A04D", or logs "Veltromark not
+    // found." and the hint of what to check, and returns false. A tracker that is found but
+    // cannot be opened logs the found line, the reason and the hint for that reason, and
+    // returns false as well: nothing can be exchanged with it.
     bool OpenDevice(ProgressSink& sink);
 
-    // Makes OpenDevice take the tracker at `path` instead of the first one found; an empty
-    // path goes back to the first. A path where no tracker is found counts as no tracker:
-    // OpenDevice logs "Veltromark not found." and opens nothing.
-    void choosePath(std::string path) { chosenPath_ = std::move(path); }
-
-    // The USB serial number of the tracker OpenDevice takes, empty when it has none or none is
-    // found. Sends nothing to the tracker.
-    std::string serialNumber() const;
+    // Which tracker OpenDevice takes, and its serial number.
+    TrackerChooser& chooser() { return chooser_; }
+    const TrackerChooser& chooser() const { return chooser_; }
 
     // Closes the device. Harmless when nothing is open.
     void CloseDevice();
@@ -105,7 +102,7 @@ class DeviceLink {
     std::optional<Report> exchangeCommand(Command command);
 
     HidTransport& transport_;
+    TrackerChooser chooser_;
     OpenHints hints_;
-    std::string chosenPath_;
     State state_ = State::Closed;
 };

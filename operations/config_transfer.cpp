@@ -189,7 +189,7 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& i
     if (!readForBackup(sink, link, present)) {
         return sink.failure();
     }
-    const QString serial = QString::fromStdString(link.serialNumber());
+    const QString serial = QString::fromStdString(link.chooser().serialNumber());
     QStringList spared;
     if (restore != nullptr) {
         if (!restore->confirm(restoreCheck(restore->source, serial, present))) {
@@ -263,7 +263,7 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form, Con
         }
     }
     if (tracker != nullptr) {
-        *tracker = {QString::fromStdString(link.serialNumber()), version};
+        *tracker = {QString::fromStdString(link.chooser().serialNumber()), version};
     }
     return sink.success(std::move(outcome));
 }

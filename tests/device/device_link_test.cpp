@@ -144,9 +144,9 @@ TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
         ScriptedTransport bus;
         bus.paths = {"hid:first", "hid:second"};
         RecordingSink log;
-        DeviceLink chooser(bus);
-        chooser.choosePath(c.chosen);
-        EXPECT_EQ(chooser.OpenDevice(log), !c.opened.empty());
+        DeviceLink link(bus);
+        link.chooser().choosePath(c.chosen);
+        EXPECT_EQ(link.OpenDevice(log), !c.opened.empty());
         EXPECT_EQ(bus.opened, c.opened);
         EXPECT_EQ(log.logLines.value(0), c.line);
     }
