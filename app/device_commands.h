@@ -9,11 +9,14 @@
 #include "operations/config_backup.h"
 #include "operations/firmware_upload.h"
 #include "operations/gps_memory.h"
+#include "settings/wording.h"
 
 class MainWindow;
 
 // What the window tells its user to check when the tracker is missing or cannot be opened.
 OpenHints windowOpenHints();
+// What the operations' messages call the window's buttons and boxes.
+Wording windowWording();
 
 // What the main window keeps for the device operations for its whole life: the link to the
 // tracker, the operations' buffers, zero-filled at start, and where the firmware image for
@@ -22,6 +25,7 @@ struct DeviceSession {
     explicit DeviceSession(HidTransport& transport) : link(transport, windowOpenHints()) {}
 
     DeviceLink link;
+    const Wording words = windowWording();
     ConfigImage readImage{};
     ConfigImage writeImage{};
     FirmwareBuffer firmware{};

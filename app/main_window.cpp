@@ -23,6 +23,7 @@
 #include "app/app_info.h"
 #include "app/beacon_preview.h"
 #include "app/compare_window.h"
+#include "app/device_commands.h"
 #include "app/field_marks.h"
 #include "app/guarded.h"
 #include "app/page_builder.h"
@@ -33,11 +34,14 @@
 #include "configfile/config_file.h"
 #include "device/hidapi_transport.h"
 #include "image/compare.h"
+#include "image/decoder.h"
 #include "image/encoder.h"
+#include "operations/config_source.h"
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "rules/startup_defaults.h"
 #include "rules/telemetry_presets.h"
+#include "settings/input_file.h"
 #include "settings/memory_form.h"
 #include "settings/number.h"
 #include "settings/visible_text.h"
@@ -644,20 +648,44 @@ QLabel* MainWindow::labelFor(std::string_view setting) const {
     return it == labels_.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// The settings of a configuration file, or of an image or backup, onto `form`, as the tool's
+// diff reads either.
+Outcome loadForCompare(MemoryForm& form, const QString& path) {
+    if (!isConfigImageFile(path)) {
+        return importConfiguration(form, path);
+    }
+    QString why;
+    const std::optional<QByteArray> bytes =
+        readRegularFile(path, static_cast<qint64>(kImageSize) + 1, &why);
+    if (!bytes) {
+        return Outcome{
+            false, why, {informationBox(QStringLiteral("Cannot open %1: %2.").arg(path, why))}};
+    }
+    const std::optional<ConfigImage> image = configImageOf(*bytes, path, &why);
+    if (!image) {
+        return Outcome{false, why, {informationBox(why)}};
+    }
+    return DecodeImage(form, *image, windowWording());
+}
+
+}  // namespace
+
 void MainWindow::compareWithFile() {
     if (operationRunning()) {
         return;  // the settings are changing under an operation
     }
     runGuarded([this] {
-        const std::optional<QString> path = chooseFile(FileDialog::OpenConfig);
+        const std::optional<QString> path = chooseFile(FileDialog::CompareConfig);
         if (!path) {
             return;
         }
         MemoryForm file;
         showBoxes(applyStartupDefaults(file));
-        const Outcome imported = importConfiguration(file, *path);
-        showBoxes(imported.boxes);
-        if (!imported.ok) {
+        const Outcome loaded = loadForCompare(file, *path);
+        showBoxes(loaded.boxes);
+        if (!loaded.ok) {
             return;
         }
         const std::vector<SettingDifference> differences = compareSettings(form_, file);

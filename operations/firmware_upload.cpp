@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "operations/operation_support.h"
+#include "settings/wording.h"
 
 Question firmwareQuestion(std::size_t imageSize) {
     const std::size_t pages = (imageSize + kPageSize - 1) / kPageSize;
@@ -16,7 +17,7 @@ Question firmwareQuestion(std::size_t imageSize) {
                 .arg(pages)};
 }
 
-Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
+Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer, const Wording& words,
                        const std::optional<QByteArray>& image, FirmwareBuffer& buffer,
                        const Confirm& confirm) {
     OperationSink sink(outer);
@@ -25,7 +26,7 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
         return sink.failure();
     }
     if (!image) {
-        return sink.failure(informationBox("Firmware resource not found (FindResource)."));
+        return sink.failure(informationBox(words.noFirmware));
     }
     const auto size = static_cast<std::size_t>(image->size());
     if (size > buffer.size()) {

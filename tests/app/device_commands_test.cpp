@@ -430,7 +430,7 @@ TEST_F(DeviceCommandsTest, InputDuringAWriteChangesNothingAndWhatWasWrittenIsKep
     EXPECT_FALSE(w.settingsChanged());
     MemoryForm held;
     applyStartupDefaults(held);
-    ASSERT_TRUE(DecodeImage(held, tracker.eeprom()).ok);
+    ASSERT_TRUE(DecodeImage(held, tracker.eeprom(), {}).ok);
     EXPECT_TRUE(compareSettings(w.form(), held).empty());
 }
 
@@ -663,13 +663,15 @@ TEST(TrackViewInputs, RefusesWhatCannotBeALogOrADump) {
         {Action::OpenDump, sized("big.bin", 524289),
          dir.filePath("big.bin") +
              " is larger than the GPS memory (524288 bytes): not a memory dump."},
-        {Action::OpenLog, dir.path(), dir.path() + " is a folder, not a file."},
+        {Action::OpenLog, dir.path(), "Cannot open " + dir.path() + ": a folder, not a file."},
     };
 #ifdef Q_OS_UNIX
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.log")).constData(), 0600), 0);
-    cases.emplace_back(Action::OpenLog, dir.filePath("pipe.log"),
-                       dir.filePath("pipe.log") + " is a named pipe (FIFO), not a file.");
-    cases.emplace_back(Action::OpenDump, "/dev/zero", "/dev/zero is a device, not a file.");
+    cases.emplace_back(
+        Action::OpenLog, dir.filePath("pipe.log"),
+        "Cannot open " + dir.filePath("pipe.log") + ": a named pipe (FIFO), not a file.");
+    cases.emplace_back(Action::OpenDump, "/dev/zero",
+                       "Cannot open /dev/zero: a device, not a file.");
 #endif
     for (const auto& [action, path, error] : cases) {
         dialogs.errors.clear();

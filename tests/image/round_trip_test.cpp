@@ -19,7 +19,7 @@ TEST(RoundTrip, StartupSettingsComeBackFromTheirImage) {
 
     MemoryForm decoded;
     RecordingSink host;
-    ASSERT_TRUE(host.shown(DecodeImage(decoded, image)));
+    ASSERT_TRUE(host.shown(DecodeImage(decoded, image, {})));
     EXPECT_TRUE(host.events.isEmpty()) << host.events.join("\n").toStdString();
     auto expected = before;
     // The SSID of an empty call is stored as 0.
@@ -60,7 +60,7 @@ TEST(RoundTrip, ValuesComeBackInTheirStoredForm) {
     ConfigImage image{};
     ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), image)));
     MemoryForm decoded;
-    ASSERT_TRUE(f.host.shown(DecodeImage(decoded, image)));
+    ASSERT_TRUE(f.host.shown(DecodeImage(decoded, image, {})));
     for (const auto& c : cases) {
         EXPECT_EQ(decoded.text(c.setting), c.back) << c.setting;
     }
@@ -151,7 +151,7 @@ TEST(RoundTrip, DeviceImageGivesBackTheSameBytes) {
     ASSERT_TRUE(CheckImage(device));
 
     StartupForm f;
-    ASSERT_TRUE(f.host.shown(DecodeImage(f.form, device)));
+    ASSERT_TRUE(f.host.shown(DecodeImage(f.form, device, {})));
     EXPECT_TRUE(f.host.informations.isEmpty()) << f.host.informations.join("\n").toStdString();
     ConfigImage again{};
     ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), again)))
