@@ -31,6 +31,7 @@
 #include "cli/command_line.h"
 #include "image/compare.h"
 #include "image/decoder.h"
+#include "image/encoder.h"
 #include "operations/firmware_resource.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
@@ -790,6 +791,20 @@ TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
     w.compareButton()->click();
     EXPECT_EQ(dialogs.informations.value(0),
               "The settings in the window and in veltromark.cfg are the same.");
+    // An image is read as one, as the tool's diff reads it: by its name or by what it holds.
+    ConfigImage image{};
+    ASSERT_FALSE(EncodeSettings(w.form(), 0, image));
+    for (const QString name : {"image.bin", "image.dat"}) {
+        QFile out(dir.filePath(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+        out.close();
+        dialogs.informations.clear();
+        dialogs.fileAnswer = out.fileName();
+        w.compareButton()->click();
+        EXPECT_EQ(dialogs.informations,
+                  QStringList{"The settings in the window and in " + name + " are the same."});
+    }
 
     w.form().setText("Txdelay", "300");
     w.form().setIndex("Ptt", 1);
