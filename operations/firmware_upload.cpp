@@ -9,7 +9,7 @@
 
 Question firmwareQuestion(std::size_t imageSize) {
     const std::size_t pages = (imageSize + kPageSize - 1) / kPageSize;
-    return {QStringLiteral("Upload firmware"),
+    return {QStringLiteral("Firmware upload"),
             QStringLiteral("The firmware image is %1 bytes (%2 pages). The tracker's present "
                            "firmware cannot be read back, so there is no copy of it to go back "
                            "to.\n\nUpload the firmware now?")
