@@ -146,7 +146,7 @@ class LogView : public QPlainTextEdit {
 MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
                        QWidget* parent)
     : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(std::move(programFolder)) {
-    setObjectName("TForm1");
+    setObjectName("MainWindow");
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);

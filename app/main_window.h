@@ -45,9 +45,9 @@ inline constexpr int kCommandButtons = 7;
 // is shown in the application error box.
 using Operation = std::function<void()>;
 
-// The main window (TForm1): the command buttons in their three groups, the settings pages,
-// the activity log (Memo1) and the progress bar (ProgressBar1). Building it creates every
-// setting's control, applies the start-up defaults and sets the caption last.
+// The main window: the command buttons in their three groups, the settings pages, the
+// activity log and the progress bar. Building it creates every setting's control, applies the
+// start-up defaults and sets the caption last.
 class MainWindow : public QWidget {
     Q_OBJECT
   public:

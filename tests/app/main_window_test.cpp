@@ -75,7 +75,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, CaptionSizeAndFrame) {
-    EXPECT_EQ(w.objectName(), "TForm1");
+    EXPECT_EQ(w.objectName(), "MainWindow");
     EXPECT_EQ(w.windowTitle(), "Veltromark Configurator v1.07");
     // The reference 734 x 416 or what the font needs beyond it, at the least; it may grow.
     EXPECT_GE(w.width(), 734);

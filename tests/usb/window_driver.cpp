@@ -35,7 +35,7 @@ class WindowDriver : public QObject {
   private:
     QWidget* mainWindow() const {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == QLatin1String("TForm1") && w->isVisible()) {
+            if (w->objectName() == QLatin1String("MainWindow") && w->isVisible()) {
                 return w;
             }
         }
