@@ -159,14 +159,14 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     body->addWidget(buildCommandGroups());
 
     pages_ = new QTabWidget(this);
-    pages_->setObjectName("PageControl1");
+    pages_->setObjectName("SettingsPages");
     pages_->setUsesScrollButtons(false);
     pages_->setElideMode(Qt::ElideNone);
     body->addWidget(pages_, 0);
 
     auto* logView = new LogView(this);
     log_ = logView;
-    log_->setObjectName("Memo1");
+    log_->setObjectName("ActivityLog");
     log_->setReadOnly(true);
     log_->setUndoRedoEnabled(false);
     log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -199,7 +199,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
 
     // The bar says in words how far an operation is (see WindowSink).
     progress_ = new QProgressBar(this);
-    progress_->setObjectName("ProgressBar1");
+    progress_->setObjectName("OperationProgress");
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setTextVisible(true);

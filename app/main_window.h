@@ -138,7 +138,7 @@ class MainWindow : public QWidget {
     QLabel* labelFor(std::string_view setting) const;
 
     QTabWidget* pageControl() const { return pages_; }
-    // PageControl2 (telemetry), PageControl3 (digipeater), PageControl4 (external interfaces).
+    // The sub-pages of the telemetry, digipeater and external interfaces pages.
     SubPageControl* subPageControl(Page page) const;
     QPlainTextEdit* activityLog() const { return log_; }
     // The marks on fields whose value "Write config" would refuse.

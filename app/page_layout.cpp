@@ -301,11 +301,11 @@ std::vector<std::string> subPages(Page page) {
 QString subPageControlName(Page page) {
     switch (page) {
         case Page::Digipeater:
-            return "PageControl3";
+            return "DigipeaterSubPages";
         case Page::TelemetryReports:
-            return "PageControl2";
+            return "TelemetrySubPages";
         case Page::ExternalInterfaces:
-            return "PageControl4";
+            return "InterfaceSubPages";
         default:
             return {};
     }

@@ -73,7 +73,7 @@ const std::vector<PageLayout>& pages();
 // Sub-page captions of `page` in display order (empty when it has none).
 std::vector<std::string> subPages(Page page);
 
-// Object name of the sub-page control of `page` ("PageControl3" for the digipeater), empty
+// Object name of the sub-page control of `page` ("DigipeaterSubPages" for the digipeater), empty
 // when it has none.
 QString subPageControlName(Page page);
 

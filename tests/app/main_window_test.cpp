@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
 
 TEST_F(MainWindowTest, PagesAndSubPagesWithTheFirstShown) {
     QTabWidget* pages = w.pageControl();
-    EXPECT_EQ(pages->objectName(), "PageControl1");
+    EXPECT_EQ(pages->objectName(), "SettingsPages");
     QStringList captions;
     for (int i = 0; i < pages->count(); ++i) {
         captions << pages->tabText(i);
@@ -179,13 +179,13 @@ TEST_F(MainWindowTest, PagesAndSubPagesWithTheFirstShown) {
         QStringList captions;
     };
     const Sub subs[] = {
-        {Page::Digipeater, "PageControl3", {"Common settings", "Simple aliases"}},
+        {Page::Digipeater, "DigipeaterSubPages", {"Common settings", "Simple aliases"}},
         {Page::TelemetryReports,
-         "PageControl2",
+         "TelemetrySubPages",
          {"Report settings", "Analog channels", "Digital channels 1-4", "Digital channels 5-8",
           "Zembor outputs"}},
         {Page::ExternalInterfaces,
-         "PageControl4",
+         "InterfaceSubPages",
          {"RS-232 ports", "RS-485 port", "Weather station", "Serial console", "GPS receiver",
           "KISS", "GPS passthrough"}},
     };
@@ -316,12 +316,12 @@ TEST_F(MainWindowTest, StartupEnabledStatesFollowTheEncoding) {
 
 TEST_F(MainWindowTest, LogAndProgressBar) {
     QPlainTextEdit* log = w.activityLog();
-    EXPECT_EQ(log->objectName(), "Memo1");
+    EXPECT_EQ(log->objectName(), "ActivityLog");
     EXPECT_TRUE(log->isReadOnly());
     EXPECT_FALSE(log->isUndoRedoEnabled());
     EXPECT_TRUE(log->toPlainText().isEmpty());
     QProgressBar* bar = w.progressBar();
-    EXPECT_EQ(bar->objectName(), "ProgressBar1");
+    EXPECT_EQ(bar->objectName(), "OperationProgress");
     EXPECT_EQ(bar->minimum(), 0);
     EXPECT_EQ(bar->maximum(), 100);
     EXPECT_EQ(bar->value(), 0);

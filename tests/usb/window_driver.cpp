@@ -79,7 +79,7 @@ class WindowDriver : public QObject {
 
     void finish(QWidget* window) {
         QStringList lines;
-        if (auto* log = window->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))) {
+        if (auto* log = window->findChild<QPlainTextEdit*>(QStringLiteral("ActivityLog"))) {
             lines = log->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         }
         lines << dialogLines_;
