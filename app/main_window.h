@@ -137,7 +137,7 @@ class MainWindow : public QWidget {
     // The label (or column heading) shown for a setting; nullptr for settings shown without.
     QLabel* labelFor(std::string_view setting) const;
 
-    QTabWidget* pageControl() const { return pages_; }
+    QTabWidget* settingsPages() const { return pages_; }
     // The sub-pages of the telemetry, digipeater and external interfaces pages.
     SubPageControl* subPageControl(Page page) const;
     QPlainTextEdit* activityLog() const { return log_; }

@@ -43,8 +43,8 @@ class MainWindowTest : public ::testing::Test {
 
     // Index of the top-level page that holds `widget`, -1 when none.
     int pageOf(const QWidget* widget) const {
-        for (int i = 0; i < w.pageControl()->count(); ++i) {
-            if (w.pageControl()->widget(i)->isAncestorOf(widget)) {
+        for (int i = 0; i < w.settingsPages()->count(); ++i) {
+            if (w.settingsPages()->widget(i)->isAncestorOf(widget)) {
                 return i;
             }
         }
@@ -96,8 +96,8 @@ TEST_F(MainWindowTest, EveryMnemonicIsUniqueInTheWindow) {
             auto* button = qobject_cast<QAbstractButton*>(c);
             texts << (button ? button->text() : label && label->buddy() ? label->text() : "");
         }
-        for (int i = 0; i < w.pageControl()->count(); ++i) {
-            texts << w.pageControl()->tabText(i);
+        for (int i = 0; i < w.settingsPages()->count(); ++i) {
+            texts << w.settingsPages()->tabText(i);
         }
         std::map<int, QStringList> by;
         for (const QString& text : texts) {
@@ -162,7 +162,7 @@ TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
 }
 
 TEST_F(MainWindowTest, PagesAndSubPagesWithTheFirstShown) {
-    QTabWidget* pages = w.pageControl();
+    QTabWidget* pages = w.settingsPages();
     EXPECT_EQ(pages->objectName(), "SettingsPages");
     QStringList captions;
     for (int i = 0; i < pages->count(); ++i) {
@@ -566,7 +566,7 @@ TEST_F(MainWindowTest, BeaconPreviewFollowsTheMessageAndWarnsOfItsProblems) {
     // Moving into another beacon's field shows that beacon.
     w.show();
     QApplication::setActiveWindow(&w);
-    w.pageControl()->setCurrentIndex(static_cast<int>(Page::Beacons));
+    w.settingsPages()->setCurrentIndex(static_cast<int>(Page::Beacons));
     control<QLineEdit>("Beacon3_path2_ssid")->setFocus();
     EXPECT_TRUE(preview.button(3)->isChecked());
     EXPECT_TRUE(w.findChild<QWidget*>("Beacon3_preview")->isVisible());
