@@ -23,7 +23,7 @@ struct Field {
     Field(std::initializer_list<std::string_view> parts) : parts(parts) {}
 
     std::vector<std::string_view> parts;
-    std::vector<std::string_view> labelControls;  // e.g. {"Label67", "Label53"}
+    std::vector<std::string_view> labelControls;  // e.g. {"Label_mice", "Label_mice_message"}
 };
 
 // A field labelled by the named label controls instead of its setting's label.

@@ -296,7 +296,7 @@ TEST_F(MainWindowTest, SampleOfLabelsAndHintsPerPage) {
     }
     // The SSID after a call has the "-" label in front, no label of its own.
     EXPECT_EQ(w.labelFor("Ssid"), nullptr);
-    EXPECT_EQ(control<QLabel>("Label67")->text(), "Mic-E");
+    EXPECT_EQ(control<QLabel>("Label_mice")->text(), "Mic-E");
     // Preset buttons carry their hint and caption.
     auto* preset = control<QPushButton>("Button_teledigital7_default");
     EXPECT_EQ(preset->text(), "Default parameters");
@@ -305,10 +305,10 @@ TEST_F(MainWindowTest, SampleOfLabelsAndHintsPerPage) {
 }
 
 TEST_F(MainWindowTest, StartupEnabledStatesFollowTheEncoding) {
-    for (const char* name : {"Label67", "Label53", "Mice_message"}) {
+    for (const char* name : {"Label_mice", "Label_mice_message", "Mice_message"}) {
         EXPECT_TRUE(control(name)->isEnabled()) << name;
     }
-    for (const char* name : {"Label74", "Position_time"}) {
+    for (const char* name : {"Label_position_time", "Position_time"}) {
         EXPECT_FALSE(control(name)->isEnabled()) << name;
     }
     EXPECT_TRUE(dialogs.events.isEmpty()) << "start-up shows no message";
@@ -471,9 +471,9 @@ TEST_F(MainWindowTest, EncodingPickSwitchesTheMicEAndTimeChoices) {
     pickWithKeys(encoding, 2);  // Mic-E -> Plain text -> Base-91
     EXPECT_EQ(encoding->currentIndex(), 2);
     EXPECT_FALSE(control("Mice_message")->isEnabled());
-    EXPECT_FALSE(control("Label67")->isEnabled());
+    EXPECT_FALSE(control("Label_mice")->isEnabled());
     EXPECT_TRUE(control("Position_time")->isEnabled());
-    EXPECT_TRUE(control("Label74")->isEnabled());
+    EXPECT_TRUE(control("Label_position_time")->isEnabled());
     EXPECT_EQ(w.form().index("Mice_message"), 0) << "disabling keeps the chosen item";
     // Setting it back from the program runs nothing.
     w.form().setIndex("Position_report_encoding", 0);
