@@ -379,7 +379,7 @@ void MainWindow::connectHandlers() {
         onClick(familyName("Button_teledigital", k, "_default"),
                 [this, k] { applyDigitalPreset(form_, k); });
     }
-    onClick("Button_special_strings", [this] { Button_special_stringsClick(); });
+    onClick("Button_special_strings", [this] { showSpecialStrings(); });
 }
 
 void MainWindow::setCommand(CommandButton button, Operation command) {
@@ -629,7 +629,7 @@ bool MainWindow::settingsChanged() const {
     return settingValues(form_) != keptSettings_;
 }
 
-void MainWindow::Button_special_stringsClick() {
+void MainWindow::showSpecialStrings() {
     if (specialStrings_ != nullptr) {
         dialogs_->showModal(specialStrings_);
     }

@@ -117,7 +117,7 @@ class MainWindow : public QWidget {
     // The window that "Special strings" shows modally (created after this window).
     void setSpecialStringsWindow(QDialog* window) { specialStrings_ = window; }
     // Shows the special strings window modally; nothing when there is none.
-    void Button_special_stringsClick();
+    void showSpecialStrings();
 
     // Takes the settings as they are now (or as `kept` holds them) as kept: read from or
     // written to the tracker, saved to or loaded from a file. Closing the window asks Save /
