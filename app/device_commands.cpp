@@ -104,7 +104,7 @@ Wording windowWording() {
     };
 }
 
-void Button_read_configClick(MainWindow& window, DeviceSession& s) {
+void readSettingsFromTracker(MainWindow& window, DeviceSession& s) {
     if (!window.mayReplaceSettings()) {
         return;
     }
@@ -128,7 +128,7 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
         });
 }
 
-void Button_write_configClick(MainWindow& window, DeviceSession& s) {
+void writeSettingsToTracker(MainWindow& window, DeviceSession& s) {
     if (!writeDespiteDefaults(window)) {
         return;
     }
@@ -143,7 +143,7 @@ void Button_write_configClick(MainWindow& window, DeviceSession& s) {
         [&window, written](const Outcome& outcome) { keepAndShow(window, outcome, *written); });
 }
 
-void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
+void uploadFirmwareToTracker(MainWindow& window, DeviceSession& s) {
     std::optional<QByteArray> image = s.firmwareSource ? s.firmwareSource() : std::nullopt;
     window.runOperation(
         CommandButton::UploadFirmware, false,
@@ -153,14 +153,14 @@ void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
         [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }
 
-void Button_save_to_fileClick(MainWindow& window) {
+void saveSettingsToFile(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::SaveConfig)) {
         const Outcome saved = exportConfiguration(window.form(), *path);
         keepAndShow(window, saved, window.form());
     }
 }
 
-void Button_read_from_fileClick(MainWindow& window) {
+void loadSettingsFromFile(MainWindow& window) {
     if (!window.mayReplaceSettings()) {
         return;
     }
@@ -177,7 +177,7 @@ void Button_read_from_fileClick(MainWindow& window) {
     }
 }
 
-void Button_read_memoryClick(MainWindow& window, DeviceSession& s,
+void downloadGpsMemoryToFile(MainWindow& window, DeviceSession& s,
                              const std::function<void()>& downloaded) {
     const std::optional<QString> path = window.chooseFile(FileDialog::SaveGpsLog);
     if (!path) {
@@ -203,7 +203,7 @@ void Button_read_memoryClick(MainWindow& window, DeviceSession& s,
         });
 }
 
-void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
+void eraseGpsMemoryOnTracker(MainWindow& window, DeviceSession& s) {
     window.runOperation(
         CommandButton::EraseMemory, true,
         [&s](ProgressSink& sink, const Confirm& ask) {
@@ -299,14 +299,13 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
 
 void attachCommands(MainWindow& window, DeviceSession& s) {
     window.setCommand(CommandButton::ReadConfig,
-                      [&window, &s] { Button_read_configClick(window, s); });
+                      [&window, &s] { readSettingsFromTracker(window, s); });
     window.setCommand(CommandButton::WriteConfig,
-                      [&window, &s] { Button_write_configClick(window, s); });
+                      [&window, &s] { writeSettingsToTracker(window, s); });
     window.setCommand(CommandButton::UploadFirmware,
-                      [&window, &s] { Button_upload_firmwareClick(window, s); });
-    window.setCommand(CommandButton::SaveToFile, [&window] { Button_save_to_fileClick(window); });
-    window.setCommand(CommandButton::ReadFromFile,
-                      [&window] { Button_read_from_fileClick(window); });
+                      [&window, &s] { uploadFirmwareToTracker(window, s); });
+    window.setCommand(CommandButton::SaveToFile, [&window] { saveSettingsToFile(window); });
+    window.setCommand(CommandButton::ReadFromFile, [&window] { loadSettingsFromFile(window); });
     // One track view for the window's life, shown again (with the last download) on demand.
     auto* view = new TrackViewWindow(window.dialogs(), window.programFolder(), s.gps, &window);
     const auto showTrack = [view] {
@@ -317,7 +316,7 @@ void attachCommands(MainWindow& window, DeviceSession& s) {
     };
     QObject::connect(window.trackButton(), &QPushButton::clicked, view, showTrack);
     window.setCommand(CommandButton::ReadMemory, [&s, &window, showTrack] {
-        Button_read_memoryClick(window, s, [&window, showTrack] {
+        downloadGpsMemoryToFile(window, s, [&window, showTrack] {
             // Nothing more is offered to a window that is closing.
             if (!window.closing() &&
                 window.dialogs().question(&window, QStringLiteral("Tracker GPS memory"),
@@ -327,6 +326,6 @@ void attachCommands(MainWindow& window, DeviceSession& s) {
         });
     });
     window.setCommand(CommandButton::EraseMemory,
-                      [&window, &s] { Button_erase_memoryClick(window, s); });
+                      [&window, &s] { eraseGpsMemoryOnTracker(window, s); });
     window.setRestoreCommand([&window, &s] { restoreBackup(window, s); });
 }

@@ -44,16 +44,16 @@ struct DeviceSession {
 // it has ended; a configuration read, a GPS download and the erase wait offer Stop on their
 // own button. "Read config" and "Read from file" first ask Save / Discard / Cancel when the
 // settings changed since they were last kept.
-void Button_read_configClick(MainWindow& window, DeviceSession& session);
-void Button_write_configClick(MainWindow& window, DeviceSession& session);
-void Button_upload_firmwareClick(MainWindow& window, DeviceSession& session);
-void Button_save_to_fileClick(MainWindow& window);
-void Button_read_from_fileClick(MainWindow& window);
+void readSettingsFromTracker(MainWindow& window, DeviceSession& session);
+void writeSettingsToTracker(MainWindow& window, DeviceSession& session);
+void uploadFirmwareToTracker(MainWindow& window, DeviceSession& session);
+void saveSettingsToFile(MainWindow& window);
+void loadSettingsFromFile(MainWindow& window);
 // `downloaded` runs once the whole memory was read, the log written and the session's GPS
 // buffer replaced.
-void Button_read_memoryClick(MainWindow& window, DeviceSession& session,
+void downloadGpsMemoryToFile(MainWindow& window, DeviceSession& session,
                              const std::function<void()>& downloaded = {});
-void Button_erase_memoryClick(MainWindow& window, DeviceSession& session);
+void eraseGpsMemoryOnTracker(MainWindow& window, DeviceSession& session);
 
 // "Restore…": lists the backups, shows the chosen one against the window's settings in the
 // compare list and, after a question, writes it back to the tracker as it is stored.

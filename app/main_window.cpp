@@ -150,7 +150,7 @@ class LogView : public QPlainTextEdit {
 MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
                        QWidget* parent)
     : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(std::move(programFolder)) {
-    setObjectName("TForm1");
+    setObjectName("MainWindow");
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -163,14 +163,14 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     body->addWidget(buildCommandGroups());
 
     pages_ = new QTabWidget(this);
-    pages_->setObjectName("PageControl1");
+    pages_->setObjectName("SettingsPages");
     pages_->setUsesScrollButtons(false);
     pages_->setElideMode(Qt::ElideNone);
     body->addWidget(pages_, 0);
 
     auto* logView = new LogView(this);
     log_ = logView;
-    log_->setObjectName("Memo1");
+    log_->setObjectName("ActivityLog");
     log_->setReadOnly(true);
     log_->setUndoRedoEnabled(false);
     log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -203,7 +203,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
 
     // The bar says in words how far an operation is (see WindowSink).
     progress_ = new QProgressBar(this);
-    progress_->setObjectName("ProgressBar1");
+    progress_->setObjectName("OperationProgress");
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setTextVisible(true);
@@ -383,7 +383,7 @@ void MainWindow::connectHandlers() {
         onClick(familyName("Button_teledigital", k, "_default"),
                 [this, k] { applyDigitalPreset(form_, k); });
     }
-    onClick("Button_special_strings", [this] { Button_special_stringsClick(); });
+    onClick("Button_special_strings", [this] { showSpecialStrings(); });
 }
 
 void MainWindow::setCommand(CommandButton button, Operation command) {
@@ -633,7 +633,7 @@ bool MainWindow::settingsChanged() const {
     return settingValues(form_) != keptSettings_;
 }
 
-void MainWindow::Button_special_stringsClick() {
+void MainWindow::showSpecialStrings() {
     if (specialStrings_ != nullptr) {
         dialogs_->showModal(specialStrings_);
     }

@@ -710,7 +710,7 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
          "information: Status text - characters the tracker cannot store: \u017c \u0142 \u0107"},
         {"Callsign", "A B", "information: Callsign - not a call (A-Z, 0-9, up to 6)."},
     };
-    QTabWidget* tabs = w.pageControl();
+    QTabWidget* tabs = w.settingsPages();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting);
         const SettingDef& def = setting(c.setting);
@@ -810,7 +810,7 @@ TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
     w.form().setIndex("Ptt", 1);
     w.form().setText("Beacon2_message", " hello ");
     QStringList rows;
-    w.pageControl()->setCurrentIndex(3);
+    w.settingsPages()->setCurrentIndex(3);
     dialogs.onModal = [&rows](QDialog* window) {
         auto* list = window->findChild<QTreeWidget*>("CompareList");
         ASSERT_NE(list, nullptr);
@@ -830,6 +830,6 @@ TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
                         "Beacons \u203A Beacon 2 \u203A Message (empty fields are ignored): "
                         "\" hello \" | \"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
                     }));
-    EXPECT_EQ(w.pageControl()->currentIndex(), static_cast<int>(Page::Radio));
+    EXPECT_EQ(w.settingsPages()->currentIndex(), static_cast<int>(Page::Radio));
     EXPECT_EQ(w.focusWidget(), w.findChild<QWidget*>("Ptt"));
 }

@@ -208,8 +208,8 @@ TEST_F(WidgetFormTest, NamesAndKindsAreChecked) {
     EXPECT_THROW(form.setIndex("No_such_choice", 0), std::out_of_range);
     EXPECT_THROW(form.text("Ptt"), std::logic_error);
     EXPECT_THROW(form.index("Callsign"), std::logic_error);
-    form.setEnabled("Label53", false);
-    EXPECT_FALSE(form.isEnabled("Label53"));
+    form.setEnabled("Label_mice_message", false);
+    EXPECT_FALSE(form.isEnabled("Label_mice_message"));
     form.setText("Beacon1_message", QString(120, 'x'));
     EXPECT_EQ(form.text("Beacon1_message").size(), 120);
 }

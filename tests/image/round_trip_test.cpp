@@ -29,7 +29,8 @@ TEST(RoundTrip, StartupSettingsComeBackFromTheirImage) {
         expected[ssid] = "0";
     }
     EXPECT_EQ(values(decoded), expected);
-    for (const char* name : {"Mice_message", "Label53", "Position_time", "Label74"}) {
+    for (const char* name :
+         {"Mice_message", "Label_mice_message", "Position_time", "Label_position_time"}) {
         EXPECT_EQ(decoded.isEnabled(name), f.form.isEnabled(name)) << name;
     }
 }
