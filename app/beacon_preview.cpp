@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -20,8 +19,8 @@
 #include "app/whole_frame.h"
 #include "app/widget_form.h"
 #include "aprs/beacon_packets.h"
-#include "gps/gps_record.h"
 #include "image/encoder.h"
+#include "operations/sample_values.h"
 #include "settings/schema.h"
 
 namespace {
@@ -144,13 +143,9 @@ void BeaconPreview::setGpsMemory(const std::vector<std::uint8_t>* memory) {
 }
 
 void BeaconPreview::refresh() {
-    SampleValues samples;
-    samples.utcNow = QDateTime::currentDateTimeUtc();
-    if (gpsMemory_ != nullptr) {
-        forEachGpsRecord(gpsMemory_->data(), gpsMemory_->size(), [&samples](const GpsRecord& r) {
-            samples.gps = GpsFix{r.latitude, r.longitude, r.time, r.date};
-        });
-    }
+    const SampleValues samples =
+        sampleValues(gpsMemory_ != nullptr ? std::span<const std::uint8_t>(*gpsMemory_)
+                                           : std::span<const std::uint8_t>());
     for (const BeaconReport& beacon : readBeacons(form_, samples)) {
         const auto i = static_cast<std::size_t>(beacon.number - 1);
         const QString lines = describeBeacon(beacon).join(u'\n');

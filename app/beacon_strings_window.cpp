@@ -29,7 +29,7 @@ const QStringList& SpecialStringsWindow::lines() {
 }
 
 SpecialStringsWindow::SpecialStringsWindow(QWidget* parent) : QDialog(parent) {
-    setObjectName("TForm2");
+    setObjectName("SpecialStringsWindow");
     setWindowTitle("Beacon special strings");
     // A title bar with its close button only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -53,7 +53,7 @@ SpecialStringsWindow::SpecialStringsWindow(QWidget* parent) : QDialog(parent) {
             layout->addSpacing(8);
         }
         auto* label = new QLabel(texts[i], this);
-        label->setObjectName(QString("Label%1").arg(i + 1));
+        label->setObjectName(QString("Label_line%1").arg(i + 1));
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -93,7 +93,18 @@ OpenHints windowOpenHints() {
     };
 }
 
-void Button_read_configClick(MainWindow& window, DeviceSession& s) {
+Wording windowWording() {
+    return {
+        QStringLiteral("using \"Write config\" button"),
+        QStringLiteral("using \"Upload firmware\" button"),
+        QStringLiteral("with \"Read\""),
+        QStringLiteral("Firmware resource not found (FindResource)."),
+        QStringLiteral("Blad otwarcia pliku"),
+        QStringLiteral("Nie mozna otworzyc pliku docelowego."),
+    };
+}
+
+void readSettingsFromTracker(MainWindow& window, DeviceSession& s) {
     if (!window.mayReplaceSettings()) {
         return;
     }
@@ -104,7 +115,7 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
     window.runOperation(
         CommandButton::ReadConfig, true,
         [&s, read, tracker](ProgressSink& sink, const Confirm&) {
-            return readConfiguration(s.link, sink, *read, s.readImage, tracker.get());
+            return readConfiguration(s.link, sink, s.words, *read, s.readImage, tracker.get());
         },
         [&window, &s, read, tracker](const Outcome& outcome) {
             if (outcome.ok) {
@@ -117,7 +128,7 @@ void Button_read_configClick(MainWindow& window, DeviceSession& s) {
         });
 }
 
-void Button_write_configClick(MainWindow& window, DeviceSession& s) {
+void writeSettingsToTracker(MainWindow& window, DeviceSession& s) {
     if (!writeDespiteDefaults(window)) {
         return;
     }
@@ -127,29 +138,29 @@ void Button_write_configClick(MainWindow& window, DeviceSession& s) {
     window.runOperation(
         CommandButton::WriteConfig, false,
         [&s, written, plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
-            return writeConfiguration(s.link, sink, *written, s.writeImage, plan);
+            return writeConfiguration(s.link, sink, s.words, *written, s.writeImage, plan);
         },
         [&window, written](const Outcome& outcome) { keepAndShow(window, outcome, *written); });
 }
 
-void Button_upload_firmwareClick(MainWindow& window, DeviceSession& s) {
+void uploadFirmwareToTracker(MainWindow& window, DeviceSession& s) {
     std::optional<QByteArray> image = s.firmwareSource ? s.firmwareSource() : std::nullopt;
     window.runOperation(
         CommandButton::UploadFirmware, false,
         [&s, image = std::move(image)](ProgressSink& sink, const Confirm& ask) {
-            return uploadFirmware(s.link, sink, image, s.firmware, ask);
+            return uploadFirmware(s.link, sink, s.words, image, s.firmware, ask);
         },
         [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }
 
-void Button_save_to_fileClick(MainWindow& window) {
+void saveSettingsToFile(MainWindow& window) {
     if (const std::optional<QString> path = window.chooseFile(FileDialog::SaveConfig)) {
         const Outcome saved = exportConfiguration(window.form(), *path);
         keepAndShow(window, saved, window.form());
     }
 }
 
-void Button_read_from_fileClick(MainWindow& window) {
+void loadSettingsFromFile(MainWindow& window) {
     if (!window.mayReplaceSettings()) {
         return;
     }
@@ -166,7 +177,7 @@ void Button_read_from_fileClick(MainWindow& window) {
     }
 }
 
-void Button_read_memoryClick(MainWindow& window, DeviceSession& s,
+void downloadGpsMemoryToFile(MainWindow& window, DeviceSession& s,
                              const std::function<void()>& downloaded) {
     const std::optional<QString> path = window.chooseFile(FileDialog::SaveGpsLog);
     if (!path) {
@@ -178,7 +189,7 @@ void Button_read_memoryClick(MainWindow& window, DeviceSession& s,
     window.runOperation(
         CommandButton::ReadMemory, true,
         [&s, path = *path, memory](ProgressSink& sink, const Confirm&) {
-            return downloadGpsMemory(s.link, sink, path, *memory);
+            return downloadGpsMemory(s.link, sink, s.words, path, *memory);
         },
         [&window, &s, memory, downloaded](const Outcome& outcome) {
             showBoxes(window, outcome);
@@ -192,10 +203,12 @@ void Button_read_memoryClick(MainWindow& window, DeviceSession& s,
         });
 }
 
-void Button_erase_memoryClick(MainWindow& window, DeviceSession& s) {
+void eraseGpsMemoryOnTracker(MainWindow& window, DeviceSession& s) {
     window.runOperation(
         CommandButton::EraseMemory, true,
-        [&s](ProgressSink& sink, const Confirm& ask) { return eraseGpsMemory(s.link, sink, ask); },
+        [&s](ProgressSink& sink, const Confirm& ask) {
+            return eraseGpsMemory(s.link, sink, s.words, ask);
+        },
         [&window](const Outcome& outcome) { showBoxes(window, outcome); });
 }
 
@@ -203,10 +216,10 @@ namespace {
 
 // The settings an image holds, on the start-up settings; nothing when it is damaged or does
 // not decode.
-std::optional<MemoryForm> decoded(const ConfigImage& image) {
+std::optional<MemoryForm> decoded(const ConfigImage& image, const Wording& words) {
     MemoryForm form;
     applyStartupDefaults(form);
-    if (!CheckImage(image) || !DecodeImage(form, image).ok) {
+    if (!CheckImage(image) || !DecodeImage(form, image, words).ok) {
         return std::nullopt;
     }
     return form;
@@ -216,9 +229,9 @@ std::optional<MemoryForm> decoded(const ConfigImage& image) {
 // tracker (its present configuration, read for the backup made before the write), then
 // whose backup it is and whether to write it.
 bool confirmRestore(MainWindow& window, const RestoreCheck& check, const QString& name,
-                    const ConfigImage& backup) {
-    const std::optional<MemoryForm> present = decoded(check.present);
-    const std::optional<MemoryForm> restored = decoded(backup);
+                    const Wording& words) {
+    const std::optional<MemoryForm> present = decoded(check.present, words);
+    const std::optional<MemoryForm> restored = decoded(check.backup, words);
     if (present && restored) {
         CompareWindow compare(
             compareSettings(*present, *restored), QStringLiteral("Restore %1").arg(name),
@@ -251,14 +264,6 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
     if (!chosen) {
         return;
     }
-    QString failure;
-    const std::optional<ConfigImage> image = loadBackup(chosen->path, &failure);
-    if (!image) {
-        window.showBoxes({informationBox(failure)});
-        return;
-    }
-    window.sink().log(
-        QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(chosen->path)));
     // A restore is a write: no Stop. Once the tracker is found and its configuration read,
     // the window shows what would change and asks. On success the window takes the restored
     // settings as its own, decoded onto a copy of its settings as a read does.
@@ -270,20 +275,17 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
     const auto restored = std::make_shared<Restored>(Restored{snapshot(window.form())});
     window.runOperation(
         CommandButton::WriteConfig, false,
-        [&window, &s, restored, source = RestoreSource{chosen->path, *image},
-         name = chosen->fileName(), plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
-            OperationSink counted(sink);
-            Outcome outcome =
-                restoreConfiguration(s.link, counted, source, plan, [&](const RestoreCheck& check) {
+        [&window, &s, restored, path = chosen->path, name = chosen->fileName(),
+         plan = windowBackups(s)](ProgressSink& sink, const Confirm&) {
+            RestoreOutcome outcome = restoreBackupFile(
+                s.link, sink, s.words, path, plan,
+                [&](const RestoreCheck& check) {
                     return window.askOnWindowThread(
-                        [&] { return confirmRestore(window, check, name, source.image); });
-                });
-            if (outcome.ok && CheckImage(source.image)) {
-                const Outcome settings = DecodeImage(*restored->settings, source.image);
-                outcome.show(settings.boxes, counted.lines());
-                restored->decoded = settings.ok;
-            }
-            return outcome;
+                        [&] { return confirmRestore(window, check, name, s.words); });
+                },
+                restored->settings.get());
+            restored->decoded = outcome.settingsDecoded;
+            return Outcome(std::move(outcome));
         },
         [&window, restored](const Outcome& outcome) {
             if (outcome.ok && restored->decoded) {
@@ -297,14 +299,13 @@ void restoreBackup(MainWindow& window, DeviceSession& s) {
 
 void attachCommands(MainWindow& window, DeviceSession& s) {
     window.setCommand(CommandButton::ReadConfig,
-                      [&window, &s] { Button_read_configClick(window, s); });
+                      [&window, &s] { readSettingsFromTracker(window, s); });
     window.setCommand(CommandButton::WriteConfig,
-                      [&window, &s] { Button_write_configClick(window, s); });
+                      [&window, &s] { writeSettingsToTracker(window, s); });
     window.setCommand(CommandButton::UploadFirmware,
-                      [&window, &s] { Button_upload_firmwareClick(window, s); });
-    window.setCommand(CommandButton::SaveToFile, [&window] { Button_save_to_fileClick(window); });
-    window.setCommand(CommandButton::ReadFromFile,
-                      [&window] { Button_read_from_fileClick(window); });
+                      [&window, &s] { uploadFirmwareToTracker(window, s); });
+    window.setCommand(CommandButton::SaveToFile, [&window] { saveSettingsToFile(window); });
+    window.setCommand(CommandButton::ReadFromFile, [&window] { loadSettingsFromFile(window); });
     // One track view for the window's life, shown again (with the last download) on demand.
     auto* view = new TrackViewWindow(window.dialogs(), window.programFolder(), s.gps, &window);
     const auto showTrack = [view] {
@@ -315,7 +316,7 @@ void attachCommands(MainWindow& window, DeviceSession& s) {
     };
     QObject::connect(window.trackButton(), &QPushButton::clicked, view, showTrack);
     window.setCommand(CommandButton::ReadMemory, [&s, &window, showTrack] {
-        Button_read_memoryClick(window, s, [&window, showTrack] {
+        downloadGpsMemoryToFile(window, s, [&window, showTrack] {
             // Nothing more is offered to a window that is closing.
             if (!window.closing() &&
                 window.dialogs().question(&window, QStringLiteral("Tracker GPS memory"),
@@ -325,6 +326,6 @@ void attachCommands(MainWindow& window, DeviceSession& s) {
         });
     });
     window.setCommand(CommandButton::EraseMemory,
-                      [&window, &s] { Button_erase_memoryClick(window, s); });
+                      [&window, &s] { eraseGpsMemoryOnTracker(window, s); });
     window.setRestoreCommand([&window, &s] { restoreBackup(window, s); });
 }

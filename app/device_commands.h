@@ -9,11 +9,14 @@
 #include "operations/config_backup.h"
 #include "operations/firmware_upload.h"
 #include "operations/gps_memory.h"
+#include "settings/wording.h"
 
 class MainWindow;
 
 // What the window tells its user to check when the tracker is missing or cannot be opened.
 OpenHints windowOpenHints();
+// What the operations' messages call the window's buttons and boxes.
+Wording windowWording();
 
 // What the main window keeps for the device operations for its whole life: the link to the
 // tracker, the operations' buffers, zero-filled at start, and where the firmware image for
@@ -22,6 +25,7 @@ struct DeviceSession {
     explicit DeviceSession(HidTransport& transport) : link(transport, windowOpenHints()) {}
 
     DeviceLink link;
+    const Wording words = windowWording();
     ConfigImage readImage{};
     ConfigImage writeImage{};
     FirmwareBuffer firmware{};
@@ -40,16 +44,16 @@ struct DeviceSession {
 // it has ended; a configuration read, a GPS download and the erase wait offer Stop on their
 // own button. "Read config" and "Read from file" first ask Save / Discard / Cancel when the
 // settings changed since they were last kept.
-void Button_read_configClick(MainWindow& window, DeviceSession& session);
-void Button_write_configClick(MainWindow& window, DeviceSession& session);
-void Button_upload_firmwareClick(MainWindow& window, DeviceSession& session);
-void Button_save_to_fileClick(MainWindow& window);
-void Button_read_from_fileClick(MainWindow& window);
+void readSettingsFromTracker(MainWindow& window, DeviceSession& session);
+void writeSettingsToTracker(MainWindow& window, DeviceSession& session);
+void uploadFirmwareToTracker(MainWindow& window, DeviceSession& session);
+void saveSettingsToFile(MainWindow& window);
+void loadSettingsFromFile(MainWindow& window);
 // `downloaded` runs once the whole memory was read, the log written and the session's GPS
 // buffer replaced.
-void Button_read_memoryClick(MainWindow& window, DeviceSession& session,
+void downloadGpsMemoryToFile(MainWindow& window, DeviceSession& session,
                              const std::function<void()>& downloaded = {});
-void Button_erase_memoryClick(MainWindow& window, DeviceSession& session);
+void eraseGpsMemoryOnTracker(MainWindow& window, DeviceSession& session);
 
 // "Restore…": lists the backups, shows the chosen one against the window's settings in the
 // compare list and, after a question, writes it back to the tracker as it is stored.

@@ -37,6 +37,9 @@ FileDialogSetup fileDialogSetup(FileDialog dialog, const QString& programFolder)
             return {configFilter, QStringLiteral("veltromark.cfg"), configFolder, true, false};
         case FileDialog::OpenConfig:
             return {configFilter, QString(), configFolder, false, false};
+        case FileDialog::CompareConfig:
+            return {configFilter + QStringLiteral(";;Configuration images and backups (*.bin)"),
+                    QString(), configFolder, false, false};
         case FileDialog::SaveGpsLog:
             // The log replaces the chosen file's contents, so the user confirms that.
             return {QStringLiteral("Veltromark GPS log files (*.log)"),

@@ -10,10 +10,11 @@ class QDialog;
 class QSettings;
 class QWidget;
 
-// The file dialogs of the program: three of the main window, four of the track view.
+// The file dialogs of the program: four of the main window, four of the track view.
 enum class FileDialog {
     SaveConfig,      // "Save to file": *.cfg, default name "veltromark.cfg"
     OpenConfig,      // "Read from file": *.cfg
+    CompareConfig,   // "Compare with file…": *.cfg, or an image or backup, *.bin
     SaveGpsLog,      // GPS memory "Read": *.log, default name "veltromark_gpsdata.log"
     OpenGpsLog,      // track view: an NMEA log, *.log
     OpenGpsDump,     // track view: a raw GPS memory dump, *.bin

@@ -23,6 +23,7 @@
 #include "app/app_info.h"
 #include "app/beacon_preview.h"
 #include "app/compare_window.h"
+#include "app/device_commands.h"
 #include "app/field_marks.h"
 #include "app/guarded.h"
 #include "app/page_builder.h"
@@ -33,10 +34,13 @@
 #include "configfile/config_file.h"
 #include "device/hidapi_transport.h"
 #include "image/compare.h"
+#include "image/decoder.h"
+#include "operations/config_source.h"
 #include "rules/choice_handlers.h"
 #include "rules/serial_interlocks.h"
 #include "rules/startup_defaults.h"
 #include "rules/telemetry_presets.h"
+#include "settings/input_file.h"
 #include "settings/memory_form.h"
 #include "settings/number.h"
 #include "settings/visible_text.h"
@@ -145,7 +149,7 @@ class LogView : public QPlainTextEdit {
 MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programFolder,
                        QWidget* parent)
     : QWidget(parent), dialogs_(std::move(dialogs)), programFolder_(std::move(programFolder)) {
-    setObjectName("TForm1");
+    setObjectName("MainWindow");
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -158,14 +162,14 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
     body->addWidget(buildCommandGroups());
 
     pages_ = new QTabWidget(this);
-    pages_->setObjectName("PageControl1");
+    pages_->setObjectName("SettingsPages");
     pages_->setUsesScrollButtons(false);
     pages_->setElideMode(Qt::ElideNone);
     body->addWidget(pages_, 0);
 
     auto* logView = new LogView(this);
     log_ = logView;
-    log_->setObjectName("Memo1");
+    log_->setObjectName("ActivityLog");
     log_->setReadOnly(true);
     log_->setUndoRedoEnabled(false);
     log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -198,7 +202,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogProvider> dialogs, QString programF
 
     // The bar says in words how far an operation is (see WindowSink).
     progress_ = new QProgressBar(this);
-    progress_->setObjectName("ProgressBar1");
+    progress_->setObjectName("OperationProgress");
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setTextVisible(true);
@@ -378,7 +382,7 @@ void MainWindow::connectHandlers() {
         onClick(familyName("Button_teledigital", k, "_default"),
                 [this, k] { applyDigitalPreset(form_, k); });
     }
-    onClick("Button_special_strings", [this] { Button_special_stringsClick(); });
+    onClick("Button_special_strings", [this] { showSpecialStrings(); });
 }
 
 void MainWindow::setCommand(CommandButton button, Operation command) {
@@ -624,7 +628,7 @@ bool MainWindow::settingsChanged() const {
     return settingValues(form_) != keptSettings_;
 }
 
-void MainWindow::Button_special_stringsClick() {
+void MainWindow::showSpecialStrings() {
     if (specialStrings_ != nullptr) {
         dialogs_->showModal(specialStrings_);
     }
@@ -639,20 +643,44 @@ QLabel* MainWindow::labelFor(std::string_view setting) const {
     return it == labels_.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// The settings of a configuration file, or of an image or backup, onto `form`, as the tool's
+// diff reads either.
+Outcome loadForCompare(MemoryForm& form, const QString& path) {
+    if (!isConfigImageFile(path)) {
+        return importConfiguration(form, path);
+    }
+    QString why;
+    const std::optional<QByteArray> bytes =
+        readRegularFile(path, static_cast<qint64>(kImageSize) + 1, &why);
+    if (!bytes) {
+        return Outcome{
+            false, why, {informationBox(QStringLiteral("Cannot open %1: %2.").arg(path, why))}};
+    }
+    const std::optional<ConfigImage> image = configImageOf(*bytes, path, &why);
+    if (!image) {
+        return Outcome{false, why, {informationBox(why)}};
+    }
+    return DecodeImage(form, *image, windowWording());
+}
+
+}  // namespace
+
 void MainWindow::compareWithFile() {
     if (operationRunning()) {
         return;  // the settings are changing under an operation
     }
     runGuarded([this] {
-        const std::optional<QString> path = chooseFile(FileDialog::OpenConfig);
+        const std::optional<QString> path = chooseFile(FileDialog::CompareConfig);
         if (!path) {
             return;
         }
         MemoryForm file;
         showBoxes(applyStartupDefaults(file));
-        const Outcome imported = importConfiguration(file, *path);
-        showBoxes(imported.boxes);
-        if (!imported.ok) {
+        const Outcome loaded = loadForCompare(file, *path);
+        showBoxes(loaded.boxes);
+        if (!loaded.ok) {
             return;
         }
         const std::vector<SettingDifference> differences = compareSettings(form_, file);

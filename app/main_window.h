@@ -45,9 +45,9 @@ inline constexpr int kCommandButtons = 7;
 // is shown in the application error box.
 using Operation = std::function<void()>;
 
-// The main window (TForm1): the command buttons in their three groups, the settings pages,
-// the activity log (Memo1) and the progress bar (ProgressBar1). Building it creates every
-// setting's control, applies the start-up defaults and sets the caption last.
+// The main window: the command buttons in their three groups, the settings pages, the
+// activity log and the progress bar. Building it creates every setting's control, applies the
+// start-up defaults and sets the caption last.
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
@@ -117,7 +117,7 @@ class MainWindow : public QWidget {
     // The window that "Special strings" shows modally (created after this window).
     void setSpecialStringsWindow(QDialog* window) { specialStrings_ = window; }
     // Shows the special strings window modally; nothing when there is none.
-    void Button_special_stringsClick();
+    void showSpecialStrings();
 
     // Takes the settings as they are now (or as `kept` holds them) as kept: read from or
     // written to the tracker, saved to or loaded from a file. Closing the window asks Save /
@@ -137,8 +137,8 @@ class MainWindow : public QWidget {
     // The label (or column heading) shown for a setting; nullptr for settings shown without.
     QLabel* labelFor(std::string_view setting) const;
 
-    QTabWidget* pageControl() const { return pages_; }
-    // PageControl2 (telemetry), PageControl3 (digipeater), PageControl4 (external interfaces).
+    QTabWidget* settingsPages() const { return pages_; }
+    // The sub-pages of the telemetry, digipeater and external interfaces pages.
     SubPageControl* subPageControl(Page page) const;
     QPlainTextEdit* activityLog() const { return log_; }
     // The marks on fields whose value "Write config" would refuse.

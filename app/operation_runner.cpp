@@ -9,6 +9,31 @@
 #include "app/termination_signals.h"
 #include "app/window_sink.h"
 
+#if defined(__MINGW32__) && defined(__GLIBCXX__)
+#include <cxxabi.h>
+
+namespace {
+
+// With MinGW's GCC a thread_local object lives in storage of the emulated TLS, and the
+// destructors of those objects run from a second thread key of the libstdc++ runtime. When a
+// thread ends, winpthreads runs the keys' destructors in the order the keys were made; the
+// storage's key is made at the first thread_local access, which comes first, so the storage is
+// freed before the destructors run on it. Qt's regular expressions keep a thread_local JIT
+// stack, and the operation thread matches backup names: at its end the stack's destructor
+// read freed memory and faulted, the fault was swallowed by the system, and the thread key
+// lock it held made the process hang in its exit. Making the destructors' key before any
+// thread_local is touched (this runs before the C++ static initialisers of the program and of
+// Qt) puts the destructors first and the storage's release last.
+void noThreadExitWork(void*) {}
+
+__attribute__((constructor(101))) void makeThreadExitKeyFirst() {
+    static int unused;
+    abi::__cxa_thread_atexit(noThreadExitWork, &unused, nullptr);
+}
+
+}  // namespace
+#endif
+
 // The operation thread: runs one job after another until it is told to end.
 class OperationRunner::Thread : public QThread {
   public:

@@ -120,11 +120,11 @@ Node positionReports() {
     Node encoding = fieldRows(
         {
             {Field{"Position_symbol_code"}, Field{"Position_symbol_table"},
-             withLabels({"Mice_message"}, {"Label67", "Label53"})},
+             withLabels({"Mice_message"}, {"Label_mice", "Label_mice_message"})},
             {Field{"Position_path1", kDash, "Position_ssid1", kComma, "Position_path2", kDash,
                    "Position_ssid2", kComma, "Position_path3", kDash, "Position_ssid3"}},
             {Field{"Position_status_text"}},
-            {withLabels({"Position_time"}, {"Label74"}), Field{"Position_coursespeed"}},
+            {withLabels({"Position_time"}, {"Label_position_time"}), Field{"Position_coursespeed"}},
             {Field{"Position_reportonfixlost"}, Field{"Position_altitude"}},
             {Field{"Position_fixlost_interval"}},
         },
@@ -301,11 +301,11 @@ std::vector<std::string> subPages(Page page) {
 QString subPageControlName(Page page) {
     switch (page) {
         case Page::Digipeater:
-            return "PageControl3";
+            return "DigipeaterSubPages";
         case Page::TelemetryReports:
-            return "PageControl2";
+            return "TelemetrySubPages";
         case Page::ExternalInterfaces:
-            return "PageControl4";
+            return "InterfaceSubPages";
         default:
             return {};
     }

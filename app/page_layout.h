@@ -23,7 +23,7 @@ struct Field {
     Field(std::initializer_list<std::string_view> parts) : parts(parts) {}
 
     std::vector<std::string_view> parts;
-    std::vector<std::string_view> labelControls;  // e.g. {"Label67", "Label53"}
+    std::vector<std::string_view> labelControls;  // e.g. {"Label_mice", "Label_mice_message"}
 };
 
 // A field labelled by the named label controls instead of its setting's label.
@@ -73,7 +73,7 @@ const std::vector<PageLayout>& pages();
 // Sub-page captions of `page` in display order (empty when it has none).
 std::vector<std::string> subPages(Page page);
 
-// Object name of the sub-page control of `page` ("PageControl3" for the digipeater), empty
+// Object name of the sub-page control of `page` ("DigipeaterSubPages" for the digipeater), empty
 // when it has none.
 QString subPageControlName(Page page);
 

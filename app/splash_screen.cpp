@@ -30,7 +30,7 @@ QImage splashPicture() {
 
 SplashScreen::SplashScreen(QImage picture, QWidget* parent)
     : QWidget(parent), picture_(std::move(picture)) {
-    setObjectName("TSplashScreen");
+    setObjectName("SplashScreen");
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
-// The splash window (TSplashScreen): 254 x 254, no border, always on top, centred on the
+// The splash window: 254 x 254, no border, always on top, centred on the
 // screen; its whole area is the splash picture. It takes no input.
 class SplashScreen : public QWidget {
     Q_OBJECT

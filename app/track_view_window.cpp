@@ -15,13 +15,11 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 #include "app/dialog_provider.h"
 #include "app/track_thinning.h"
 #include "gps/gpx_track.h"
+#include "settings/input_file.h"
 #include "settings/output_file.h"
 
 namespace {
@@ -53,30 +51,6 @@ QColor speedColour(double speed, double top) {
 
 QString utcText(std::int64_t seconds, const QString& format) {
     return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(format);
-}
-
-// Why the file at `path` cannot be read as a log or dump, or nothing when it is a regular file.
-// Asked before opening it: opening a FIFO waits for a writer, and a device may never end.
-std::optional<QString> notARegularFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isFile()) {
-        return std::nullopt;  // opening says what is wrong with a missing file
-    }
-    if (info.isDir()) {
-        return QStringLiteral("%1 is a folder, not a file.").arg(path);
-    }
-#ifdef Q_OS_UNIX
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        if (S_ISFIFO(st.st_mode)) {
-            return QStringLiteral("%1 is a named pipe (FIFO), not a file.").arg(path);
-        }
-        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
-            return QStringLiteral("%1 is a device, not a file.").arg(path);
-        }
-    }
-#endif
-    return QStringLiteral("%1 is not a regular file.").arg(path);
 }
 
 QString lengthText(double metres) {
@@ -456,7 +430,7 @@ void TrackViewWindow::openDump() {
 
 std::optional<QByteArray> TrackViewWindow::readInput(const QString& path, qint64 limit) {
     if (const std::optional<QString> why = notARegularFile(path)) {
-        fail(*why);
+        fail(QStringLiteral("Cannot open %1: %2.").arg(path, *why));
         return std::nullopt;
     }
     QFile file(path);

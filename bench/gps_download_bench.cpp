@@ -46,7 +46,7 @@ double fakeSinkMicrosPerPage(const QString& path) {
     RecordingSink host;
     QElapsedTimer clock;
     clock.start();
-    downloadGpsMemory(link, host, path, buffer);
+    downloadGpsMemory(link, host, {}, path, buffer);
     const double micros = clock.nsecsElapsed() / 1000.0;
     if (host.logLines.last() != "Tracker GPS memory read success.") {
         std::fprintf(stderr, "recording sink download failed\n");

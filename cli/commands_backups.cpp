@@ -69,22 +69,15 @@ static int runRestore(Invocation& in) {
     if (!regularFile(in.sink, path)) {
         return kExitFailed;
     }
-    QString failure;
-    const std::optional<ConfigImage> image = loadBackup(path, &failure);
-    if (!image) {
-        in.sink.say(complaint(failure));
-        return kExitFailed;
-    }
     // The question comes once the tracker is found and its configuration read: it names the
     // tracker's serial number where the backup was made of another one.
     const Confirm ask =
         confirmation(in, QStringLiteral("restore %1").arg(QFileInfo(path).fileName()));
     Tracker tracker(in);
-    in.sink.log(QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(path)));
     return status(shown(
         in.sink,
-        restoreConfiguration(tracker.link(), in.sink, {path, *image}, toolBackups(),
-                             [&ask](const RestoreCheck& check) { return ask(check.question); })));
+        restoreBackupFile(tracker.link(), in.sink, commandLineWording(), path, toolBackups(),
+                          [&ask](const RestoreCheck& check) { return ask(check.question); })));
 }
 
 const CliCommand restoreCommand = {

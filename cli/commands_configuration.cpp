@@ -1,7 +1,6 @@
 // The configuration commands: defaults, encode, check, diff, beacons and decode on files,
 // read-config and write-config on the tracker.
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QStringList>
@@ -18,12 +17,12 @@
 #include "cli/json_output.h"
 #include "cli/tracker.h"
 #include "configfile/config_file.h"
-#include "gps/gps_record.h"
 #include "image/compare.h"
 #include "image/encoder.h"
 #include "image/image.h"
 #include "operations/config_transfer.h"
 #include "operations/gps_memory.h"
+#include "operations/sample_values.h"
 #include "settings/memory_form.h"
 #include "settings/output_file.h"
 #include "settings/schema.h"
@@ -247,20 +246,18 @@ static int runBeacons(Invocation& in) {
     if (!loadSide(in, *form, in.arguments[0])) {
         return kExitFailed;
     }
-    SampleValues samples;
-    samples.utcNow = QDateTime::currentDateTimeUtc();
+    // The last record of a dump, as the window takes the last record of a download.
+    std::optional<QByteArray> dump;
     if (in.has("gps")) {
-        // The last record of the dump, as the last record of a download.
-        const std::optional<QByteArray> dump =
-            readFile(in.sink, in.option("gps"), static_cast<qint64>(kGpsMemorySize));
+        dump = readFile(in.sink, in.option("gps"), static_cast<qint64>(kGpsMemorySize));
         if (!dump) {
             return kExitFailed;
         }
-        forEachGpsRecord(reinterpret_cast<const std::uint8_t*>(dump->constData()),
-                         static_cast<std::size_t>(dump->size()), [&samples](const GpsRecord& r) {
-                             samples.gps = GpsFix{r.latitude, r.longitude, r.time, r.date};
-                         });
     }
+    const SampleValues samples =
+        sampleValues(dump ? std::span(reinterpret_cast<const std::uint8_t*>(dump->constData()),
+                                      static_cast<std::size_t>(dump->size()))
+                          : std::span<const std::uint8_t>());
     bool problems = false;
     for (const BeaconReport& beacon : readBeacons(*form, samples)) {
         for (const QString& line : describeBeacon(beacon)) {
@@ -316,7 +313,8 @@ static int runReadConfig(Invocation& in) {
     Tracker tracker(in);
     const auto form = startupForm(in.sink);
     ConfigImage readImage{};
-    if (!shown(in.sink, readConfiguration(tracker.link(), in.sink, *form, readImage))) {
+    if (!shown(in.sink, readConfiguration(tracker.link(), in.sink, commandLineWording(), *form,
+                                          readImage))) {
         return kExitFailed;
     }
     in.sink.finish();
@@ -355,8 +353,8 @@ static int runWriteConfig(Invocation& in) {
     }
     Tracker tracker(in);
     ConfigImage writeImage{};
-    return status(shown(
-        in.sink, writeConfiguration(tracker.link(), in.sink, *form, writeImage, toolBackups())));
+    return status(shown(in.sink, writeConfiguration(tracker.link(), in.sink, commandLineWording(),
+                                                    *form, writeImage, toolBackups())));
 }
 
 const CliCommand writeConfigCommand = {

@@ -37,8 +37,9 @@ static int runUploadFirmware(Invocation& in) {
     }
     Tracker tracker(in);
     const auto buffer = std::make_unique<FirmwareBuffer>();
-    return status(shown(in.sink, uploadFirmware(tracker.link(), in.sink, firmware, *buffer,
-                                                confirmation(in, "upload the firmware"))));
+    return status(
+        shown(in.sink, uploadFirmware(tracker.link(), in.sink, commandLineWording(), firmware,
+                                      *buffer, confirmation(in, "upload the firmware"))));
 }
 
 const CliCommand uploadFirmwareCommand = {

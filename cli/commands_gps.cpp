@@ -102,8 +102,8 @@ static int runReadGps(Invocation& in) {
         return true;
     };
     GpsBuffer buffer;
-    if (!shown(in.sink,
-               downloadGpsMemory(tracker.link(), in.sink, in.arguments[0], buffer, extraOutputs))) {
+    if (!shown(in.sink, downloadGpsMemory(tracker.link(), in.sink, commandLineWording(),
+                                          in.arguments[0], buffer, extraOutputs))) {
         return kExitFailed;
     }
     if (gpx) {
@@ -131,7 +131,7 @@ const CliCommand readGpsCommand = {
 
 static int runEraseGps(Invocation& in) {
     Tracker tracker(in);
-    return status(shown(in.sink, eraseGpsMemory(tracker.link(), in.sink,
+    return status(shown(in.sink, eraseGpsMemory(tracker.link(), in.sink, commandLineWording(),
                                                 confirmation(in, "erase the GPS memory"))));
 }
 

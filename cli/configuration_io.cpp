@@ -1,7 +1,6 @@
 #include "cli/configuration_io.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <optional>
 
@@ -12,27 +11,11 @@
 #include "image/decoder.h"
 #include "image/image.h"
 #include "operations/config_backup.h"
+#include "operations/config_source.h"
 #include "operations/config_transfer.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
 #include "settings/output_file.h"
-
-namespace {
-
-// True when the file at `path` holds a configuration image: an image's size, and its checksum
-// and end marker right. A configuration file of that size is text and fails the checksum.
-bool holdsImage(const QString& path) {
-    QFile file(path);
-    if (file.size() != static_cast<qint64>(kImageSize) || !file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray bytes = file.read(static_cast<qint64>(kImageSize));
-    ConfigImage image{};
-    std::copy(bytes.begin(), bytes.end(), image.begin());
-    return bytes.size() == static_cast<qsizetype>(kImageSize) && CheckImage(image);
-}
-
-}  // namespace
 
 std::unique_ptr<MemoryForm> startupForm(CliSink& sink) {
     auto form = std::make_unique<MemoryForm>();
@@ -100,23 +83,13 @@ bool loadImage(CliSink& sink, MemoryForm& form, const QString& path) {
     if (!bytes) {
         return false;
     }
-    if (bytes->size() != static_cast<qsizetype>(kImageSize)) {
-        const qint64 size = QFileInfo(path).size();
-        sink.say(complaint(QStringLiteral("%1 is %2 bytes; a configuration image is %3 bytes.")
-                               .arg(path)
-                               .arg(size)
-                               .arg(kImageSize)));
+    QString why;
+    const std::optional<ConfigImage> image = configImageOf(*bytes, path, &why);
+    if (!image) {
+        sink.say(complaint(why));
         return false;
     }
-    ConfigImage image{};
-    std::copy(bytes->begin(), bytes->end(), image.begin());
-    if (!CheckImage(image)) {
-        sink.say(complaint(QStringLiteral("%1: image checksum or end marker wrong; not a "
-                                          "configuration image.")
-                               .arg(path)));
-        return false;
-    }
-    return shown(sink, DecodeImage(form, image));
+    return shown(sink, DecodeImage(form, *image, commandLineWording()));
 }
 
 bool loadSide(Invocation& in, MemoryForm& form, const QString& side,
@@ -124,13 +97,12 @@ bool loadSide(Invocation& in, MemoryForm& form, const QString& side,
     if (side == QLatin1String("tracker")) {
         Tracker tracker(in);
         ConfigImage readImage{};
-        const bool ok = shown(in.sink, readConfiguration(tracker.link(), in.sink, form, readImage));
+        const bool ok = shown(in.sink, readConfiguration(tracker.link(), in.sink,
+                                                         commandLineWording(), form, readImage));
         in.sink.finish();
         return ok;
     }
-    const QFileInfo file(side);
-    if (file.suffix().compare(QLatin1String("bin"), Qt::CaseInsensitive) == 0 ||
-        (file.isFile() && holdsImage(side))) {
+    if (isConfigImageFile(side)) {
         return loadImage(in.sink, form, side);
     }
     return loadConfiguration(in.sink, form, side, unread);

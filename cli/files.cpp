@@ -5,17 +5,12 @@
 
 #include "cli/cli_sink.h"
 #include "cli/command.h"
+#include "settings/input_file.h"
 #include "settings/output_file.h"
 
 bool regularFile(CliSink& sink, const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        sink.say(complaint(QStringLiteral("cannot read %1: no such file").arg(path)));
-        return false;
-    }
-    if (!info.isFile()) {
-        // Reading a folder fails, and a FIFO or a device might never end.
-        sink.say(complaint(QStringLiteral("cannot read %1: not a regular file").arg(path)));
+    if (const std::optional<QString> why = notARegularFile(path)) {
+        sink.say(complaint(QStringLiteral("cannot read %1: %2").arg(path, *why)));
         return false;
     }
     return true;

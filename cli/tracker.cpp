@@ -30,6 +30,18 @@ OpenHints commandLineOpenHints() {
 
 }  // namespace
 
+Wording commandLineWording() {
+    return {
+        QStringLiteral("with \"veltromark-cli write-config\""),
+        QStringLiteral("with \"veltromark-cli upload-firmware FILE.bin\""),
+        QStringLiteral("with \"veltromark-cli read-gps\""),
+        QStringLiteral("This build carries no firmware image; give the image's file: "
+                       "\"veltromark-cli upload-firmware FILE.bin\"."),
+        QStringLiteral("Cannot create the GPS log"),
+        QStringLiteral("nothing was downloaded."),
+    };
+}
+
 Tracker::Tracker(Invocation& in) {
     if (in.simulate || in.fault) {
         auto sim = std::make_unique<SimulatedTracker>();

@@ -51,7 +51,7 @@ namespace {
 // The failure of a configuration file that cannot be written, shown in the error box.
 Outcome unableToWrite(const OutputFile& out) {
     const QString text = QStringLiteral("Unable to write to %1.").arg(out.path());
-    return {false, text, {errorBox(text)}, {}};
+    return {false, text, {errorBox(text)}};
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ Outcome prepareExport(const Form& form, OutputFile& out) {
     if (!out.write(file.toBytes()) || !out.finish()) {
         return unableToWrite(out);
     }
-    return {true, {}, {}, {}};
+    return {true, {}, {}};
 }
 
 Outcome exportConfiguration(const Form& form, const QString& path) {
@@ -91,5 +91,5 @@ Outcome exportConfiguration(const Form& form, const QString& path) {
     if (Outcome prepared = prepareExport(form, out); !prepared.ok) {
         return prepared;
     }
-    return out.commit() ? Outcome{true, {}, {}, {}} : unableToWrite(out);
+    return out.commit() ? Outcome{true, {}, {}} : unableToWrite(out);
 }

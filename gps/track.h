@@ -16,7 +16,7 @@
 // Every valid record of a GPS memory image (a dump or the last download), in memory order.
 std::vector<GpsRecord> gpsRecords(const std::uint8_t* memory, std::size_t size);
 
-// The records of an NMEA log as the GPS memory "Read" writes it: each $GPRMC line gives a
+// The records of an NMEA log as the GPS memory download writes it: each $GPRMC line gives a
 // record, and the $GPGGA line right after it with the same time gives its altitude (0 without
 // one). Lines with a wrong checksum, a void fix or fields that do not parse are skipped and
 // counted; blank lines are not counted.

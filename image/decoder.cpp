@@ -185,20 +185,20 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
     form.setText(ssidSetting, QString::number(static_cast<std::int8_t>(field[6]) - '0'));
 }
 
-Outcome DecodeImage(Form& form, const ConfigImage& image) {
+Outcome DecodeImage(Form& form, const ConfigImage& image, const Wording& words) {
     Outcome outcome;
     if (!std::equal(kConfigFormatVersion.begin(), kConfigFormatVersion.end(),
                     image.begin() + kVersionOffset)) {
         // The device's version text as far as offset 12: at most 7 characters, whatever
         // follows in the image.
         const QString device = imageText(image, kVersionOffset, 7);
-        outcome.failure =
-            QStringLiteral("Uncompatible configuration version:\nDevice: ") + device +
-            QStringLiteral("\nConfigurator: ") +
-            QString::fromLatin1(kConfigFormatVersion.data(),
-                                static_cast<qsizetype>(kConfigFormatVersion.size())) +
-            QStringLiteral("\n\nYou need to use Configurator ") + device +
-            QStringLiteral(" or write new configuration using \"Write config\" button.");
+        outcome.failure = QStringLiteral("Uncompatible configuration version:\nDevice: ") + device +
+                          QStringLiteral("\nConfigurator: ") +
+                          QString::fromLatin1(kConfigFormatVersion.data(),
+                                              static_cast<qsizetype>(kConfigFormatVersion.size())) +
+                          QStringLiteral("\n\nYou need to use Configurator ") + device +
+                          QStringLiteral(" or write new configuration ") +
+                          words.writeConfiguration + u'.';
         outcome.boxes.push_back(informationBox(outcome.failure));
         return outcome;
     }

@@ -9,6 +9,7 @@
 
 #include "image/image.h"
 #include "settings/outcome.h"
+#include "settings/wording.h"
 
 class Form;
 
@@ -24,8 +25,9 @@ void DecodeAddress(Form& form, std::span<const std::uint8_t, 7> field, std::stri
 // changing no setting, with an information box that says why. Nothing is range-tested: the image's
 // values are shown as they are, except a 32-bit number above 2,147,483,647, which no number
 // setting holds: that setting gets its default, and one information box names each such setting
-// with the value the tracker holds. Call it only for an image that passed CheckImage.
-Outcome DecodeImage(Form& form, const ConfigImage& image);
+// with the value the tracker holds. Call it only for an image that passed CheckImage. `words`
+// name how a new configuration is written.
+Outcome DecodeImage(Form& form, const ConfigImage& image, const Wording& words);
 
 // The order in which DecodeImage sets the settings: each step either sets one setting (both
 // settings of an address field) from its field, or runs a change handler on what has been

@@ -12,12 +12,12 @@
 
 class Form;
 
-// A value that "Write config" would refuse.
+// A value that a write would refuse.
 struct SettingProblem {
     // The field at fault: the SSID field for an SSID out of range, otherwise the setting of
     // the step.
     std::string setting;
-    // The message "Write config" shows for it; for a number field that is not a whole number,
+    // The message a write shows for it; for a number field that is not a whole number,
     // the conversion message ("'abc' is not a valid integer value."). Where the setting is
     // not otherwise clear, its name (settingPlace) goes in front.
     QString message;
@@ -34,7 +34,7 @@ std::optional<SettingProblem> EncodeSettings(const Form& form, std::int64_t now,
                                              ConfigImage& writeImage);
 
 // Every value the steps of EncodeSettings refuse, in their order, without stopping at the
-// first and without showing anything: the first one listed is the one "Write config" reports.
+// first and without showing anything: the first one listed is the one a write reports.
 std::vector<SettingProblem> CheckSettings(const Form& form);
 // The problems of setting `name` alone, by the same steps.
 std::vector<SettingProblem> CheckSetting(const Form& form, std::string_view name);

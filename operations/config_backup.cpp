@@ -11,6 +11,7 @@
 
 #include "image/layout.h"
 #include "operations/exclusive_folder.h"
+#include "settings/input_file.h"
 
 namespace {
 
@@ -321,6 +322,10 @@ SavedBackup saveBackup(const QString& folder, const ConfigImage& image,
 }
 
 std::optional<ConfigImage> loadBackup(const QString& path, QString* failure) {
+    if (const std::optional<QString> why = notARegularFile(path)) {
+        *failure = QStringLiteral("%1: %2").arg(path, *why);
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *failure = QStringLiteral("%1: %2").arg(path, file.errorString());

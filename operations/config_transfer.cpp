@@ -10,6 +10,7 @@
 #include "operations/config_backup.h"
 #include "operations/operation_support.h"
 #include "settings/visible_text.h"
+#include "settings/wording.h"
 #include "version.h"
 
 namespace {
@@ -94,6 +95,7 @@ RestoreCheck restoreCheck(const RestoreSource& source, const QString& serial,
     RestoreCheck check;
     check.trackerSerial = serial;
     check.present = present;
+    check.backup = source.image;
     const QString name = QFileInfo(source.path).fileName();
     QStringList lines;
     if (const std::optional<Backup> b = parseBackupName(name)) {
@@ -163,11 +165,12 @@ bool verify(ProgressSink& sink, DeviceLink& link, const ConfigImage& written,
     return true;
 }
 
-// The write of "Write config" and of a restore, once the image is ready: the tracker's
+// A write of the settings and of a restore, once the image is ready: the tracker's
 // firmware version checked, its configuration read and (for a restore, once the user said
 // yes) kept, the pages written and read back.
-Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& image,
-                     const BackupPlan& plan, const RestoreAsk* restore = nullptr) {
+Outcome writeChecked(DeviceLink& link, OperationSink& sink, const Wording& words,
+                     const ConfigImage& image, const BackupPlan& plan,
+                     const RestoreAsk* restore = nullptr) {
     LinkCloser closer(link);
     if (!link.OpenDevice(sink)) {
         return sink.failure();
@@ -180,10 +183,11 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& i
         return sink.failure();
     }
     if (*version != kTrackerFirmwareVersion) {
-        return sink.failure(informationBox(QString::asprintf(
-            "Uncompatible firmware version:\nDevice: %.2f\nConfigurator: %0.2f\n\nYou need to "
-            "upload new firmware using \"Upload firmware\" button.",
-            *version / 100.0, kTrackerFirmwareVersion / 100.0)));
+        return sink.failure(informationBox(
+            QString::asprintf("Uncompatible firmware version:\nDevice: %.2f\nConfigurator: "
+                              "%0.2f\n\nYou need to upload new firmware ",
+                              *version / 100.0, kTrackerFirmwareVersion / 100.0) +
+            words.uploadFirmware + u'.'));
     }
     ConfigImage present{};
     if (!readForBackup(sink, link, present)) {
@@ -219,8 +223,8 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const ConfigImage& i
 
 }  // namespace
 
-Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form, ConfigImage& readImage,
-                          TrackerIdentity* tracker) {
+Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, const Wording& words, Form& form,
+                          ConfigImage& readImage, TrackerIdentity* tracker) {
     OperationSink sink(outer);
     readImage.fill(0);
     {
@@ -244,7 +248,7 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form, Con
         return sink.failure();
     }
     Outcome outcome;
-    const Outcome decoded = DecodeImage(form, readImage);
+    const Outcome decoded = DecodeImage(form, readImage, words);
     outcome.show(decoded.boxes, sink.lines());
     if (!decoded.ok) {
         sink.log("Eeprom read error. Please reload configuration.");
@@ -268,8 +272,8 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, Form& form, Con
     return sink.success(std::move(outcome));
 }
 
-Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Form& form,
-                           ConfigImage& writeImage, const BackupPlan& backups) {
+Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Wording& words,
+                           const Form& form, ConfigImage& writeImage, const BackupPlan& backups) {
     OperationSink sink(outer);
     if (const std::optional<SettingProblem> refusal =
             EncodeSettings(form, sink.now(), writeImage)) {
@@ -277,11 +281,12 @@ Outcome writeConfiguration(DeviceLink& link, ProgressSink& outer, const Form& fo
         refused.refusedSetting = refusal->setting;
         return sink.failure(informationBox(refusal->message), std::move(refused));
     }
-    return writeChecked(link, sink, writeImage, backups);
+    return writeChecked(link, sink, words, writeImage, backups);
 }
 
-Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const RestoreSource& backup,
-                             const BackupPlan& backups, const ConfirmRestore& confirm) {
+Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const Wording& words,
+                             const RestoreSource& backup, const BackupPlan& backups,
+                             const ConfirmRestore& confirm) {
     OperationSink sink(outer);
     const QString version = imageVersionText(backup.image);
     if (version != QLatin1String(kConfigFormatVersion.data(), kConfigFormatVersion.size())) {
@@ -292,5 +297,27 @@ Outcome restoreConfiguration(DeviceLink& link, ProgressSink& outer, const Restor
                      QLatin1String(kConfigFormatVersion.data(), kConfigFormatVersion.size()))));
     }
     const RestoreAsk ask{backup, confirm};
-    return writeChecked(link, sink, backup.image, backups, &ask);
+    return writeChecked(link, sink, words, backup.image, backups, &ask);
+}
+
+RestoreOutcome restoreBackupFile(DeviceLink& link, ProgressSink& outer, const Wording& words,
+                                 const QString& path, const BackupPlan& backups,
+                                 const ConfirmRestore& confirm, Form* settings) {
+    OperationSink sink(outer);
+    RestoreOutcome restored;
+    QString failure;
+    const std::optional<ConfigImage> image = loadBackup(path, &failure);
+    if (!image) {
+        static_cast<Outcome&>(restored) = sink.failure(informationBox(failure));
+        return restored;
+    }
+    sink.log(QStringLiteral("Restoring the backup %1.").arg(QDir::toNativeSeparators(path)));
+    static_cast<Outcome&>(restored) =
+        restoreConfiguration(link, sink, words, {path, *image}, backups, confirm);
+    if (restored.ok && settings != nullptr && CheckImage(*image)) {
+        const Outcome decoded = DecodeImage(*settings, *image, words);
+        restored.show(decoded.boxes, sink.lines());
+        restored.settingsDecoded = decoded.ok;
+    }
+    return restored;
 }

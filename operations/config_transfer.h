@@ -5,6 +5,7 @@
 
 #include "image/image.h"
 #include "settings/outcome.h"
+#include "settings/wording.h"
 
 #include <QString>
 
@@ -19,9 +20,10 @@ struct TrackerIdentity;
 // query after it fails). A page that fails ends the read, and the sink may stop it between
 // pages: the settings are left as they were either way. After a read that succeeded,
 // `tracker` (when given) holds the tracker's USB serial number and the firmware version it
-// reported (none when that query failed).
-Outcome readConfiguration(DeviceLink& link, ProgressSink& sink, Form& form, ConfigImage& readImage,
-                          TrackerIdentity* tracker = nullptr);
+// reported (none when that query failed). `words` (here and below) name the controls that
+// write a configuration and upload firmware, as the messages that point to them say.
+Outcome readConfiguration(DeviceLink& link, ProgressSink& sink, const Wording& words, Form& form,
+                          ConfigImage& readImage, TrackerIdentity* tracker = nullptr);
 
 // Where the backups made before a write go, and how the user writes one back.
 struct BackupPlan {
@@ -38,8 +40,8 @@ struct BackupPlan {
 // exactly the image; a write cut short or a page stored wrongly names the backup. The write
 // (with its backup and check) is never stopped half way, whatever the sink answers; when the
 // sink asks to stop before the first page is sent, nothing is written.
-Outcome writeConfiguration(DeviceLink& link, ProgressSink& sink, const Form& form,
-                           ConfigImage& writeImage, const BackupPlan& backups);
+Outcome writeConfiguration(DeviceLink& link, ProgressSink& sink, const Wording& words,
+                           const Form& form, ConfigImage& writeImage, const BackupPlan& backups);
 
 // A backup to write back: the file it was loaded from and its bytes.
 struct RestoreSource {
@@ -56,6 +58,7 @@ struct RestoreCheck {
     QString trackerSerial;      // the open tracker's USB serial number, empty when none
     bool otherTracker = false;  // the backup's name gives another serial number
     ConfigImage present{};      // what the tracker holds now, as read for its backup
+    ConfigImage backup{};       // what the backup would write
 };
 // Answers the restore's question: true to keep the present configuration and write the backup.
 using ConfirmRestore = std::function<bool(const RestoreCheck&)>;
@@ -65,5 +68,19 @@ using ConfirmRestore = std::function<bool(const RestoreCheck&)>;
 // an image of a configuration version other than this program's before the tracker is opened.
 // Once the tracker's present configuration is read, `confirm` is asked; nothing is kept or
 // written when it says no ("Restore cancelled.").
-Outcome restoreConfiguration(DeviceLink& link, ProgressSink& sink, const RestoreSource& backup,
-                             const BackupPlan& backups, const ConfirmRestore& confirm);
+Outcome restoreConfiguration(DeviceLink& link, ProgressSink& sink, const Wording& words,
+                             const RestoreSource& backup, const BackupPlan& backups,
+                             const ConfirmRestore& confirm);
+
+struct RestoreOutcome : Outcome {
+    bool settingsDecoded = false;  // `settings` holds the restored backup's settings
+};
+
+// A restore as the window and the tool run it: loads the backup at `path` (a file that is not
+// a backup is refused with a box that says why), logs "Restoring the backup <path>." and
+// writes it back as restoreConfiguration does. When it succeeded and `settings` is given, the
+// backup's settings are decoded onto it; a backup marked damaged is not, and leaves
+// `settingsDecoded` false.
+RestoreOutcome restoreBackupFile(DeviceLink& link, ProgressSink& sink, const Wording& words,
+                                 const QString& path, const BackupPlan& backups,
+                                 const ConfirmRestore& confirm, Form* settings = nullptr);

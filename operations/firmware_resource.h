@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <optional>
 
-// The firmware image this build carries for "Upload firmware", or nothing when it carries
+// The firmware image this build carries for the upload, or nothing when it carries
 // none. A build embeds a firmware file only when configured with
 // -DVELTROMARK_FIRMWARE=/path/to/firmware.bin; the default build carries none, so it can never
 // send a made-up image to a real tracker.

@@ -5,10 +5,11 @@
 #include <utility>
 
 #include "operations/operation_support.h"
+#include "settings/wording.h"
 
 Question firmwareQuestion(std::size_t imageSize) {
     const std::size_t pages = (imageSize + kPageSize - 1) / kPageSize;
-    return {QStringLiteral("Upload firmware"),
+    return {QStringLiteral("Firmware upload"),
             QStringLiteral("The firmware image is %1 bytes (%2 pages). The tracker's present "
                            "firmware cannot be read back, so there is no copy of it to go back "
                            "to.\n\nUpload the firmware now?")
@@ -16,7 +17,7 @@ Question firmwareQuestion(std::size_t imageSize) {
                 .arg(pages)};
 }
 
-Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
+Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer, const Wording& words,
                        const std::optional<QByteArray>& image, FirmwareBuffer& buffer,
                        const Confirm& confirm) {
     OperationSink sink(outer);
@@ -25,7 +26,7 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer,
         return sink.failure();
     }
     if (!image) {
-        return sink.failure(informationBox("Firmware resource not found (FindResource)."));
+        return sink.failure(informationBox(words.noFirmware));
     }
     const auto size = static_cast<std::size_t>(image->size());
     if (size > buffer.size()) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "settings/outcome.h"
+#include "settings/wording.h"
 
 class DeviceLink;
 class ProgressSink;
@@ -25,5 +26,6 @@ Question firmwareQuestion(std::size_t imageSize);
 // to stop before the first page. Once begun, the upload is never stopped. An upload that
 // stops part way says that the tracker holds partial firmware. Succeeds when every page was
 // sent.
-Outcome uploadFirmware(DeviceLink& link, ProgressSink& sink, const std::optional<QByteArray>& image,
-                       FirmwareBuffer& buffer, const Confirm& confirm);
+Outcome uploadFirmware(DeviceLink& link, ProgressSink& sink, const Wording& words,
+                       const std::optional<QByteArray>& image, FirmwareBuffer& buffer,
+                       const Confirm& confirm);

@@ -7,6 +7,7 @@
 #include "gps/nmea_log.h"
 #include "operations/operation_support.h"
 #include "settings/output_file.h"
+#include "settings/wording.h"
 
 namespace {
 
@@ -26,8 +27,9 @@ bool readGpsMemory(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer) {
     return readGpsPages(link, sink, buffer) == PageLoop::Complete;
 }
 
-Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& path,
-                          GpsBuffer& buffer, const GpsExtraOutputs& extraOutputs) {
+Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const Wording& words,
+                          const QString& path, GpsBuffer& buffer,
+                          const GpsExtraOutputs& extraOutputs) {
     OperationSink sink(outer);
     // The new log goes to a temporary file beside the target, which it replaces only once it
     // is complete; a missing device never touches an existing file.
@@ -35,8 +37,7 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const QString& 
     if (!log.open()) {
         // The box's own words, then which file and why on a line of their own.
         return sink.failure(
-            Box{QStringLiteral("Blad otwarcia pliku"),
-                QStringLiteral("Nie mozna otworzyc pliku docelowego.\n") + log.failure()});
+            Box{words.logNotCreatedTitle, words.logNotCreated + u'\n' + log.failure()});
     }
     buffer.assign(kGpsMemorySize, 0);
 
@@ -123,19 +124,21 @@ PageLoop waitGpsErase(DeviceLink& link, ProgressSink& sink) {
 
 }  // namespace
 
-Question eraseQuestion() {
+Question eraseQuestion(const Wording& words) {
     return {QStringLiteral("Erase"),
             QStringLiteral("Erasing the tracker's GPS memory cannot be undone: a track not yet "
-                           "downloaded with \"Read\" will be lost.\n\nErase the GPS memory now?")};
+                           "downloaded %1 will be lost.\n\nErase the GPS memory now?")
+                .arg(words.readGps)};
 }
 
-Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer, const Confirm& confirm) {
+Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer, const Wording& words,
+                       const Confirm& confirm) {
     OperationSink sink(outer);
     LinkCloser closer(link);
     if (!link.OpenDevice(sink)) {
         return sink.failure();
     }
-    if (!confirm(eraseQuestion())) {
+    if (!confirm(eraseQuestion(words))) {
         sink.log("Erase cancelled.");
         return sink.failure();
     }

@@ -9,6 +9,7 @@
 
 #include "gps/gps_record.h"
 #include "settings/outcome.h"
+#include "settings/wording.h"
 
 class DeviceLink;
 class OutputFile;
@@ -35,18 +36,20 @@ using GpsExtraOutputs =
 // still holds the whole track. A download the sink stops between pages ("GPS memory download
 // stopped before page 101/16384.") writes no file at all. Succeeds only when the whole memory
 // was read and the log written; `buffer` then holds the whole memory.
-Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& sink, const QString& path,
-                          GpsBuffer& buffer, const GpsExtraOutputs& extraOutputs = {});
+Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& sink, const Wording& words,
+                          const QString& path, GpsBuffer& buffer,
+                          const GpsExtraOutputs& extraOutputs = {});
 
 // Reads all pages into `buffer` (resized to the memory size); false when a page failed.
 bool readGpsMemory(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer);
 
 // The question asked before the GPS memory is erased.
-Question eraseQuestion();
+Question eraseQuestion(const Wording& words);
 
 // Once the tracker is open, asks `confirm` (nothing is erased when it says no: "Erase
 // cancelled.", nor when the sink asks to stop before the request is sent), starts the erase of the
 // GPS memory and waits for the tracker to finish it, polling up to 20 times a second apart. The
 // sink may stop the wait after any pause; the line then says that the tracker may still be erasing.
 // Succeeds when the tracker reported the erase complete.
-Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& sink, const Confirm& confirm);
+Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& sink, const Wording& words,
+                       const Confirm& confirm);

@@ -8,10 +8,10 @@ void Position_report_encodingChange(Form& form) {
         return;
     }
     const bool mice = encoding == 0;
-    for (const char* name : {"Label67", "Label53", "Mice_message"}) {
+    for (const char* name : {"Label_mice", "Label_mice_message", "Mice_message"}) {
         form.setEnabled(name, mice);
     }
-    for (const char* name : {"Label74", "Position_time"}) {
+    for (const char* name : {"Label_position_time", "Position_time"}) {
         form.setEnabled(name, !mice);
     }
 }

@@ -40,8 +40,9 @@ struct Outcome {
     QString failure;  // the reason, in the words the user sees; empty on success
     Boxes boxes;
     // The setting whose value the operation refused to write (the field at fault), so that the
-    // window can lead the user to it; empty when no value was refused.
-    std::string refusedSetting;
+    // window can lead the user to it; empty when no value was refused. (Its initializer lets
+    // an outcome be written {ok, failure, boxes} without a warning.)
+    std::string refusedSetting = {};
 
     // Adds boxes raised after `lines` lines of the log.
     void show(const Boxes& more, int lines) {

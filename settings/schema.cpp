@@ -470,9 +470,9 @@ std::vector<SettingDef> buildSettings() {
 
 std::vector<ControlDef> buildControls() {
     std::vector<ControlDef> rows = {
-        {"Label67", ControlKind::Label, Page::PositionReports, {}, "Mic-E", {}},
-        {"Label53", ControlKind::Label, Page::PositionReports, {}, "message:", {}},
-        {"Label74", ControlKind::Label, Page::PositionReports, {}, "Time:", {}},
+        {"Label_mice", ControlKind::Label, Page::PositionReports, {}, "Mic-E", {}},
+        {"Label_mice_message", ControlKind::Label, Page::PositionReports, {}, "message:", {}},
+        {"Label_position_time", ControlKind::Label, Page::PositionReports, {}, "Time:", {}},
         {"Button_special_strings", ControlKind::Button, Page::Beacons, {}, "Special strings", {}},
     };
     for (int k = 1; k <= kAnalogChannels; ++k) {

@@ -31,6 +31,7 @@
 #include "cli/command_line.h"
 #include "image/compare.h"
 #include "image/decoder.h"
+#include "image/encoder.h"
 #include "operations/firmware_resource.h"
 #include "rules/startup_defaults.h"
 #include "settings/memory_form.h"
@@ -430,7 +431,7 @@ TEST_F(DeviceCommandsTest, InputDuringAWriteChangesNothingAndWhatWasWrittenIsKep
     EXPECT_FALSE(w.settingsChanged());
     MemoryForm held;
     applyStartupDefaults(held);
-    ASSERT_TRUE(DecodeImage(held, tracker.eeprom()).ok);
+    ASSERT_TRUE(DecodeImage(held, tracker.eeprom(), {}).ok);
     EXPECT_TRUE(compareSettings(w.form(), held).empty());
 }
 
@@ -663,13 +664,15 @@ TEST(TrackViewInputs, RefusesWhatCannotBeALogOrADump) {
         {Action::OpenDump, sized("big.bin", 524289),
          dir.filePath("big.bin") +
              " is larger than the GPS memory (524288 bytes): not a memory dump."},
-        {Action::OpenLog, dir.path(), dir.path() + " is a folder, not a file."},
+        {Action::OpenLog, dir.path(), "Cannot open " + dir.path() + ": a folder, not a file."},
     };
 #ifdef Q_OS_UNIX
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.log")).constData(), 0600), 0);
-    cases.emplace_back(Action::OpenLog, dir.filePath("pipe.log"),
-                       dir.filePath("pipe.log") + " is a named pipe (FIFO), not a file.");
-    cases.emplace_back(Action::OpenDump, "/dev/zero", "/dev/zero is a device, not a file.");
+    cases.emplace_back(
+        Action::OpenLog, dir.filePath("pipe.log"),
+        "Cannot open " + dir.filePath("pipe.log") + ": a named pipe (FIFO), not a file.");
+    cases.emplace_back(Action::OpenDump, "/dev/zero",
+                       "Cannot open /dev/zero: a device, not a file.");
 #endif
     for (const auto& [action, path, error] : cases) {
         dialogs.errors.clear();
@@ -707,7 +710,7 @@ TEST_F(DeviceCommandsTest, BrokenFieldsAreMarkedAndARefusedWriteLeadsToThem) {
          "information: Status text - characters the tracker cannot store: \u017c \u0142 \u0107"},
         {"Callsign", "A B", "information: Callsign - not a call (A-Z, 0-9, up to 6)."},
     };
-    QTabWidget* tabs = w.pageControl();
+    QTabWidget* tabs = w.settingsPages();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting);
         const SettingDef& def = setting(c.setting);
@@ -788,12 +791,26 @@ TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
     w.compareButton()->click();
     EXPECT_EQ(dialogs.informations.value(0),
               "The settings in the window and in veltromark.cfg are the same.");
+    // An image is read as one, as the tool's diff reads it: by its name or by what it holds.
+    ConfigImage image{};
+    ASSERT_FALSE(EncodeSettings(w.form(), 0, image));
+    for (const QString name : {"image.bin", "image.dat"}) {
+        QFile out(dir.filePath(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+        out.close();
+        dialogs.informations.clear();
+        dialogs.fileAnswer = out.fileName();
+        w.compareButton()->click();
+        EXPECT_EQ(dialogs.informations,
+                  QStringList{"The settings in the window and in " + name + " are the same."});
+    }
 
     w.form().setText("Txdelay", "300");
     w.form().setIndex("Ptt", 1);
     w.form().setText("Beacon2_message", " hello ");
     QStringList rows;
-    w.pageControl()->setCurrentIndex(3);
+    w.settingsPages()->setCurrentIndex(3);
     dialogs.onModal = [&rows](QDialog* window) {
         auto* list = window->findChild<QTreeWidget*>("CompareList");
         ASSERT_NE(list, nullptr);
@@ -813,6 +830,6 @@ TEST_F(DeviceCommandsTest, CompareWithFileListsTheChangesAndLeadsToTheField) {
                         "Beacons \u203A Beacon 2 \u203A Message (empty fields are ignored): "
                         "\" hello \" | \"!<statlat>/<statlong>>Veltromark U=<volt>V.\"",
                     }));
-    EXPECT_EQ(w.pageControl()->currentIndex(), static_cast<int>(Page::Radio));
+    EXPECT_EQ(w.settingsPages()->currentIndex(), static_cast<int>(Page::Radio));
     EXPECT_EQ(w.focusWidget(), w.findChild<QWidget*>("Ptt"));
 }

@@ -31,6 +31,9 @@ TEST(FileDialogs, SetupOfEachDialog) {
          "/opt/vm/config", true, false},
         {FileDialog::OpenConfig, "Veltromark config files (*.cfg)", "", "/opt/vm/config", false,
          false},
+        {FileDialog::CompareConfig,
+         "Veltromark config files (*.cfg);;Configuration images and backups (*.bin)", "",
+         "/opt/vm/config", false, false},
         {FileDialog::SaveGpsLog, "Veltromark GPS log files (*.log)", "veltromark_gpsdata.log",
          "/opt/vm/logs", true, true},
         {FileDialog::OpenGpsLog, "Veltromark GPS log files (*.log)", "", "/opt/vm/logs", false,
@@ -205,8 +208,8 @@ TEST_F(WidgetFormTest, NamesAndKindsAreChecked) {
     EXPECT_THROW(form.setIndex("No_such_choice", 0), std::out_of_range);
     EXPECT_THROW(form.text("Ptt"), std::logic_error);
     EXPECT_THROW(form.index("Callsign"), std::logic_error);
-    form.setEnabled("Label53", false);
-    EXPECT_FALSE(form.isEnabled("Label53"));
+    form.setEnabled("Label_mice_message", false);
+    EXPECT_FALSE(form.isEnabled("Label_mice_message"));
     form.setText("Beacon1_message", QString(120, 'x'));
     EXPECT_EQ(form.text("Beacon1_message").size(), 120);
 }

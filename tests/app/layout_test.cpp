@@ -163,7 +163,7 @@ TEST_P(LayoutAt, EveryPageFitsWithoutOverlap) {
     const QSize beside = least - QSize(message->width(), log->height());
     const QSize size = GetParam() ? QSize(1920, 1032) / w.devicePixelRatioF() : least;
     w.resize(size);
-    QTabWidget* tabs = w.pageControl();
+    QTabWidget* tabs = w.settingsPages();
     for (int p = 0; p < tabs->count(); ++p) {
         tabs->setCurrentIndex(p);
         auto* sub = tabs->widget(p)->findChild<SubPageControl*>();

@@ -43,8 +43,8 @@ class MainWindowTest : public ::testing::Test {
 
     // Index of the top-level page that holds `widget`, -1 when none.
     int pageOf(const QWidget* widget) const {
-        for (int i = 0; i < w.pageControl()->count(); ++i) {
-            if (w.pageControl()->widget(i)->isAncestorOf(widget)) {
+        for (int i = 0; i < w.settingsPages()->count(); ++i) {
+            if (w.settingsPages()->widget(i)->isAncestorOf(widget)) {
                 return i;
             }
         }
@@ -75,7 +75,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, CaptionSizeAndFrame) {
-    EXPECT_EQ(w.objectName(), "TForm1");
+    EXPECT_EQ(w.objectName(), "MainWindow");
     EXPECT_EQ(w.windowTitle(), "Veltromark Configurator v1.07");
     // The reference 734 x 416 or what the font needs beyond it, at the least; it may grow.
     EXPECT_GE(w.width(), 734);
@@ -96,8 +96,8 @@ TEST_F(MainWindowTest, EveryMnemonicIsUniqueInTheWindow) {
             auto* button = qobject_cast<QAbstractButton*>(c);
             texts << (button ? button->text() : label && label->buddy() ? label->text() : "");
         }
-        for (int i = 0; i < w.pageControl()->count(); ++i) {
-            texts << w.pageControl()->tabText(i);
+        for (int i = 0; i < w.settingsPages()->count(); ++i) {
+            texts << w.settingsPages()->tabText(i);
         }
         std::map<int, QStringList> by;
         for (const QString& text : texts) {
@@ -162,8 +162,8 @@ TEST_F(MainWindowTest, CommandButtonsInTheirGroups) {
 }
 
 TEST_F(MainWindowTest, PagesAndSubPagesWithTheFirstShown) {
-    QTabWidget* pages = w.pageControl();
-    EXPECT_EQ(pages->objectName(), "PageControl1");
+    QTabWidget* pages = w.settingsPages();
+    EXPECT_EQ(pages->objectName(), "SettingsPages");
     QStringList captions;
     for (int i = 0; i < pages->count(); ++i) {
         captions << pages->tabText(i);
@@ -179,13 +179,13 @@ TEST_F(MainWindowTest, PagesAndSubPagesWithTheFirstShown) {
         QStringList captions;
     };
     const Sub subs[] = {
-        {Page::Digipeater, "PageControl3", {"Common settings", "Simple aliases"}},
+        {Page::Digipeater, "DigipeaterSubPages", {"Common settings", "Simple aliases"}},
         {Page::TelemetryReports,
-         "PageControl2",
+         "TelemetrySubPages",
          {"Report settings", "Analog channels", "Digital channels 1-4", "Digital channels 5-8",
           "Zembor outputs"}},
         {Page::ExternalInterfaces,
-         "PageControl4",
+         "InterfaceSubPages",
          {"RS-232 ports", "RS-485 port", "Weather station", "Serial console", "GPS receiver",
           "KISS", "GPS passthrough"}},
     };
@@ -296,7 +296,7 @@ TEST_F(MainWindowTest, SampleOfLabelsAndHintsPerPage) {
     }
     // The SSID after a call has the "-" label in front, no label of its own.
     EXPECT_EQ(w.labelFor("Ssid"), nullptr);
-    EXPECT_EQ(control<QLabel>("Label67")->text(), "Mic-E");
+    EXPECT_EQ(control<QLabel>("Label_mice")->text(), "Mic-E");
     // Preset buttons carry their hint and caption.
     auto* preset = control<QPushButton>("Button_teledigital7_default");
     EXPECT_EQ(preset->text(), "Default parameters");
@@ -305,10 +305,10 @@ TEST_F(MainWindowTest, SampleOfLabelsAndHintsPerPage) {
 }
 
 TEST_F(MainWindowTest, StartupEnabledStatesFollowTheEncoding) {
-    for (const char* name : {"Label67", "Label53", "Mice_message"}) {
+    for (const char* name : {"Label_mice", "Label_mice_message", "Mice_message"}) {
         EXPECT_TRUE(control(name)->isEnabled()) << name;
     }
-    for (const char* name : {"Label74", "Position_time"}) {
+    for (const char* name : {"Label_position_time", "Position_time"}) {
         EXPECT_FALSE(control(name)->isEnabled()) << name;
     }
     EXPECT_TRUE(dialogs.events.isEmpty()) << "start-up shows no message";
@@ -316,12 +316,12 @@ TEST_F(MainWindowTest, StartupEnabledStatesFollowTheEncoding) {
 
 TEST_F(MainWindowTest, LogAndProgressBar) {
     QPlainTextEdit* log = w.activityLog();
-    EXPECT_EQ(log->objectName(), "Memo1");
+    EXPECT_EQ(log->objectName(), "ActivityLog");
     EXPECT_TRUE(log->isReadOnly());
     EXPECT_FALSE(log->isUndoRedoEnabled());
     EXPECT_TRUE(log->toPlainText().isEmpty());
     QProgressBar* bar = w.progressBar();
-    EXPECT_EQ(bar->objectName(), "ProgressBar1");
+    EXPECT_EQ(bar->objectName(), "OperationProgress");
     EXPECT_EQ(bar->minimum(), 0);
     EXPECT_EQ(bar->maximum(), 100);
     EXPECT_EQ(bar->value(), 0);
@@ -471,9 +471,9 @@ TEST_F(MainWindowTest, EncodingPickSwitchesTheMicEAndTimeChoices) {
     pickWithKeys(encoding, 2);  // Mic-E -> Plain text -> Base-91
     EXPECT_EQ(encoding->currentIndex(), 2);
     EXPECT_FALSE(control("Mice_message")->isEnabled());
-    EXPECT_FALSE(control("Label67")->isEnabled());
+    EXPECT_FALSE(control("Label_mice")->isEnabled());
     EXPECT_TRUE(control("Position_time")->isEnabled());
-    EXPECT_TRUE(control("Label74")->isEnabled());
+    EXPECT_TRUE(control("Label_position_time")->isEnabled());
     EXPECT_EQ(w.form().index("Mice_message"), 0) << "disabling keeps the chosen item";
     // Setting it back from the program runs nothing.
     w.form().setIndex("Position_report_encoding", 0);
@@ -566,7 +566,7 @@ TEST_F(MainWindowTest, BeaconPreviewFollowsTheMessageAndWarnsOfItsProblems) {
     // Moving into another beacon's field shows that beacon.
     w.show();
     QApplication::setActiveWindow(&w);
-    w.pageControl()->setCurrentIndex(static_cast<int>(Page::Beacons));
+    w.settingsPages()->setCurrentIndex(static_cast<int>(Page::Beacons));
     control<QLineEdit>("Beacon3_path2_ssid")->setFocus();
     EXPECT_TRUE(preview.button(3)->isChecked());
     EXPECT_TRUE(w.findChild<QWidget*>("Beacon3_preview")->isVisible());

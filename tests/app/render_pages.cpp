@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     MainWindow window(std::make_unique<NoDialogs>());
     window.show();
     std::printf("main window %dx%d\n", window.width(), window.height());
-    QTabWidget* tabs = window.pageControl();
+    QTabWidget* tabs = window.settingsPages();
     for (int t = 0; t < tabs->count(); ++t) {
         tabs->setCurrentIndex(t);
         auto* sub = tabs->widget(t)->findChild<SubPageControl*>();
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
         save(*view, out.filePath("track-view.png"));
     }
     // The GPS placeholders from the last record of the download.
-    downloader.pageControl()->setCurrentIndex(static_cast<int>(Page::Beacons));
+    downloader.settingsPages()->setCurrentIndex(static_cast<int>(Page::Beacons));
     QApplication::processEvents();
     save(downloader, out.filePath("beacons-after-download.png"));
     return 0;

@@ -33,20 +33,20 @@ TEST(Startup, RunsItsStepsInOrder) {
     options.wait = [&](int milliseconds) {
         seen << QString("wait %1").arg(milliseconds);
         // While waiting: the splash is up, both windows are built, neither is shown.
-        QWidget* splash = topLevel("TSplashScreen");
+        QWidget* splash = topLevel("SplashScreen");
         EXPECT_NE(splash, nullptr);
         EXPECT_TRUE(splash && splash->isVisible());
-        QWidget* main = topLevel("TForm1");
+        QWidget* main = topLevel("MainWindow");
         ASSERT_NE(main, nullptr);
         EXPECT_FALSE(main->isVisible());
         EXPECT_EQ(main->windowTitle(), "Veltromark Configurator v1.07");
-        auto* strings = main->findChild<SpecialStringsWindow*>("TForm2");
+        auto* strings = main->findChild<SpecialStringsWindow*>("SpecialStringsWindow");
         ASSERT_NE(strings, nullptr);
         EXPECT_FALSE(strings->isVisible());
     };
     std::unique_ptr<MainWindow> window = startUp(std::move(options));
     EXPECT_EQ(seen, QStringList({"prepare: Veltromark Configurator v1.07", "wait 1500"}));
-    EXPECT_EQ(topLevel("TSplashScreen"), nullptr) << "the splash is gone";
+    EXPECT_EQ(topLevel("SplashScreen"), nullptr) << "the splash is gone";
     EXPECT_EQ(QApplication::applicationName(), "Veltromark Configurator");
     EXPECT_FALSE(QApplication::windowIcon().isNull());
     EXPECT_FALSE(window->windowIcon().isNull());
@@ -56,14 +56,14 @@ TEST(Startup, RunsItsStepsInOrder) {
     // The special strings button shows the window built at start-up, hidden until then.
     window->findChild<QPushButton*>("Button_special_strings")->click();
     ASSERT_EQ(dialogs->modalWindows.size(), 1u);
-    EXPECT_EQ(dialogs->modalWindows[0]->objectName(), "TForm2");
+    EXPECT_EQ(dialogs->modalWindows[0]->objectName(), "SpecialStringsWindow");
     EXPECT_TRUE(dialogs->modalWasHidden[0]);
 }
 
 TEST(Splash, IsABorderlessPictureOnTop) {
     testApplication();
     SplashScreen splash(splashPicture());
-    EXPECT_EQ(splash.objectName(), "TSplashScreen");
+    EXPECT_EQ(splash.objectName(), "SplashScreen");
     EXPECT_EQ(splash.size(), QSize(254, 254));
     EXPECT_EQ(splash.minimumSize(), splash.maximumSize());
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
@@ -120,7 +120,7 @@ TEST(JpegDecoder, StreamCutShortNeverCrashes) {
 TEST(SpecialStrings, WindowTextsAndSize) {
     testApplication();
     SpecialStringsWindow window;
-    EXPECT_EQ(window.objectName(), "TForm2");
+    EXPECT_EQ(window.objectName(), "SpecialStringsWindow");
     EXPECT_EQ(window.windowTitle(), "Beacon special strings");
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "fixed size";

@@ -7,6 +7,7 @@
 #include "image/layout.h"
 #include "image_support.h"
 #include "settings/schema.h"
+#include "window_wording.h"
 
 using namespace std::string_view_literals;
 
@@ -63,7 +64,7 @@ TEST(DecodeImage, ComparesTheFirstFiveCharactersOfTheVersion) {
         RecordingSink host;
         applyStartupDefaults(form);
         const auto startup = values(form);
-        const bool ok = host.shown(DecodeImage(form, image));
+        const bool ok = host.shown(DecodeImage(form, image, windowWords()));
         EXPECT_EQ(image, before);
         if (shown == nullptr) {
             EXPECT_TRUE(ok) << version;
@@ -120,7 +121,7 @@ TEST(DecodeImage, ShowsStoredValuesAsTheyAreAndStopsTextsAtTheirField) {
     put(image, 1127, "Lo");
     MemoryForm form;
     RecordingSink host;
-    ASSERT_TRUE(host.shown(DecodeImage(form, image)));
+    ASSERT_TRUE(host.shown(DecodeImage(form, image, {})));
     EXPECT_EQ(form.index("Mice_message"), 0);
     EXPECT_EQ(form.text("Tele_holdoff"), "200");
     EXPECT_EQ(form.text("Teledata_txrate_rf"), "0");
@@ -139,7 +140,7 @@ TEST(DecodeImage, ShowsStoredValuesAsTheyAreAndStopsTextsAtTheirField) {
 
     image[142] = 0;  // "Emergency"
     image[143] = 255;
-    ASSERT_TRUE(host.shown(DecodeImage(form, image)));
+    ASSERT_TRUE(host.shown(DecodeImage(form, image, {})));
     EXPECT_EQ(form.index("Mice_message"), 7);
     EXPECT_EQ(form.index("Position_coursespeed"), -1);
 }
@@ -150,7 +151,7 @@ TEST(DecodeImage, RunsThePositionAndSerialHandlersWhereTheImageSaysSo) {
         ConfigImage image = startupImage();
         image[76] = 1;
         StartupForm f;
-        ASSERT_TRUE(f.host.shown(DecodeImage(f.form, image)));
+        ASSERT_TRUE(f.host.shown(DecodeImage(f.form, image, {})));
         EXPECT_FALSE(f.form.isEnabled("Mice_message"));
         EXPECT_TRUE(f.form.isEnabled("Position_time"));
         EXPECT_TRUE(f.host.informations.isEmpty());
@@ -176,7 +177,7 @@ TEST(DecodeImage, RunsThePositionAndSerialHandlersWhereTheImageSaysSo) {
         image[57] = static_cast<std::uint8_t>(c.port2);
         image[752] = static_cast<std::uint8_t>(c.station);
         StartupForm f;
-        ASSERT_TRUE(f.host.shown(DecodeImage(f.form, image)));
+        ASSERT_TRUE(f.host.shown(DecodeImage(f.form, image, {})));
         EXPECT_EQ(f.form.index("Serial1_mode"), c.want1) << c.port1 << c.port2;
         EXPECT_EQ(f.form.index("Serial2_mode"), c.want2) << c.port1 << c.port2;
         EXPECT_EQ(f.form.index("Weather_stationtype"), c.station);

@@ -78,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConfigImage image = imageFrom(data, size);
     RecordingSink host;
     const auto form = startupForm(host);
-    host.shown(DecodeImage(*form, image));  // a version mismatch for most whole images
+    host.shown(DecodeImage(*form, image, {}));  // a version mismatch for most whole images
     std::memcpy(image.data() + 6, kConfigFormatVersion.data(), kConfigFormatVersion.size());
-    if (!host.shown(DecodeImage(*form, image))) {
+    if (!host.shown(DecodeImage(*form, image, {}))) {
         std::abort();
     }
     ConfigImage written{};
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The image the encoder built holds exactly the settings it was built from.
     const auto again = startupForm(host);
-    if (!host.shown(DecodeImage(*again, written))) {
+    if (!host.shown(DecodeImage(*again, written, {}))) {
         std::abort();
     }
     for (const SettingDef& s : settings()) {

@@ -19,7 +19,7 @@ TEST(RoundTrip, StartupSettingsComeBackFromTheirImage) {
 
     MemoryForm decoded;
     RecordingSink host;
-    ASSERT_TRUE(host.shown(DecodeImage(decoded, image)));
+    ASSERT_TRUE(host.shown(DecodeImage(decoded, image, {})));
     EXPECT_TRUE(host.events.isEmpty()) << host.events.join("\n").toStdString();
     auto expected = before;
     // The SSID of an empty call is stored as 0.
@@ -29,7 +29,8 @@ TEST(RoundTrip, StartupSettingsComeBackFromTheirImage) {
         expected[ssid] = "0";
     }
     EXPECT_EQ(values(decoded), expected);
-    for (const char* name : {"Mice_message", "Label53", "Position_time", "Label74"}) {
+    for (const char* name :
+         {"Mice_message", "Label_mice_message", "Position_time", "Label_position_time"}) {
         EXPECT_EQ(decoded.isEnabled(name), f.form.isEnabled(name)) << name;
     }
 }
@@ -60,7 +61,7 @@ TEST(RoundTrip, ValuesComeBackInTheirStoredForm) {
     ConfigImage image{};
     ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), image)));
     MemoryForm decoded;
-    ASSERT_TRUE(f.host.shown(DecodeImage(decoded, image)));
+    ASSERT_TRUE(f.host.shown(DecodeImage(decoded, image, {})));
     for (const auto& c : cases) {
         EXPECT_EQ(decoded.text(c.setting), c.back) << c.setting;
     }
@@ -151,7 +152,7 @@ TEST(RoundTrip, DeviceImageGivesBackTheSameBytes) {
     ASSERT_TRUE(CheckImage(device));
 
     StartupForm f;
-    ASSERT_TRUE(f.host.shown(DecodeImage(f.form, device)));
+    ASSERT_TRUE(f.host.shown(DecodeImage(f.form, device, {})));
     EXPECT_TRUE(f.host.informations.isEmpty()) << f.host.informations.join("\n").toStdString();
     ConfigImage again{};
     ASSERT_TRUE(f.host.encoded(EncodeSettings(f.form, f.host.now(), again)))

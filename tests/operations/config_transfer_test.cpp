@@ -11,6 +11,7 @@
 #include "operations/config_backup.h"
 #include "operations/config_transfer.h"
 #include "settings/number.h"
+#include "window_wording.h"
 
 namespace {
 
@@ -19,7 +20,9 @@ using Fault = SimulatedTracker::Fault;
 class ReadConfig : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return readConfiguration(link, host, form, readImage); }).ok;
+        return host
+            .run([&] { return readConfiguration(link, host, windowWords(), form, readImage); })
+            .ok;
     }
     ConfigImage readImage{};
 };
@@ -51,7 +54,8 @@ TEST_F(ReadConfig, PageFailures) {
         applyStartupDefaults(form);
         ConfigImage image{};
         sim.injectFault(fault(Fault::BadPageSum, Command::EepromPageRead, c.page - 1));
-        EXPECT_FALSE(host.run([&] { return readConfiguration(link, host, form, image); }).ok)
+        EXPECT_FALSE(
+            host.run([&] { return readConfiguration(link, host, windowWords(), form, image); }).ok)
             << "page " << c.page;
 
         QStringList want;
@@ -91,7 +95,8 @@ TEST_F(ReadConfig, DamagedImagesLeaveTheSettings) {
             writeU32(e, 0, imageChecksum(e));
         }
         ConfigImage image{};
-        EXPECT_FALSE(host.run([&] { return readConfiguration(link, host, form, image); }).ok)
+        EXPECT_FALSE(
+            host.run([&] { return readConfiguration(link, host, windowWords(), form, image); }).ok)
             << c.what;
         EXPECT_EQ(host.logLines.last(), "Eeprom checksum error. Please reload configuration.")
             << c.what;
@@ -133,7 +138,7 @@ TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
     DeviceLink link2{sim2};
     RecordingSink host2;
     sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
-    host2.run([&] { return readConfiguration(link2, host2, form, readImage); }).ok;
+    host2.run([&] { return readConfiguration(link2, host2, {}, form, readImage); }).ok;
     EXPECT_EQ(host2.logLines.last(), kFound);
     EXPECT_TRUE(host2.informations.isEmpty());
     EXPECT_FALSE(link2.isOpen());
@@ -142,7 +147,11 @@ TEST_F(ReadConfig, NoDeviceNoVersionAnswer) {
 class WriteConfig : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return writeConfiguration(link, host, form, writeImage, plan); }).ok;
+        return host
+            .run([&] {
+                return writeConfiguration(link, host, windowWords(), form, writeImage, plan);
+            })
+            .ok;
     }
     std::vector<Backup> backups() const { return listBackups(folder.path()); }
     static ConfigImage stored(const Backup& backup) {
@@ -158,7 +167,9 @@ class WriteConfig : public OperationTest {
     QTemporaryDir folder;
     BackupPlan plan{folder.path(), "\"Restore\u2026\""};
     bool restore(const RestoreSource& backup) {
-        return host.run([&] { return restoreConfiguration(link, host, backup, plan, yes); }).ok;
+        return host
+            .run([&] { return restoreConfiguration(link, host, windowWords(), backup, plan, yes); })
+            .ok;
     }
     static bool yes(const RestoreCheck&) { return true; }
 };
@@ -222,8 +233,11 @@ TEST_F(WriteConfig, FaultsNameTheBackupAndNeverClaimSuccess) {
         SimulatedTracker::FaultRule rule = fault(c.fault, c.command, c.page);
         rule.exchange = c.command == Command::EepromPageRead ? 1 + 2 * 256 + 256 : 0;
         sim.injectFault(rule);
-        EXPECT_FALSE(
-            host.run([&] { return writeConfiguration(link, host, form, writeImage, plan); }).ok);
+        EXPECT_FALSE(host.run([&] {
+                             return writeConfiguration(link, host, windowWords(), form, writeImage,
+                                                       plan);
+                         })
+                         .ok);
         const std::vector<Backup> made = listBackups(folder.path());
         ASSERT_EQ(made.size(), 1u);
         EXPECT_EQ(host.logLines.last(), c.lastLine + wayBack(made[0]));
@@ -418,12 +432,13 @@ TEST_F(WriteConfig, BackupFolderStates) {
             }
             const BackupPlan plan{dir.path(), "R"};
             const Outcome outcome = host.run([&] {
-                return c.writes > 0 ? writeConfiguration(link, host, form, writeImage, plan)
-                                    : restoreConfiguration(link, host, {made[0], images[0]}, plan,
-                                                           [&](const RestoreCheck& check) {
-                                                               asked = check.question.text;
-                                                               return c.kind != Declined;
-                                                           });
+                return c.writes > 0
+                           ? writeConfiguration(link, host, windowWords(), form, writeImage, plan)
+                           : restoreConfiguration(link, host, windowWords(), {made[0], images[0]},
+                                                  plan, [&](const RestoreCheck& check) {
+                                                      asked = check.question.text;
+                                                      return c.kind != Declined;
+                                                  });
             });
             EXPECT_EQ(outcome.ok, c.ok);
             EXPECT_EQ(sim.eeprom() == images[0], c.ok && c.writes == 0);
@@ -455,8 +470,11 @@ TEST_F(WriteConfig, OtherFirmwareVersionsGetNothing) {
         RecordingSink host;
         const auto before = sim.eeprom();
         sim.setFirmwareVersion(version);
-        EXPECT_FALSE(
-            host.run([&] { return writeConfiguration(link, host, form, writeImage, plan); }).ok);
+        EXPECT_FALSE(host.run([&] {
+                             return writeConfiguration(link, host, windowWords(), form, writeImage,
+                                                       plan);
+                         })
+                         .ok);
         EXPECT_EQ(host.logLines, QStringList{kFound});
         ASSERT_EQ(host.informations.size(), 1);
         EXPECT_EQ(host.informations[0],
@@ -502,7 +520,7 @@ TEST_F(WriteConfig, NoDeviceAndNoVersionAnswer) {
     const auto before = sim2.eeprom();
     sim2.injectFault(fault(Fault::NoReply, Command::FirmwareVersionQuery));
     EXPECT_FALSE(
-        host2.run([&] { return writeConfiguration(link2, host2, form, writeImage, plan); }).ok);
+        host2.run([&] { return writeConfiguration(link2, host2, {}, form, writeImage, plan); }).ok);
     EXPECT_EQ(host2.logLines, (QStringList{kFound, "Firmware version read error."}));
     EXPECT_EQ(sim2.eeprom(), before);
     EXPECT_FALSE(link2.isOpen());
@@ -517,7 +535,7 @@ TEST_F(WriteConfig, WriteThenReadRoundTrips) {
     RecordingSink otherHost;
     applyStartupDefaults(other);
     ConfigImage readImage{};
-    otherHost.run([&] { return readConfiguration(link, otherHost, other, readImage); }).ok;
+    otherHost.run([&] { return readConfiguration(link, otherHost, {}, other, readImage); }).ok;
     EXPECT_EQ(other.text("Callsign"), "SP3ABC");
     EXPECT_EQ(other.index("Serial1_mode"), 5);
     EXPECT_EQ(readImage, writeImage);

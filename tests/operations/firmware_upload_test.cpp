@@ -1,5 +1,6 @@
 #include "operations/firmware_upload.h"
 #include "operation_fixture.h"
+#include "window_wording.h"
 
 namespace {
 
@@ -8,7 +9,9 @@ using Fault = SimulatedTracker::Fault;
 class UploadFirmwareTest : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return uploadFirmware(link, host, firmware, buffer, yes); }).ok;
+        return host
+            .run([&] { return uploadFirmware(link, host, windowWords(), firmware, buffer, yes); })
+            .ok;
     }
 
     // A firmware image whose every byte tells its position.
@@ -35,7 +38,10 @@ TEST_F(UploadFirmwareTest, SendsEveryPageInOrder) {
         RecordingSink host;
         const std::optional<QByteArray> firmware = image(c.size);
         buffer.fill(0xEE);  // left over from an earlier, larger image
-        EXPECT_TRUE(host.run([&] { return uploadFirmware(link, host, firmware, buffer, yes); }).ok)
+        EXPECT_TRUE(host.run([&] {
+                            return uploadFirmware(link, host, windowWords(), firmware, buffer, yes);
+                        })
+                        .ok)
             << c.size;
 
         QStringList want;
@@ -75,8 +81,11 @@ TEST_F(UploadFirmwareTest, RefusedImagesSendNothing) {
         DeviceLink link{sim};
         RecordingSink host;
         const std::optional<QByteArray>& firmware = c.firmware;
-        EXPECT_FALSE(
-            host.run([&] { return uploadFirmware(link, host, firmware, buffer, yes); }).ok);
+        EXPECT_FALSE(host.run([&] {
+                             return uploadFirmware(link, host, windowWords(), firmware, buffer,
+                                                   yes);
+                         })
+                         .ok);
         EXPECT_EQ(host.informations, QStringList{c.message});
         EXPECT_EQ(host.logLines, QStringList{kFound});
         EXPECT_TRUE(sim.requests().empty());

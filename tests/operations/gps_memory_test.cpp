@@ -5,6 +5,7 @@
 #include "gps/nmea_log.h"
 #include "operation_fixture.h"
 #include "operations/gps_memory.h"
+#include "window_wording.h"
 
 namespace {
 
@@ -13,7 +14,9 @@ using Fault = SimulatedTracker::Fault;
 class GpsDownload : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return downloadGpsMemory(link, host, target, buffer); }).ok;
+        return host
+            .run([&] { return downloadGpsMemory(link, host, windowWords(), target, buffer); })
+            .ok;
     }
 
     QByteArray written() const {
@@ -118,7 +121,7 @@ TEST_F(GpsDownload, UnwritableTargetStopsBeforeTheDevice) {
 class GpsErase : public OperationTest {
   protected:
     bool run() {
-        return host.run([&] { return eraseGpsMemory(link, host, yes); }).ok;
+        return host.run([&] { return eraseGpsMemory(link, host, windowWords(), yes); }).ok;
     }
     static constexpr const char* kErasing =
         "Erasing tracker GPS memory. Please wait a few seconds.";
@@ -139,7 +142,7 @@ TEST_F(GpsErase, DoneAtPollN) {
         DeviceLink link{sim};
         RecordingSink host;
         sim.setErasePollsUntilDone(c.doneAt);
-        EXPECT_EQ(host.run([&] { return eraseGpsMemory(link, host, yes); }).ok,
+        EXPECT_EQ(host.run([&] { return eraseGpsMemory(link, host, windowWords(), yes); }).ok,
                   c.outcome == std::string("Erase complete."))
             << c.doneAt;
         QStringList want{kFound, kErasing};
@@ -170,7 +173,7 @@ TEST_F(GpsErase, RefusedOrFailingExchanges) {
         RecordingSink host;
         sim.setErasePollsUntilDone(3);
         sim.injectFault(c.rule);
-        EXPECT_FALSE(host.run([&] { return eraseGpsMemory(link, host, yes); }).ok);
+        EXPECT_FALSE(host.run([&] { return eraseGpsMemory(link, host, windowWords(), yes); }).ok);
         EXPECT_EQ(host.logLines, (QStringList{kFound, kErasing, "Erase error."}));
         EXPECT_EQ(static_cast<int>(sim.requests().size()), 1 + c.polls);
         EXPECT_EQ(host.sleptMilliseconds, 0);

@@ -19,10 +19,10 @@ TEST(PositionEncoding, SwitchesMiceMessageAndTimeChoice) {
     for (const auto& c : cases) {
         form.setIndex("Position_report_encoding", c.encoding);
         Position_report_encodingChange(form);
-        for (const char* name : {"Label67", "Label53", "Mice_message"}) {
+        for (const char* name : {"Label_mice", "Label_mice_message", "Mice_message"}) {
             EXPECT_EQ(form.isEnabled(name), c.mice) << name << " encoding " << c.encoding;
         }
-        for (const char* name : {"Label74", "Position_time"}) {
+        for (const char* name : {"Label_position_time", "Position_time"}) {
             EXPECT_EQ(form.isEnabled(name), !c.mice) << name << " encoding " << c.encoding;
         }
         EXPECT_EQ(form.index("Mice_message"), 5);  // disabling keeps the chosen item

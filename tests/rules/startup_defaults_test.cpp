@@ -74,10 +74,10 @@ TEST(StartupDefaults, EncodingHandlerRanAndSerialRolesStandWithoutMessage) {
     RecordingSink host;
     applyStartupDefaults(form);
     EXPECT_TRUE(form.isEnabled("Mice_message"));
-    EXPECT_TRUE(form.isEnabled("Label67"));
-    EXPECT_TRUE(form.isEnabled("Label53"));
+    EXPECT_TRUE(form.isEnabled("Label_mice"));
+    EXPECT_TRUE(form.isEnabled("Label_mice_message"));
     EXPECT_FALSE(form.isEnabled("Position_time"));
-    EXPECT_FALSE(form.isEnabled("Label74"));
+    EXPECT_FALSE(form.isEnabled("Label_position_time"));
     EXPECT_EQ(form.index("Serial1_mode"), 2);
     EXPECT_EQ(form.index("Serial2_mode"), 4);
     EXPECT_TRUE(host.informations.isEmpty());

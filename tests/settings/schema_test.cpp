@@ -158,7 +158,7 @@ TEST(Schema, KindsAndPageButtons) {
     }
     EXPECT_EQ(defaultButtons, 13);
     ASSERT_NE(findControl("Button_special_strings"), nullptr);
-    for (const char* label : {"Label67", "Label53", "Label74"}) {
+    for (const char* label : {"Label_mice", "Label_mice_message", "Label_position_time"}) {
         ASSERT_NE(findControl(label), nullptr) << label;
         EXPECT_EQ(findControl(label)->kind, ControlKind::Label);
     }

@@ -35,7 +35,7 @@ class WindowDriver : public QObject {
   private:
     QWidget* mainWindow() const {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == QLatin1String("TForm1") && w->isVisible()) {
+            if (w->objectName() == QLatin1String("MainWindow") && w->isVisible()) {
                 return w;
             }
         }
@@ -79,7 +79,7 @@ class WindowDriver : public QObject {
 
     void finish(QWidget* window) {
         QStringList lines;
-        if (auto* log = window->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))) {
+        if (auto* log = window->findChild<QPlainTextEdit*>(QStringLiteral("ActivityLog"))) {
             lines = log->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         }
         lines << dialogLines_;
