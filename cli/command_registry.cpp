@@ -2,12 +2,12 @@
 
 const std::vector<const CliCommand*>& commands() {
     static const std::vector<const CliCommand*> all = {
-        &defaultsCommand,        // commands_configuration.cpp
-        &encodeCommand,          // commands_configuration.cpp
-        &checkCommand,           // commands_configuration.cpp
+        &defaultsCommand,        // commands_files.cpp
+        &encodeCommand,          // commands_files.cpp
+        &checkCommand,           // commands_files.cpp
         &diffCommand,            // commands_configuration.cpp
         &beaconsCommand,         // commands_configuration.cpp
-        &decodeCommand,          // commands_configuration.cpp
+        &decodeCommand,          // commands_files.cpp
         &nmeaCommand,            // commands_gps.cpp
         &readConfigCommand,      // commands_configuration.cpp
         &writeConfigCommand,     // commands_configuration.cpp
