@@ -34,14 +34,14 @@ double microsPerExchange(HidTransport& transport) {
     DeviceLink link(transport);
     RecordingSink host;
     GpsBuffer buffer;
-    if (!link.OpenDevice(host)) {
+    if (!link.openDevice(host)) {
         return -1;
     }
     QElapsedTimer timer;
     timer.start();
     const bool complete = readGpsMemory(link, host, buffer);
     const double micros = static_cast<double>(timer.nsecsElapsed()) / 1000.0;
-    link.CloseDevice();
+    link.closeDevice();
     return complete ? micros / kGpsPages : -1;
 }
 

@@ -39,11 +39,11 @@ void logHint(ProgressSink& sink, const QString& hint) {
 }  // namespace
 
 DeviceLink::~DeviceLink() {
-    CloseDevice();
+    closeDevice();
 }
 
-bool DeviceLink::OpenDevice(ProgressSink& sink) {
-    CloseDevice();
+bool DeviceLink::openDevice(ProgressSink& sink) {
+    closeDevice();
     const std::optional<std::string> path = chooser_.pathToOpen();
     if (!path) {
         sink.log("Veltromark not found.");
@@ -81,14 +81,14 @@ bool DeviceLink::OpenDevice(ProgressSink& sink) {
     return false;
 }
 
-void DeviceLink::CloseDevice() {
+void DeviceLink::closeDevice() {
     if (state_ != State::Closed) {
         transport_.close();
         state_ = State::Closed;
     }
 }
 
-std::optional<Report> DeviceLink::ExchangeReport(const Report& request) {
+std::optional<Report> DeviceLink::exchangeReport(const Report& request) {
     if (state_ != State::Open) {
         return std::nullopt;  // like a write that transfers nothing
     }
@@ -115,7 +115,7 @@ bool DeviceLink::writePage(Command command, int pageIndex, int pageCount,
     Report request = makeRequest(command, pageIndex);
     std::copy(data.begin(), data.end(), request.begin() + kPageDataOffset);
     writeU16(request, kPageSumOffset, pageSum(data));
-    const std::optional<Report> reply = ExchangeReport(request);
+    const std::optional<Report> reply = exchangeReport(request);
     return reply && echoes(*reply, command);
 }
 
@@ -124,7 +124,7 @@ bool DeviceLink::readPage(Command command, int pageIndex, int pageCount,
     if (pageIndex < 0 || pageIndex >= pageCount) {
         return false;
     }
-    const std::optional<Report> reply = ExchangeReport(makeRequest(command, pageIndex));
+    const std::optional<Report> reply = exchangeReport(makeRequest(command, pageIndex));
     if (!reply || !echoes(*reply, command)) {
         return false;
     }
@@ -137,26 +137,26 @@ bool DeviceLink::readPage(Command command, int pageIndex, int pageCount,
 }
 
 std::optional<Report> DeviceLink::exchangeCommand(Command command) {
-    return ExchangeReport(makeRequest(command, 0));
+    return exchangeReport(makeRequest(command, 0));
 }
 
-bool DeviceLink::WriteEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data) {
+bool DeviceLink::writeEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data) {
     return writePage(Command::EepromPageWrite, pageIndex, kEepromPages, data);
 }
 
-bool DeviceLink::WriteFirmwarePage(int pageIndex, std::span<const std::uint8_t, kPageSize> data) {
+bool DeviceLink::writeFirmwarePage(int pageIndex, std::span<const std::uint8_t, kPageSize> data) {
     return writePage(Command::FirmwarePageWrite, pageIndex, kPageIndexLimit, data);
 }
 
-bool DeviceLink::ReadEepromPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination) {
+bool DeviceLink::readEepromPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination) {
     return readPage(Command::EepromPageRead, pageIndex, kEepromPages, destination);
 }
 
-bool DeviceLink::ReadGpsPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination) {
+bool DeviceLink::readGpsPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination) {
     return readPage(Command::GpsPageRead, pageIndex, kGpsPages, destination);
 }
 
-std::optional<std::uint32_t> DeviceLink::QueryFirmwareVersion() {
+std::optional<std::uint32_t> DeviceLink::queryFirmwareVersion() {
     const std::optional<Report> reply = exchangeCommand(Command::FirmwareVersionQuery);
     if (!reply || !echoes(*reply, Command::FirmwareVersionQuery)) {
         return std::nullopt;
@@ -164,12 +164,12 @@ std::optional<std::uint32_t> DeviceLink::QueryFirmwareVersion() {
     return readU32(*reply, kVersionOffset);
 }
 
-bool DeviceLink::StartGpsErase() {
+bool DeviceLink::startGpsErase() {
     const std::optional<Report> reply = exchangeCommand(Command::GpsMemoryErase);
     return reply && echoes(*reply, Command::GpsMemoryErase);
 }
 
-EraseStatus DeviceLink::PollGpsErase() {
+EraseStatus DeviceLink::pollGpsErase() {
     const std::optional<Report> reply = exchangeCommand(Command::GpsEraseStatus);
     if (!reply) {
         return EraseStatus::ExchangeFailed;

@@ -36,9 +36,9 @@ inline constexpr const char* kTrackerFoundLine = "Veltromark found, vid: Vid_048
 // request/reply exchange of 65-byte reports, and closes it again. One instance serves the whole
 // program; every device operation opens it at its start and closes it on every way out:
 //
-//     if (!link.OpenDevice(sink)) { link.CloseDevice(); return; }
+//     if (!link.openDevice(sink)) { link.closeDevice(); return; }
 //     ... command operations ...
-//     link.CloseDevice();
+//     link.closeDevice();
 //
 // The command operations build their request, exchange it and accept the reply by its code
 // (and, for page reads, its page sum). They never log and never retry.
@@ -54,16 +54,16 @@ class DeviceLink {
     // found." and the hint of what to check, and returns false. A tracker that is found but
     // cannot be opened logs the found line, the reason and the hint for that reason, and
     // returns false as well: nothing can be exchanged with it.
-    bool OpenDevice(ProgressSink& sink);
+    bool openDevice(ProgressSink& sink);
 
-    // Which tracker OpenDevice takes, and its serial number.
+    // Which tracker openDevice takes, and its serial number.
     TrackerChooser& chooser() { return chooser_; }
     const TrackerChooser& chooser() const { return chooser_; }
 
     // Closes the device. Harmless when nothing is open.
-    void CloseDevice();
+    void closeDevice();
 
-    // True between an OpenDevice that found the tracker and the next CloseDevice.
+    // True between an openDevice that found the tracker and the next closeDevice.
     bool isOpen() const { return state_ != State::Closed; }
 
     // Sends one request and reads one reply, waiting at most kReplyTimeoutMs. Fails when the
@@ -71,26 +71,26 @@ class DeviceLink {
     // arrives in time. The reply is returned in the 65-byte form (byte 0 the report number 0)
     // and its content is not looked at. The wait is one read of the transport; the window runs
     // operations on a thread of their own, so nothing else needs a turn during it.
-    std::optional<Report> ExchangeReport(const Report& request);
+    std::optional<Report> exchangeReport(const Report& request);
 
     // Page writes: succeed when the tracker echoes the command code.
-    bool WriteEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
-    bool WriteFirmwarePage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
+    bool writeEepromPage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
+    bool writeFirmwarePage(int pageIndex, std::span<const std::uint8_t, kPageSize> data);
 
     // Page reads: on a reply with the echoed code and a matching page sum, copy its 32 data
     // bytes into `destination`; on any other outcome `destination` is left untouched. The page
     // index in the reply is not compared with the one asked for.
-    bool ReadEepromPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination);
-    bool ReadGpsPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination);
+    bool readEepromPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination);
+    bool readGpsPage(int pageIndex, std::span<std::uint8_t, kPageSize> destination);
 
     // The firmware version in hundredths (107 is 1.07), or nothing when the exchange failed.
-    std::optional<std::uint32_t> QueryFirmwareVersion();
+    std::optional<std::uint32_t> queryFirmwareVersion();
 
     // Starts the GPS memory erase; true when the tracker accepted it.
-    bool StartGpsErase();
+    bool startGpsErase();
 
     // Asks whether the GPS memory erase has finished.
-    EraseStatus PollGpsErase();
+    EraseStatus pollGpsErase();
 
   private:
     enum class State { Closed, Open };

@@ -20,13 +20,13 @@ namespace {
 PageLoop readEeprom(ProgressSink& sink, DeviceLink& link, ConfigImage& readImage,
                     PageStop stop = PageStop{"Configuration read"}) {
     return transferPages(sink, kEepromPages, PageDirection::Read, stop,
-                         [&](int p) { return link.ReadEepromPage(p, pageOf(readImage, p)); });
+                         [&](int p) { return link.readEepromPage(p, pageOf(readImage, p)); });
 }
 
 // Writes the 256 pages of `writeImage`, stopping at the first failing page; false then.
 bool writeEeprom(ProgressSink& sink, DeviceLink& link, const ConfigImage& writeImage) {
     return transferPages(sink, kEepromPages, PageDirection::Write, kNeverStop, [&](int p) {
-               return link.WriteEepromPage(p, pageOf(writeImage, p));
+               return link.writeEepromPage(p, pageOf(writeImage, p));
            }) == PageLoop::Complete;
 }
 
@@ -172,10 +172,10 @@ Outcome writeChecked(DeviceLink& link, OperationSink& sink, const Wording& words
                      const ConfigImage& image, const BackupPlan& plan,
                      const RestoreAsk* restore = nullptr) {
     LinkCloser closer(link);
-    if (!link.OpenDevice(sink)) {
+    if (!link.openDevice(sink)) {
         return sink.failure();
     }
-    const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
+    const std::optional<std::uint32_t> version = link.queryFirmwareVersion();
     if (!version) {
         // Without this line the log would end at the found line with nothing written and no
         // word why.
@@ -229,7 +229,7 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, const Wording& 
     readImage.fill(0);
     {
         LinkCloser closer(link);
-        if (!link.OpenDevice(sink)) {
+        if (!link.openDevice(sink)) {
             return sink.failure();
         }
         const PageLoop read = readEeprom(sink, link, readImage);
@@ -258,8 +258,8 @@ Outcome readConfiguration(DeviceLink& link, ProgressSink& outer, const Wording& 
 
     LinkCloser closer(link);
     std::optional<std::uint32_t> version;
-    if (link.OpenDevice(sink)) {
-        version = link.QueryFirmwareVersion();
+    if (link.openDevice(sink)) {
+        version = link.queryFirmwareVersion();
         if (version) {
             outcome.show(
                 informationBox(QString::asprintf("Firmware version: %.2f", *version / 100.0)),

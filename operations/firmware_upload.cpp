@@ -22,7 +22,7 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer, const Wording& wor
                        const Confirm& confirm) {
     OperationSink sink(outer);
     LinkCloser closer(link);
-    if (!link.OpenDevice(sink)) {
+    if (!link.openDevice(sink)) {
         return sink.failure();
     }
     if (!image) {
@@ -52,7 +52,7 @@ Outcome uploadFirmware(DeviceLink& link, ProgressSink& outer, const Wording& wor
 
     // Never stopped half way: a tracker with half its firmware does not start.
     if (transferPages(sink, pageCount, PageDirection::Write, kNeverStop, [&](int p) {
-            return link.WriteFirmwarePage(p, pageOf(std::as_const(buffer), p));
+            return link.writeFirmwarePage(p, pageOf(std::as_const(buffer), p));
         }) != PageLoop::Complete) {
         // The tracker has taken a part of the new image in place of the old one.
         sink.log(

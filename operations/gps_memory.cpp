@@ -18,7 +18,7 @@ constexpr int kErasePollIntervalMs = 1000;
 PageLoop readGpsPages(DeviceLink& link, ProgressSink& sink, GpsBuffer& buffer) {
     buffer.resize(kGpsMemorySize);
     return transferPages(sink, kGpsPages, PageDirection::Read, PageStop{"GPS memory download"},
-                         [&](int p) { return link.ReadGpsPage(p, pageOf(buffer, p)); });
+                         [&](int p) { return link.readGpsPage(p, pageOf(buffer, p)); });
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ Outcome downloadGpsMemory(DeviceLink& link, ProgressSink& outer, const Wording& 
     buffer.assign(kGpsMemorySize, 0);
 
     LinkCloser closer(link);
-    if (!link.OpenDevice(sink)) {
+    if (!link.openDevice(sink)) {
         return sink.failure();
     }
     const PageLoop loop = readGpsPages(link, sink, buffer);
@@ -100,7 +100,7 @@ namespace {
 // sink may stop the wait after any of the pauses.
 PageLoop waitGpsErase(DeviceLink& link, ProgressSink& sink) {
     for (int poll = 1; poll <= kErasePolls; ++poll) {
-        switch (link.PollGpsErase()) {
+        switch (link.pollGpsErase()) {
             case EraseStatus::ExchangeFailed:
                 return PageLoop::Failed;
             case EraseStatus::Finished:
@@ -135,7 +135,7 @@ Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer, const Wording& wor
                        const Confirm& confirm) {
     OperationSink sink(outer);
     LinkCloser closer(link);
-    if (!link.OpenDevice(sink)) {
+    if (!link.openDevice(sink)) {
         return sink.failure();
     }
     if (!confirm(eraseQuestion(words))) {
@@ -148,7 +148,7 @@ Outcome eraseGpsMemory(DeviceLink& link, ProgressSink& outer, const Wording& wor
         return sink.failure();
     }
     sink.log("Erasing tracker GPS memory. Please wait a few seconds.");
-    if (!link.StartGpsErase()) {
+    if (!link.startGpsErase()) {
         sink.log("Erase error.");
         return sink.failure();
     }

@@ -70,7 +70,7 @@ PageLoop transferPages(ProgressSink& sink, int count, PageDirection direction, P
 class LinkCloser {
   public:
     explicit LinkCloser(DeviceLink& link) : link_(link) {}
-    ~LinkCloser() { link_.CloseDevice(); }
+    ~LinkCloser() { link_.closeDevice(); }
     LinkCloser(const LinkCloser&) = delete;
     LinkCloser& operator=(const LinkCloser&) = delete;
 

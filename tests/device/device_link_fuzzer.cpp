@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzTransport transport(data, size);
     RecordingSink host;
     DeviceLink link(transport);
-    require(link.OpenDevice(host));
+    require(link.openDevice(host));
 
     for (int round = 0; round < 64 && !transport.exhausted(); ++round) {
         // Low bits: the operation; bit 3: any 16-bit page index instead of one in range.
@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const bool eeprom = op == 0;
                 const std::uint8_t code = eeprom ? 0xFD : 0xFE;
                 const bool ok =
-                    eeprom ? link.WriteEepromPage(page, data) : link.WriteFirmwarePage(page, data);
+                    eeprom ? link.writeEepromPage(page, data) : link.writeFirmwarePage(page, data);
                 const bool inRange = eeprom ? page < 256 : true;
                 require(sent() == inRange);
                 if (inRange) {
@@ -157,8 +157,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 3: {
                 const bool eeprom = op == 2;
                 const std::uint8_t code = eeprom ? 0xFC : 0xFA;
-                const bool ok = eeprom ? link.ReadEepromPage(page, destination)
-                                       : link.ReadGpsPage(page, destination);
+                const bool ok = eeprom ? link.readEepromPage(page, destination)
+                                       : link.readGpsPage(page, destination);
                 const bool inRange = page < (eeprom ? 256 : 16384);
                 require(sent() == inRange);
                 if (inRange) {
@@ -174,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 4: {
-                const std::optional<std::uint32_t> version = link.QueryFirmwareVersion();
+                const std::optional<std::uint32_t> version = link.queryFirmwareVersion();
                 require(sent());
                 checkRequest(transport.request, 0xFB, 0, nullptr);
                 require(version.has_value() == (transport.complete() && codeIs(0xFB)));
@@ -182,14 +182,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 5: {
-                const bool ok = link.StartGpsErase();
+                const bool ok = link.startGpsErase();
                 require(sent());
                 checkRequest(transport.request, 0xF9, 0, nullptr);
                 require(ok == (transport.complete() && codeIs(0xF9)));
                 break;
             }
             case 6: {
-                const EraseStatus status = link.PollGpsErase();
+                const EraseStatus status = link.pollGpsErase();
                 require(sent());
                 checkRequest(transport.request, 0xF8, 0, nullptr);
                 if (!transport.complete()) {
@@ -202,6 +202,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    link.CloseDevice();
+    link.closeDevice();
     return 0;
 }

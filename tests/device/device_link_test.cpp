@@ -97,7 +97,7 @@ Report request(std::uint8_t code, std::uint16_t page, const PageData* data = nul
 
 class DeviceLinkTest : public ::testing::Test {
   protected:
-    void open() { ASSERT_TRUE(link.OpenDevice(host)); }
+    void open() { ASSERT_TRUE(link.openDevice(host)); }
 
     ScriptedTransport transport;
     RecordingSink host;
@@ -105,7 +105,7 @@ class DeviceLinkTest : public ::testing::Test {
 };
 
 TEST_F(DeviceLinkTest, OpenDeviceFindsTheTrackerByItsIds) {
-    EXPECT_TRUE(link.OpenDevice(host));
+    EXPECT_TRUE(link.openDevice(host));
     EXPECT_TRUE(link.isOpen());
     ASSERT_EQ(transport.enumerated.size(), 1u);
     EXPECT_EQ(transport.enumerated[0].first, 0x0483);
@@ -116,7 +116,7 @@ TEST_F(DeviceLinkTest, OpenDeviceFindsTheTrackerByItsIds) {
 
 TEST_F(DeviceLinkTest, OpenDeviceWithoutTrackerLogsNotFound) {
     transport.paths.clear();
-    EXPECT_FALSE(link.OpenDevice(host));
+    EXPECT_FALSE(link.openDevice(host));
     EXPECT_FALSE(link.isOpen());
     EXPECT_TRUE(transport.opened.empty());
     EXPECT_EQ(host.logLines, (QStringList{"Veltromark not found.", "Check the cable."}));
@@ -146,7 +146,7 @@ TEST_F(DeviceLinkTest, AChosenPathPicksThatTrackerAndOnlyATracker) {
         RecordingSink log;
         DeviceLink link(bus);
         link.chooser().choosePath(c.chosen);
-        EXPECT_EQ(link.OpenDevice(log), !c.opened.empty());
+        EXPECT_EQ(link.openDevice(log), !c.opened.empty());
         EXPECT_EQ(bus.opened, c.opened);
         EXPECT_EQ(log.logLines.value(0), c.line);
     }
@@ -167,31 +167,31 @@ TEST_F(DeviceLinkTest, ATrackerThatCannotBeOpenedIsFoundAndItsExchangesFail) {
         ScriptedTransport transport;
         transport.openResult = {false, c.reason};
         DeviceLink link(transport, kHints);
-        EXPECT_FALSE(link.OpenDevice(host));  // nothing can be exchanged: the operation ends
+        EXPECT_FALSE(link.openDevice(host));  // nothing can be exchanged: the operation ends
         EXPECT_EQ(host.logLines,
                   (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", c.line, "Again."}));
-        EXPECT_FALSE(link.QueryFirmwareVersion());
+        EXPECT_FALSE(link.queryFirmwareVersion());
         EXPECT_TRUE(transport.written.empty());
-        link.CloseDevice();
+        link.closeDevice();
         EXPECT_FALSE(link.isOpen());
     }
 }
 
 TEST_F(DeviceLinkTest, CloseDeviceIsHarmlessBeforeOpenAndTwice) {
-    link.CloseDevice();
+    link.closeDevice();
     EXPECT_EQ(transport.closes, 0);
     open();
-    link.CloseDevice();
-    link.CloseDevice();
+    link.closeDevice();
+    link.closeDevice();
     EXPECT_EQ(transport.closes, 1);
     EXPECT_FALSE(link.isOpen());
 }
 
 TEST_F(DeviceLinkTest, NothingIsSentWhileClosed) {
     PageData page = pattern(1);
-    EXPECT_FALSE(link.ReadEepromPage(0, page));
-    EXPECT_FALSE(link.WriteEepromPage(0, page));
-    EXPECT_EQ(link.PollGpsErase(), EraseStatus::ExchangeFailed);
+    EXPECT_FALSE(link.readEepromPage(0, page));
+    EXPECT_FALSE(link.writeEepromPage(0, page));
+    EXPECT_EQ(link.pollGpsErase(), EraseStatus::ExchangeFailed);
     EXPECT_TRUE(transport.written.empty());
 }
 
@@ -205,7 +205,7 @@ TEST_F(DeviceLinkTest, ExchangeReportPutsTheReportNumberBackAndWaitsOneSecondOnc
     for (const bool inTime : {true, false}) {
         transport.script.assign(1, {65, inTime ? 64 : 0, reply});
         transport.timeouts.clear();
-        const std::optional<Report> got = link.ExchangeReport(request(0xFB, 0));
+        const std::optional<Report> got = link.exchangeReport(request(0xFB, 0));
         EXPECT_EQ(got, inTime ? std::optional<Report>(reply) : std::nullopt) << inTime;
         EXPECT_EQ(transport.timeouts, std::vector<int>{kReplyTimeoutMs});
     }
@@ -214,10 +214,10 @@ TEST_F(DeviceLinkTest, ExchangeReportPutsTheReportNumberBackAndWaitsOneSecondOnc
 TEST_F(DeviceLinkTest, PagesOutsideTheMemoryAreNotSent) {
     open();
     PageData page = pattern(3);
-    EXPECT_FALSE(link.ReadEepromPage(256, page));
-    EXPECT_FALSE(link.WriteEepromPage(-1, page));
-    EXPECT_FALSE(link.ReadGpsPage(16384, page));
-    EXPECT_FALSE(link.WriteFirmwarePage(65536, page));
+    EXPECT_FALSE(link.readEepromPage(256, page));
+    EXPECT_FALSE(link.writeEepromPage(-1, page));
+    EXPECT_FALSE(link.readGpsPage(16384, page));
+    EXPECT_FALSE(link.writeFirmwarePage(65536, page));
     EXPECT_TRUE(transport.written.empty());
     EXPECT_EQ(page, pattern(3));
 }
@@ -262,18 +262,18 @@ std::vector<Operation> operations() {
     Report erase{};
     erase[1] = 0xF9;
     return {
-        {"WriteEepromPage", request(0xFD, 0xAB, &data), pageReply(0xFD, PageData{}), false,
-         [](DeviceLink& l, PageData&) { return l.WriteEepromPage(0xAB, data); }},
-        {"WriteFirmwarePage", request(0xFE, 0x0102, &data), pageReply(0xFE, PageData{}), false,
-         [](DeviceLink& l, PageData&) { return l.WriteFirmwarePage(0x0102, data); }},
-        {"ReadEepromPage", request(0xFC, 0xAB), pageReply(0xFC, incoming), true,
-         [](DeviceLink& l, PageData& d) { return l.ReadEepromPage(0xAB, d); }},
-        {"ReadGpsPage", request(0xFA, 0x3FFF), pageReply(0xFA, incoming), true,
-         [](DeviceLink& l, PageData& d) { return l.ReadGpsPage(0x3FFF, d); }},
-        {"QueryFirmwareVersion", request(0xFB, 0), version, false,
-         [](DeviceLink& l, PageData&) { return l.QueryFirmwareVersion() == 0x12345678u; }},
-        {"StartGpsErase", request(0xF9, 0), erase, false,
-         [](DeviceLink& l, PageData&) { return l.StartGpsErase(); }},
+        {"writeEepromPage", request(0xFD, 0xAB, &data), pageReply(0xFD, PageData{}), false,
+         [](DeviceLink& l, PageData&) { return l.writeEepromPage(0xAB, data); }},
+        {"writeFirmwarePage", request(0xFE, 0x0102, &data), pageReply(0xFE, PageData{}), false,
+         [](DeviceLink& l, PageData&) { return l.writeFirmwarePage(0x0102, data); }},
+        {"readEepromPage", request(0xFC, 0xAB), pageReply(0xFC, incoming), true,
+         [](DeviceLink& l, PageData& d) { return l.readEepromPage(0xAB, d); }},
+        {"readGpsPage", request(0xFA, 0x3FFF), pageReply(0xFA, incoming), true,
+         [](DeviceLink& l, PageData& d) { return l.readGpsPage(0x3FFF, d); }},
+        {"queryFirmwareVersion", request(0xFB, 0), version, false,
+         [](DeviceLink& l, PageData&) { return l.queryFirmwareVersion() == 0x12345678u; }},
+        {"startGpsErase", request(0xF9, 0), erase, false,
+         [](DeviceLink& l, PageData&) { return l.startGpsErase(); }},
     };
 }
 
@@ -286,7 +286,7 @@ TEST(DeviceLinkCommands, RequestsAndReplyAcceptance) {
             ScriptedTransport transport;
             RecordingSink host;
             DeviceLink link(transport);
-            ASSERT_TRUE(link.OpenDevice(host));
+            ASSERT_TRUE(link.openDevice(host));
 
             ScriptedTransport::Step step{65, 64, op.goodReply};
             switch (outcome) {
@@ -334,12 +334,12 @@ TEST(DeviceLinkCommands, APageReadAcceptsAReplyForAnotherPageIndex) {
     ScriptedTransport transport;
     RecordingSink host;
     DeviceLink link(transport);
-    ASSERT_TRUE(link.OpenDevice(host));
+    ASSERT_TRUE(link.openDevice(host));
     Report reply = pageReply(0xFC, pattern(9));
     writeU16(reply, 2, 77);
     transport.script.push_back({65, 64, reply});
     PageData destination{};
-    EXPECT_TRUE(link.ReadEepromPage(3, destination));
+    EXPECT_TRUE(link.readEepromPage(3, destination));
     EXPECT_EQ(destination, pattern(9));
 }
 
@@ -363,11 +363,11 @@ TEST(DeviceLinkCommands, EraseStatusIsFinishedOnlyOnEraseDone) {
         ScriptedTransport transport;
         RecordingSink host;
         DeviceLink link(transport);
-        ASSERT_TRUE(link.OpenDevice(host));
+        ASSERT_TRUE(link.openDevice(host));
         Report reply{};
         reply[1] = c.code;
         transport.script.push_back({65, c.readResult, reply});
-        EXPECT_EQ(link.PollGpsErase(), c.status);
+        EXPECT_EQ(link.pollGpsErase(), c.status);
         EXPECT_EQ(transport.written, std::vector<Report>{request(0xF8, 0)});
     }
 }

@@ -27,7 +27,7 @@ PageData page(std::uint8_t seed) {
 
 class SimulatedTrackerTest : public ::testing::Test {
   protected:
-    void open() { ASSERT_TRUE(link.OpenDevice(host)); }
+    void open() { ASSERT_TRUE(link.openDevice(host)); }
 
     SimulatedTracker sim;
     RecordingSink host;
@@ -95,47 +95,47 @@ TEST(SampleContents, TheGpsMemoryHoldsOneDriveAndIsErasedElsewhere) {
 
 TEST_F(SimulatedTrackerTest, EveryCommandRoundTrips) {
     open();
-    EXPECT_EQ(link.QueryFirmwareVersion(), 107u);
+    EXPECT_EQ(link.queryFirmwareVersion(), 107u);
     sim.setFirmwareVersion(106);
-    EXPECT_EQ(link.QueryFirmwareVersion(), 106u);
+    EXPECT_EQ(link.queryFirmwareVersion(), 106u);
 
     // The whole EEPROM reads back as stored, then a written page reads back as written.
     ConfigImage image{};
     for (int p = 0; p < kEepromPages; ++p) {
-        ASSERT_TRUE(link.ReadEepromPage(
+        ASSERT_TRUE(link.readEepromPage(
             p, std::span<std::uint8_t, kPageSize>(image.data() + p * kPageSize, kPageSize)));
     }
     EXPECT_EQ(image, sampleConfigurationImage());
-    ASSERT_TRUE(link.WriteEepromPage(255, page(1)));
+    ASSERT_TRUE(link.writeEepromPage(255, page(1)));
     PageData back{};
-    ASSERT_TRUE(link.ReadEepromPage(255, back));
+    ASSERT_TRUE(link.readEepromPage(255, back));
     EXPECT_EQ(back, page(1));
     EXPECT_TRUE(std::equal(back.begin(), back.end(), sim.eeprom().begin() + 255 * 32));
 
-    ASSERT_TRUE(link.WriteFirmwarePage(0, page(2)));
-    ASSERT_TRUE(link.WriteFirmwarePage(1, page(3)));
+    ASSERT_TRUE(link.writeFirmwarePage(0, page(2)));
+    ASSERT_TRUE(link.writeFirmwarePage(1, page(3)));
     ASSERT_EQ(sim.firmwarePages().size(), 2u);
     EXPECT_EQ(sim.firmwarePages()[0].index, 0);
     EXPECT_EQ(sim.firmwarePages()[1].data, page(3));
 
     PageData gps{};
-    ASSERT_TRUE(link.ReadGpsPage(0, gps));
+    ASSERT_TRUE(link.readGpsPage(0, gps));
     EXPECT_TRUE(std::equal(gps.begin(), gps.end(), sampleGpsMemory().begin()));
 
     sim.setErasePollsUntilDone(3);
-    ASSERT_TRUE(link.StartGpsErase());
-    EXPECT_EQ(link.PollGpsErase(), EraseStatus::Erasing);
-    EXPECT_EQ(link.PollGpsErase(), EraseStatus::Erasing);
+    ASSERT_TRUE(link.startGpsErase());
+    EXPECT_EQ(link.pollGpsErase(), EraseStatus::Erasing);
+    EXPECT_EQ(link.pollGpsErase(), EraseStatus::Erasing);
     EXPECT_NE(sim.gpsMemory()[0], 0xFF);
-    EXPECT_EQ(link.PollGpsErase(), EraseStatus::Finished);
+    EXPECT_EQ(link.pollGpsErase(), EraseStatus::Finished);
     EXPECT_TRUE(std::all_of(sim.gpsMemory().begin(), sim.gpsMemory().end(),
                             [](std::uint8_t b) { return b == 0xFF; }));
-    ASSERT_TRUE(link.ReadGpsPage(16383, gps));
+    ASSERT_TRUE(link.readGpsPage(16383, gps));
     PageData erased;
     erased.fill(0xFF);
     EXPECT_EQ(gps, erased);
 
-    link.CloseDevice();
+    link.closeDevice();
     EXPECT_FALSE(sim.isOpen());
     EXPECT_TRUE(sim.violations().empty()) << sim.violations().front();
     EXPECT_EQ(sim.exchanges(), 2 + 256 + 2 + 2 + 1 + 1 + 3 + 1);
@@ -172,7 +172,7 @@ TEST_F(SimulatedTrackerTest, RequestsATrackerWouldNotTakeAreRefusedAndRecorded) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::size_t violations = sim.violations().size();
-        const std::optional<Report> reply = link.ExchangeReport(c.request);
+        const std::optional<Report> reply = link.exchangeReport(c.request);
         ASSERT_TRUE(reply);
         EXPECT_EQ((*reply)[1], 0x00);
         EXPECT_EQ(sim.violations().size(), violations + 1);
@@ -184,7 +184,7 @@ TEST_F(SimulatedTrackerTest, RequestsATrackerWouldNotTakeAreRefusedAndRecorded) 
     Report read{};
     read[1] = 0xFC;
     read[10] = 1;
-    ASSERT_TRUE(link.ExchangeReport(read));
+    ASSERT_TRUE(link.exchangeReport(read));
     EXPECT_EQ(sim.violations().back(), "command 0xFC: byte 10 not zero");
 }
 
@@ -204,16 +204,16 @@ TEST_F(SimulatedTrackerTest, InjectedFaultsFailThePageRead) {
         SimulatedTracker sim;
         RecordingSink host;
         DeviceLink link(sim);
-        ASSERT_TRUE(link.OpenDevice(host));
+        ASSERT_TRUE(link.openDevice(host));
         sim.injectFault({c.fault});
         PageData destination = page(0x42);
-        EXPECT_EQ(link.ReadEepromPage(1, destination), c.accepted);
+        EXPECT_EQ(link.readEepromPage(1, destination), c.accepted);
         EXPECT_EQ(sim.readTimeouts().size(), c.reads);
         if (!c.accepted) {
             EXPECT_EQ(destination, page(0x42));
         }
         // The fault hit one exchange only.
-        EXPECT_TRUE(link.ReadEepromPage(1, destination));
+        EXPECT_TRUE(link.readEepromPage(1, destination));
         EXPECT_TRUE(std::equal(destination.begin(), destination.end(), sim.eeprom().begin() + 32));
     }
 }
@@ -223,14 +223,14 @@ TEST_F(SimulatedTrackerTest, AFaultHitsOnlyTheCommandAndPageItNames) {
     sim.injectFault({SimulatedTracker::Fault::BadPageSum, 0xFA, 7, 0, true});
     PageData p{};
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(link.ReadGpsPage(i, p), i != 7) << i;
-        EXPECT_TRUE(link.ReadEepromPage(7, p));
+        EXPECT_EQ(link.readGpsPage(i, p), i != 7) << i;
+        EXPECT_TRUE(link.readEepromPage(7, p));
     }
-    EXPECT_FALSE(link.ReadGpsPage(7, p));  // repeats
+    EXPECT_FALSE(link.readGpsPage(7, p));  // repeats
 
     sim.injectFault({SimulatedTracker::Fault::WrongCode, -1, -1, sim.exchanges() + 2});
-    EXPECT_TRUE(link.StartGpsErase());
-    EXPECT_EQ(link.PollGpsErase(), EraseStatus::Erasing);  // the wrong code is no EraseDone
+    EXPECT_TRUE(link.startGpsErase());
+    EXPECT_EQ(link.pollGpsErase(), EraseStatus::Erasing);  // the wrong code is no EraseDone
 }
 
 TEST_F(SimulatedTrackerTest, NoReplyWaitsTheReadTimeout) {
@@ -238,7 +238,7 @@ TEST_F(SimulatedTrackerTest, NoReplyWaitsTheReadTimeout) {
     sim.setWait([&](std::chrono::microseconds) { ++waits; });
     open();
     sim.injectFault({SimulatedTracker::Fault::NoReply, 0xFB});
-    EXPECT_FALSE(link.QueryFirmwareVersion());
+    EXPECT_FALSE(link.queryFirmwareVersion());
     EXPECT_EQ(sim.elapsed(), 1s);
     EXPECT_EQ(waits, 1);
 }
@@ -250,13 +250,13 @@ TEST_F(SimulatedTrackerTest, LatencyIsAddedPerExchangeAndTooMuchOfItTimesOut) {
     open();
     PageData p{};
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(link.ReadGpsPage(i, p));
+        ASSERT_TRUE(link.readGpsPage(i, p));
     }
     EXPECT_EQ(sim.elapsed(), 6ms);
     EXPECT_EQ(waited, 6ms);
 
     sim.setLatency(1500ms);
-    EXPECT_FALSE(link.ReadGpsPage(3, p));
+    EXPECT_FALSE(link.readGpsPage(3, p));
     EXPECT_EQ(sim.elapsed(), 1006ms);
 }
 
@@ -264,18 +264,18 @@ TEST_F(SimulatedTrackerTest, UnplugAfterAnExchange) {
     sim.unplugAfterExchange(3);
     open();
     PageData p{};
-    EXPECT_TRUE(link.ReadEepromPage(0, p));
-    EXPECT_TRUE(link.ReadEepromPage(1, p));
-    EXPECT_TRUE(link.ReadEepromPage(2, p));
-    EXPECT_FALSE(link.ReadEepromPage(3, p));
+    EXPECT_TRUE(link.readEepromPage(0, p));
+    EXPECT_TRUE(link.readEepromPage(1, p));
+    EXPECT_TRUE(link.readEepromPage(2, p));
+    EXPECT_FALSE(link.readEepromPage(3, p));
     EXPECT_EQ(sim.exchanges(), 3);
-    link.CloseDevice();
+    link.closeDevice();
 
-    EXPECT_FALSE(link.OpenDevice(host));
+    EXPECT_FALSE(link.openDevice(host));
     sim.unplugAfterExchange(0);
     sim.replug();
-    EXPECT_TRUE(link.OpenDevice(host));
-    EXPECT_TRUE(link.ReadEepromPage(3, p));
+    EXPECT_TRUE(link.openDevice(host));
+    EXPECT_TRUE(link.readEepromPage(3, p));
     EXPECT_EQ(host.logLines.filter("Veltromark"),
               (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D", "Veltromark not found.",
                            "Veltromark found, vid: Vid_0483, pid: A04D"}));
@@ -283,10 +283,10 @@ TEST_F(SimulatedTrackerTest, UnplugAfterAnExchange) {
 
 TEST_F(SimulatedTrackerTest, TrackerAbsentOrWithAnotherProductIdIsNotFound) {
     sim.setPresent(false);
-    EXPECT_FALSE(link.OpenDevice(host));
+    EXPECT_FALSE(link.openDevice(host));
     sim.setPresent(true);
     sim.setProductId(0xA04E);
-    EXPECT_FALSE(link.OpenDevice(host));
+    EXPECT_FALSE(link.openDevice(host));
     EXPECT_TRUE(sim.openedPaths().empty());
     EXPECT_EQ(host.logLines.filter("Veltromark"),
               (QStringList{"Veltromark not found.", "Veltromark not found."}));
@@ -296,25 +296,25 @@ TEST_F(SimulatedTrackerTest, OfTwoTrackersTheFirstEnumeratedIsUsed) {
     sim.addDevice("sim:other-product", 0x0483, 0xA04E, true);
     sim.addDevice("sim:veltromark-2", 0x0483, 0xA04D);
     open();
-    EXPECT_EQ(link.QueryFirmwareVersion(), 107u);
+    EXPECT_EQ(link.queryFirmwareVersion(), 107u);
     EXPECT_EQ(sim.openedPaths(), std::vector<std::string>{SimulatedTracker::kPath});
 
     // The other tracker enumerated first: it is the one opened, and it does not answer.
     SimulatedTracker second;
     second.addDevice("sim:veltromark-0", 0x0483, 0xA04D, true);
     DeviceLink other(second);
-    EXPECT_TRUE(other.OpenDevice(host));
-    EXPECT_FALSE(other.QueryFirmwareVersion());
+    EXPECT_TRUE(other.openDevice(host));
+    EXPECT_FALSE(other.queryFirmwareVersion());
     EXPECT_EQ(second.openedPaths(), std::vector<std::string>{"sim:veltromark-0"});
 }
 
 TEST_F(SimulatedTrackerTest, OpenFailureIsLoggedAndTheFirstExchangeFails) {
     sim.failOpen("permission denied");
-    EXPECT_FALSE(link.OpenDevice(host));
+    EXPECT_FALSE(link.openDevice(host));
     PageData p = page(5);
-    EXPECT_FALSE(link.ReadEepromPage(0, p));
+    EXPECT_FALSE(link.readEepromPage(0, p));
     EXPECT_EQ(p, page(5));
-    link.CloseDevice();
+    link.closeDevice();
     EXPECT_TRUE(sim.requests().empty());
     EXPECT_EQ(host.logLines, (QStringList{"Veltromark found, vid: Vid_0483, pid: A04D",
                                           "Cannot open the device: permission denied."}));
@@ -323,10 +323,10 @@ TEST_F(SimulatedTrackerTest, OpenFailureIsLoggedAndTheFirstExchangeFails) {
 TEST_F(SimulatedTrackerTest, EraseThatNeverEndsLeavesTheMemory) {
     sim.setErasePollsUntilDone(0);
     open();
-    EXPECT_EQ(link.PollGpsErase(), EraseStatus::Finished);  // nothing to wait for
-    ASSERT_TRUE(link.StartGpsErase());
+    EXPECT_EQ(link.pollGpsErase(), EraseStatus::Finished);  // nothing to wait for
+    ASSERT_TRUE(link.startGpsErase());
     for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(link.PollGpsErase(), EraseStatus::Erasing);
+        EXPECT_EQ(link.pollGpsErase(), EraseStatus::Erasing);
     }
     EXPECT_TRUE(sim.erasing());
     EXPECT_EQ(sim.gpsMemory(), sampleGpsMemory());
