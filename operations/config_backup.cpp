@@ -322,17 +322,14 @@ SavedBackup saveBackup(const QString& folder, const ConfigImage& image,
 }
 
 std::optional<ConfigImage> loadBackup(const QString& path, QString* failure) {
-    if (const std::optional<QString> why = notARegularFile(path)) {
-        *failure = QStringLiteral("%1: %2").arg(path, *why);
+    QString why;
+    const std::optional<QByteArray> bytes =
+        readRegularFile(path, static_cast<qint64>(kImageSize) + 1, &why);
+    if (!bytes) {
+        *failure = QStringLiteral("%1: %2").arg(path, why);
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *failure = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.read(static_cast<qint64>(kImageSize) + 1);
-    if (bytes.size() != static_cast<qsizetype>(kImageSize)) {
+    if (bytes->size() != static_cast<qsizetype>(kImageSize)) {
         *failure = QStringLiteral("%1: %2 bytes; a configuration backup is %3 bytes")
                        .arg(path)
                        .arg(QFileInfo(path).size())
@@ -340,7 +337,7 @@ std::optional<ConfigImage> loadBackup(const QString& path, QString* failure) {
         return std::nullopt;
     }
     ConfigImage image{};
-    std::copy(bytes.begin(), bytes.end(), image.begin());
+    std::copy(bytes->begin(), bytes->end(), image.begin());
     return image;
 }
 
