@@ -1,7 +1,7 @@
 // Renders the main window once per page and sub-page, the splash, special strings and symbol
-// chooser windows, and the track view after a GPS download from the simulated tracker, into PNG
-// files in the folder given as the only argument, for looking at the layout by eye. Built on
-// request only (target vm_render_pages).
+// chooser windows, the track view after a GPS download from the simulated tracker and the window
+// maximized after it, into PNG files in the folder given as the only argument, for looking at
+// the layout by eye. Built on request only (target vm_render_pages).
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -116,5 +117,11 @@ int main(int argc, char** argv) {
     downloader.settingsPages()->setCurrentIndex(static_cast<int>(Page::Beacons));
     QApplication::processEvents();
     save(downloader, out.filePath("beacons-after-download.png"));
+    // Maximized on its screen; a bare X server has no window manager to do the resizing.
+    downloader.showMaximized();
+    downloader.resize(downloader.screen()->availableSize());
+    QApplication::processEvents();
+    std::printf("maximized %dx%d\n", downloader.width(), downloader.height());
+    save(downloader, out.filePath("beacons-maximized.png"));
     return 0;
 }
